@@ -1,0 +1,298 @@
+#include "core/database.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+
+#include <sqlcipher/sqlite3.h>
+
+Q_LOGGING_CATEGORY(lcDatabase, "talvec.database")
+
+namespace talvec {
+
+QByteArray DatabasePassword() { return QByteArrayLiteral("Kw7rTq2mXa9pLe4sZd"); }
+
+// ---- Statement ----
+
+Statement::Statement(sqlite3* db, sqlite3_stmt* stmt, QString error)
+    : db_(db), stmt_(stmt), error_(std::move(error)) {}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)),
+      stmt_(std::exchange(other.stmt_, nullptr)),
+      error_(std::move(other.error_)) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+  if (this != &other) {
+    if (stmt_) sqlite3_finalize(stmt_);
+    db_ = std::exchange(other.db_, nullptr);
+    stmt_ = std::exchange(other.stmt_, nullptr);
+    error_ = std::move(other.error_);
+  }
+  return *this;
+}
+
+Statement::~Statement() {
+  if (stmt_) sqlite3_finalize(stmt_);
+}
+
+void Statement::SetError() {
+  if (error_.isEmpty()) {
+    error_ = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
+    qCWarning(lcDatabase) << "statement failed:" << error_
+                          << (stmt_ ? sqlite3_sql(stmt_) : "");
+  }
+}
+
+Statement& Statement::Bind(int index, const QString& value) {
+  if (!stmt_) return *this;
+  const QByteArray utf8 = value.toUtf8();
+  if (sqlite3_bind_text(stmt_, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+    SetError();
+  return *this;
+}
+
+Statement& Statement::Bind(int index, std::int64_t value) {
+  if (stmt_ && sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) SetError();
+  return *this;
+}
+
+Statement& Statement::Bind(int index, double value) {
+  if (stmt_ && sqlite3_bind_double(stmt_, index, value) != SQLITE_OK) SetError();
+  return *this;
+}
+
+Statement& Statement::Bind(int index, std::nullptr_t) {
+  if (stmt_ && sqlite3_bind_null(stmt_, index) != SQLITE_OK) SetError();
+  return *this;
+}
+
+Statement& Statement::Bind(int index, const QVariant& value) {
+  if (value.isNull()) return Bind(index, nullptr);
+  switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+      return Bind(index, static_cast<std::int64_t>(value.toLongLong()));
+    case QMetaType::Double:
+      return Bind(index, value.toDouble());
+    default:
+      return Bind(index, value.toString());
+  }
+}
+
+bool Statement::Next() {
+  if (!ok()) return false;
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE) SetError();
+  return false;
+}
+
+bool Statement::Run() {
+  if (!ok()) return false;
+  int rc;
+  while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    SetError();
+    return false;
+  }
+  return true;
+}
+
+void Statement::Reset() {
+  if (!stmt_) return;
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+
+QString Statement::ColumnName(int column) const {
+  return stmt_ ? QString::fromUtf8(sqlite3_column_name(stmt_, column)) : QString();
+}
+
+bool Statement::IsNull(int column) const {
+  return !stmt_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+QString Statement::Text(int column) const {
+  if (!stmt_) return {};
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();
+}
+
+std::int64_t Statement::Int(int column) const {
+  return stmt_ ? sqlite3_column_int64(stmt_, column) : 0;
+}
+
+double Statement::Double(int column) const {
+  return stmt_ ? sqlite3_column_double(stmt_, column) : 0.0;
+}
+
+QVariant Statement::Value(int column) const {
+  if (!stmt_) return {};
+  switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER:
+      return QVariant::fromValue<qlonglong>(Int(column));
+    case SQLITE_FLOAT:
+      return Double(column);
+    default:
+      return Text(column);
+  }
+}
+
+// ---- Database ----
+
+Database::~Database() { CloseDatabase(); }
+
+bool Database::Fail(OpenFailure failure, const QString& text) {
+  failure_ = failure;
+  failure_text_ = text;
+  if (db_) {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+  }
+  qCWarning(lcDatabase) << "cannot open database:" << text;
+  return false;
+}
+
+bool Database::RunPlain(const char* sql) {
+  char* message = nullptr;
+  const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+  if (message) sqlite3_free(message);
+  return rc == SQLITE_OK;
+}
+
+bool Database::OpenDatabase(const QString& path, const QByteArray& password) {
+  return Open(path, password, false);
+}
+
+bool Database::CreateDatabase(const QString& path, const QByteArray& password) {
+  if (QFileInfo::exists(path)) {
+    return Fail(OpenFailure::kOther, QStringLiteral("文件已存在: %1").arg(path));
+  }
+  return Open(path, password, true);
+}
+
+bool Database::Open(const QString& path, const QByteArray& password, bool create) {
+  CloseDatabase();
+  failure_ = OpenFailure::kNone;
+  failure_text_.clear();
+
+  const QFileInfo info(path);
+  if (!create && !info.exists()) {
+    return Fail(OpenFailure::kMissing, QStringLiteral("数据库文件不存在: %1").arg(path));
+  }
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+  if (create) flags |= SQLITE_OPEN_CREATE;
+  const QByteArray native = info.absoluteFilePath().toUtf8();
+  int rc = sqlite3_open_v2(native.constData(), &db_, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    return Fail(OpenFailure::kOther, QStringLiteral("无法打开数据库文件 %1: %2")
+                                         .arg(path, QString::fromUtf8(sqlite3_errstr(rc))));
+  }
+  sqlite3_busy_timeout(db_, 2000);
+  if (sqlite3_key(db_, password.constData(), password.size()) != SQLITE_OK) {
+    return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库密码"));
+  }
+
+  // The first read proves the password: an encrypted page that does not
+  // decrypt is reported as "not a database".
+  sqlite3_stmt* probe = nullptr;
+  rc = sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &probe, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(probe);
+    if (rc == SQLITE_ROW) rc = SQLITE_OK;
+  }
+  if (probe) sqlite3_finalize(probe);
+  switch (rc & 0xff) {
+    case SQLITE_OK:
+      break;
+    case SQLITE_NOTADB:
+      return Fail(OpenFailure::kNotDatabase,
+                  QStringLiteral("密码错误，或不是本系统的数据库文件: %1").arg(path));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
+    case SQLITE_CORRUPT:
+      return Fail(OpenFailure::kCorrupt, QStringLiteral("数据库文件已损坏: %1").arg(path));
+    default:
+      return Fail(OpenFailure::kOther, QStringLiteral("无法读取数据库文件 %1: %2")
+                                           .arg(path, QString::fromUtf8(sqlite3_errmsg(db_))));
+  }
+
+  if (!create) {
+    const QVariant version = Scalar("PRAGMA user_version");
+    if (!version.isValid()) {
+      return Fail(OpenFailure::kCorrupt, QStringLiteral("数据库文件已损坏: %1").arg(path));
+    }
+    if (version.toInt() == 0) {
+      return Fail(OpenFailure::kNotDatabase,
+                  QStringLiteral("不是本系统的数据库文件: %1").arg(path));
+    }
+    if (version.toInt() > kSchemaVersion) {
+      return Fail(OpenFailure::kNewerSchema,
+                  QStringLiteral("数据库文件由更新版本的程序写入 (版本 %1)").arg(version.toInt()));
+    }
+  }
+  if (!RunPlain("PRAGMA journal_mode=WAL") || !RunPlain("PRAGMA synchronous=FULL") ||
+      !RunPlain("PRAGMA foreign_keys=ON")) {
+    const int code = sqlite3_errcode(db_) & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+      return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
+    return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库: %1")
+                                         .arg(QString::fromUtf8(sqlite3_errmsg(db_))));
+  }
+
+  return true;
+}
+
+void Database::CloseDatabase() {
+  if (db_) {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+  }
+}
+
+Statement Database::Prepare(Sql sql) {
+  if (!db_) return Statement(nullptr, nullptr, QStringLiteral("database not open"));
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v2(db_, sql.text(), -1, &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
+    qCWarning(lcDatabase) << "prepare failed:" << error << sql.text();
+    if (stmt) sqlite3_finalize(stmt);
+    return Statement(db_, nullptr, error);
+  }
+  return Statement(db_, stmt, QString());
+}
+
+std::int64_t Database::LastInsertId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+
+int Database::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
+
+QString Database::LastError() const {
+  return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("database not open");
+}
+
+Database::Transaction::Transaction(Database& db) : db_(db) {
+  active_ = db_.IsOpen() && db_.RunPlain("BEGIN IMMEDIATE");
+}
+
+Database::Transaction::~Transaction() {
+  if (active_) db_.RunPlain("ROLLBACK");
+}
+
+bool Database::Transaction::Commit() {
+  if (!active_) return false;
+  active_ = false;
+  if (db_.RunPlain("COMMIT")) return true;
+  db_.RunPlain("ROLLBACK");
+  return false;
+}
+
+}  // namespace talvec

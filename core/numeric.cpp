@@ -1,0 +1,121 @@
+#include "core/numeric.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace talvec {
+
+namespace {
+
+bool IsSkipped(QChar c) {
+  return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+         c == QLatin1Char('\r');
+}
+
+// Reads "&H..." / "&O..." after the prefix; the number is signed in the
+// width its digits fill (16 bits up to four hex digits, otherwise 32).
+double RadixValue(const QString& text, qsizetype pos, int radix) {
+  quint64 value = 0;
+  int digits = 0;
+  for (; pos < text.size(); ++pos) {
+    const QChar c = text.at(pos);
+    if (IsSkipped(c)) continue;
+    const int d = c.isDigit() ? c.digitValue()
+                  : (radix == 16 && c.toUpper() >= QLatin1Char('A') && c.toUpper() <= QLatin1Char('F'))
+                      ? c.toUpper().unicode() - 'A' + 10
+                      : -1;
+    if (d < 0 || d >= radix) break;
+    value = value * radix + d;
+    if (++digits > 22 || value > 0xFFFFFFFFull) return 0;  // overflow: no number
+  }
+  if (value <= 0xFFFF && (radix == 16 ? digits <= 4 : digits <= 6)) {
+    return static_cast<qint16>(static_cast<quint16>(value));
+  }
+  return static_cast<qint32>(static_cast<quint32>(value));
+}
+
+}  // namespace
+
+double NumericValue(const QString& text) {
+  qsizetype pos = 0;
+  const qsizetype n = text.size();
+  auto skip = [&] {
+    while (pos < n && IsSkipped(text.at(pos))) ++pos;
+  };
+  skip();
+  if (pos + 1 < n && text.at(pos) == QLatin1Char('&')) {
+    const QChar kind = text.at(pos + 1).toUpper();
+    if (kind == QLatin1Char('H')) return RadixValue(text, pos + 2, 16);
+    if (kind == QLatin1Char('O')) return RadixValue(text, pos + 2, 8);
+  }
+
+  std::string number;
+  if (pos < n && (text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-'))) {
+    if (text.at(pos) == QLatin1Char('-')) number += '-';
+    ++pos;
+  }
+  bool any_digit = false;
+  bool point = false;
+  for (; pos < n; ++pos) {
+    const QChar c = text.at(pos);
+    if (IsSkipped(c)) continue;
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+      number += static_cast<char>(c.unicode());
+      any_digit = true;
+    } else if (c == QLatin1Char('.') && !point) {
+      number += '.';
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!any_digit) return 0;
+  // An exponent counts only when digits follow it.
+  if (pos < n) {
+    const QChar e = text.at(pos).toUpper();
+    if (e == QLatin1Char('E') || e == QLatin1Char('D')) {
+      qsizetype p = pos + 1;
+      std::string exponent = "e";
+      while (p < n && IsSkipped(text.at(p))) ++p;
+      if (p < n && (text.at(p) == QLatin1Char('+') || text.at(p) == QLatin1Char('-'))) {
+        exponent += static_cast<char>(text.at(p).unicode());
+        ++p;
+      }
+      bool exp_digit = false;
+      for (; p < n; ++p) {
+        const QChar c = text.at(p);
+        if (IsSkipped(c)) continue;
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
+        exponent += static_cast<char>(c.unicode());
+        exp_digit = true;
+        if (exponent.size() > 8) break;
+      }
+      if (exp_digit) number += exponent;
+    }
+  }
+  const double value = std::strtod(number.c_str(), nullptr);
+  return std::isfinite(value) ? value : 0;
+}
+
+QString DecimalText(double value) {
+  if (!std::isfinite(value)) return QStringLiteral("0");
+  if (value == 0) return QStringLiteral("0");
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.15G", value);
+  QString text = QString::fromLatin1(buffer);
+  // "1.5E+20" keeps its form; "0.5" becomes ".5".
+  if (text.startsWith(QLatin1String("0."))) text.remove(0, 1);
+  else if (text.startsWith(QLatin1String("-0."))) text.remove(1, 1);
+  return text;
+}
+
+std::optional<qint16> RoundToInt16(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  const double rounded = std::nearbyint(value);  // default mode: halves to even
+  if (rounded < -32768.0 || rounded > 32767.0) return std::nullopt;
+  return static_cast<qint16>(rounded);
+}
+
+}  // namespace talvec

@@ -1,0 +1,48 @@
+#include "core/schema.h"
+
+#include "core/database.h"
+
+namespace talvec {
+
+bool CreateSchema(Database& db) {
+  Database::Transaction tx(db);
+  const bool ok =
+      db.Execute(
+          "CREATE TABLE List(ID INTEGER PRIMARY KEY AUTOINCREMENT, MC TEXT, DZ TEXT, "
+          "SJ TEXT, LX INTEGER, ZBXX TEXT)") &&
+      // A title is stored once; the index also serves every look-up by title.
+      db.Execute("CREATE UNIQUE INDEX List_MC ON List(MC)") &&
+      db.Execute("CREATE INDEX List_SJ ON List(SJ, LX)") &&
+      db.Execute(
+          "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
+          "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "
+          "ServerDZ TEXT, WebDZ TEXT, CollectionDate TEXT, UIType INTEGER, Version TEXT, "
+          "AttentionProduct TEXT, AttentionPlace TEXT, AttentionTime REAL, AttentionSave REAL)") &&
+      db.Execute("CREATE TABLE Favorites(MC TEXT, DZ TEXT, SJ TEXT)") &&
+      db.Execute("CREATE INDEX Favorites_MC ON Favorites(MC)") &&
+      db.Execute("CREATE TABLE Attention(MC TEXT, DZ TEXT, SJ TEXT, ZT TEXT)") &&
+      db.Execute("CREATE INDEX Attention_MC ON Attention(MC)") &&
+      db.Execute("CREATE INDEX Attention_SJ ON Attention(SJ)") &&
+      db.Execute("CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)") &&
+      db.Execute("CREATE INDEX GYS_GYS ON GYS(GYS)") &&
+      db.Execute("CREATE INDEX GYS_MC ON GYS(MC)") &&
+      db.Execute("PRAGMA user_version=1");
+  return ok && tx.Commit();
+}
+
+bool InsertDeliveredSettings(Database& db, const QDate& today) {
+  // Every channel on, collection around the clock every ten minutes, result
+  // analysis on, upgrades by hand, both sites on the local simulator, the
+  // pop-up notice on and the sound off, and watched words narrow enough
+  // that a new user is not flooded with notices.
+  return db.Execute(
+      "INSERT INTO SysSet(researchlx, AutoAnalysis, AttentionNotice, updatetime, research, "
+      "Upgrade, BeginTime, EndTime, ServerDZ, WebDZ, CollectionDate, UIType, Version, "
+      "AttentionProduct, AttentionPlace, AttentionTime, AttentionSave) "
+      "VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+      "t,t,t,t,t,t,t,t,t,t", 1, "1,0", 10.0, 1, 2, "00:00:00", "23:59:59", "127.0.0.1:8181",
+      "127.0.0.1:8181", today.addDays(-7).toString(QStringLiteral("yyyy-MM-dd")), 1, "1.01.0020",
+      "监控 空调 电脑", "成都", 7.0, 30.0);
+}
+
+}  // namespace talvec

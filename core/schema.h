@@ -1,0 +1,19 @@
+// Tables and indexes of the database file, and the settings row it is
+// delivered with.
+#pragma once
+
+#include <QDate>
+
+namespace talvec {
+
+class Database;
+
+// Creates every table and index in an empty, open file and stamps the schema
+// version. Returns false (and leaves the transaction rolled back) on an error.
+bool CreateSchema(Database& db);
+
+// Inserts the single settings row of a new installation. `today` fixes the
+// catch-up date so that the first cycle of a new user stays short.
+bool InsertDeliveredSettings(Database& db, const QDate& today);
+
+}  // namespace talvec

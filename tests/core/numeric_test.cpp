@@ -1,0 +1,49 @@
+#include "core/numeric.h"
+
+#include <gtest/gtest.h>
+
+namespace talvec {
+namespace {
+
+TEST(NumericValue, LeadingNumberCorners) {
+  struct Case {
+    const char* text;
+    double value;
+  } cases[] = {
+      {"12,5", 12},       {"  1 2 3", 123},   {"\t-4.5\n", -4.5}, {"+7", 7},
+      {"1.2.3", 1.2},     {"1E3", 1000},      {"2D2", 200},       {"1e-2", 0.01},
+      {"3E", 3},          {"3Ex", 3},         {"&H10", 16},       {"&HFFFF", -1},
+      {"&hff", 255},      {"&O17", 15},       {"&Hxyz", 0},       {"abc", 0},
+      {"", 0},            {"-", 0},           {".5", 0.5},        {"01", 1},
+      {"1 0 0万元", 100}, {"9" "9999999999999999999", 1e20},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(NumericValue(QString::fromUtf8(c.text)), c.value) << c.text;
+  }
+  // A huge exponent gives no number rather than infinity.
+  EXPECT_EQ(NumericValue(QStringLiteral("1E999")), 0);
+}
+
+TEST(DecimalText, FifteenDigitsNoTrailingZeros) {
+  EXPECT_EQ(DecimalText(0.5), QStringLiteral(".5"));
+  EXPECT_EQ(DecimalText(-0.5), QStringLiteral("-.5"));
+  EXPECT_EQ(DecimalText(0), QStringLiteral("0"));
+  EXPECT_EQ(DecimalText(500000), QStringLiteral("500000"));
+  EXPECT_EQ(DecimalText(12.50), QStringLiteral("12.5"));
+  EXPECT_EQ(DecimalText(1234.5678 * 10000), QStringLiteral("12345678"));
+  EXPECT_EQ(DecimalText(123456789012345.0), QStringLiteral("123456789012345"));
+  EXPECT_EQ(DecimalText(1e15), QStringLiteral("1E+15"));
+  EXPECT_EQ(DecimalText(0.1 + 0.2), QStringLiteral(".3"));
+}
+
+TEST(RoundToInt16, HalvesToEvenAndRange) {
+  EXPECT_EQ(RoundToInt16(2.5), 2);
+  EXPECT_EQ(RoundToInt16(3.5), 4);
+  EXPECT_EQ(RoundToInt16(-2.5), -2);
+  EXPECT_EQ(RoundToInt16(32767.4), 32767);
+  EXPECT_FALSE(RoundToInt16(32767.6).has_value());
+  EXPECT_FALSE(RoundToInt16(std::nan("")).has_value());
+}
+
+}  // namespace
+}  // namespace talvec

@@ -1,0 +1,107 @@
+#include "core/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/test_support.h"
+
+namespace talvec {
+namespace {
+
+TEST(Settings, ResearchItemsCompareExactly) {
+  SystemSettings s;
+  s.researchlx = QStringLiteral("t,f,t,t,t,t,t,t,t,t");
+  EXPECT_TRUE(s.CollectsType(1));
+  EXPECT_FALSE(s.CollectsType(2));
+  EXPECT_TRUE(s.TypeOptionDisabled(2));
+  EXPECT_FALSE(s.TypeOptionDisabled(3));
+
+  s.researchlx = QStringLiteral("T,t,t,t,t,t,t,t,t,t");
+  EXPECT_FALSE(s.CollectsType(1));          // not exactly "t"
+  EXPECT_FALSE(s.TypeOptionDisabled(1));    // not exactly "f"
+
+  s.researchlx = QStringLiteral("t, f,t");  // items are not trimmed
+  EXPECT_FALSE(s.TypeOptionDisabled(2));
+  // Items beyond a short text are neither collected nor disabled.
+  for (int type = 4; type <= 10; ++type) {
+    EXPECT_FALSE(s.CollectsType(type));
+    EXPECT_FALSE(s.TypeOptionDisabled(type));
+  }
+  EXPECT_FALSE(s.CollectsType(0));
+  EXPECT_FALSE(s.CollectsType(11));
+}
+
+TEST(Settings, AttentionNoticeReadsLeadingNumbers) {
+  bool popup, sound;
+  ReadAttentionNotice(QStringLiteral("1,0"), &popup, &sound);
+  EXPECT_TRUE(popup);
+  EXPECT_FALSE(sound);
+  ReadAttentionNotice(QStringLiteral("01,1"), &popup, &sound);
+  EXPECT_TRUE(popup);
+  EXPECT_TRUE(sound);
+  ReadAttentionNotice(QStringLiteral(" 2,1x "), &popup, &sound);
+  EXPECT_FALSE(popup);
+  EXPECT_TRUE(sound);
+  // Fewer than two items: what is missing is off.
+  ReadAttentionNotice(QStringLiteral("1"), &popup, &sound);
+  EXPECT_TRUE(popup);
+  EXPECT_FALSE(sound);
+  ReadAttentionNotice(QString(), &popup, &sound);
+  EXPECT_FALSE(popup);
+  EXPECT_FALSE(sound);
+}
+
+TEST(Settings, IntervalAndStyleRounding) {
+  EXPECT_EQ(ReadIntervalSeconds(10), 600);
+  EXPECT_EQ(ReadIntervalSeconds(120), 7200);
+  EXPECT_EQ(ReadIntervalSeconds(0.00833333), 600);  // 0.4999 s rounds to 0: fallback
+  EXPECT_EQ(ReadIntervalSeconds(0.125), 8);   // 7.5 s: half to even
+  EXPECT_EQ(ReadIntervalSeconds(0.375), 22);  // 22.5 s: half to even
+  EXPECT_EQ(ReadIntervalSeconds(QVariant()), 600);
+  EXPECT_EQ(ReadIntervalSeconds(1000), 600);        // 60000 s overflows 16 bits
+  EXPECT_EQ(ReadIntervalSeconds(QStringLiteral("abc")), 600);
+
+  EXPECT_EQ(ReadUIType(3), 3);
+  EXPECT_EQ(ReadUIType(QStringLiteral("4abc")), 4);
+  EXPECT_EQ(ReadUIType(QStringLiteral("2.5")), 2);
+  EXPECT_EQ(ReadUIType(QVariant()), 1);
+}
+
+TEST(Settings, LoadFromTheDeliveredRowAndItsEdges) {
+  testing::TempDatabase temp;
+  Database& db = temp.db();
+  SystemSettings s;
+  ASSERT_TRUE(LoadSystemSettings(db, &s));
+  EXPECT_EQ(s.researchlx, QStringLiteral("t,t,t,t,t,t,t,t,t,t"));
+  EXPECT_EQ(s.SiteBaseAddress, QStringLiteral("http://127.0.0.1:8181"));
+  EXPECT_EQ(s.IntervalSeconds, 600);
+  EXPECT_EQ(s.research, 1);
+
+  ASSERT_TRUE(db.Execute("Update SysSet set ServerDZ=?, researchlx=?, BeginTime=?", "  www.example.cn/site  ",
+                         "  t,f,t,t,t,t,t,t,t,t ", " 08:00:00 "));
+  ASSERT_TRUE(LoadSystemSettings(db, &s));
+  EXPECT_EQ(s.SiteBaseAddress, QStringLiteral("http://www.example.cn/site"));
+  EXPECT_EQ(s.researchlx, QStringLiteral("t,f,t,t,t,t,t,t,t,t"));
+  EXPECT_EQ(s.BeginTime, QStringLiteral("08:00:00"));
+
+  // Nulls everywhere: defaults, no crash.
+  ASSERT_TRUE(db.Execute(
+      "Update SysSet set researchlx=NULL, AutoAnalysis=NULL, AttentionNotice=NULL, "
+      "updatetime=NULL, research=NULL, Upgrade=NULL, ServerDZ=NULL, WebDZ=NULL, UIType=NULL"));
+  ASSERT_TRUE(LoadSystemSettings(db, &s));
+  EXPECT_TRUE(s.CollectsType(10));
+  EXPECT_EQ(s.AutoAnalysis, 2);
+  EXPECT_FALSE(s.PopupNotice);
+  EXPECT_EQ(s.IntervalSeconds, 600);
+  EXPECT_EQ(s.SiteBaseAddress, QStringLiteral("http://"));
+  EXPECT_EQ(s.UIType, 1);
+  EXPECT_EQ(s.research, 1);
+  EXPECT_EQ(s.Upgrade, 2);
+
+  // No row at all reads as the same defaults.
+  ASSERT_TRUE(db.Execute("Delete from SysSet"));
+  EXPECT_TRUE(LoadSystemSettings(db, &s));
+  EXPECT_EQ(s.IntervalSeconds, 600);
+}
+
+}  // namespace
+}  // namespace talvec

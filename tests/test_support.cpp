@@ -1,0 +1,16 @@
+#include "tests/test_support.h"
+
+#include <QDate>
+#include <gtest/gtest.h>
+
+#include "core/schema.h"
+
+namespace talvec::testing {
+
+TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileName))) {
+  const bool ok = db_.CreateDatabase(path_, DatabasePassword()) && CreateSchema(db_) &&
+                  InsertDeliveredSettings(db_, QDate::currentDate());
+  EXPECT_TRUE(ok) << db_.failureText().toStdString() << db_.LastError().toStdString();
+}
+
+}  // namespace talvec::testing

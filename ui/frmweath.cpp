@@ -1,0 +1,92 @@
+#include "ui/frmweath.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QScreen>
+
+#include "ui/twips.h"
+
+namespace talvec {
+
+QString TwoLineName(const QString& name) {
+  const qsizetype half = (name.size() + 1) / 2;
+  return name.left(half) + QLatin1Char('\n') + name.mid(half);
+}
+
+FrmWeath::FrmWeath(AppContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context) {
+  setObjectName(QStringLiteral("FrmWeath"));
+  CreateControls();
+}
+
+FrmWeath::~FrmWeath() = default;
+
+QTimer* FrmWeath::MakeTimer(const char* name, int interval_ms) {
+  auto* timer = new QTimer(this);
+  timer->setObjectName(QLatin1String(name));
+  timer->setInterval(interval_ms);
+  return timer;
+}
+
+void FrmWeath::CreateControls() {
+  const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
+  auto rect = [dpi](int l, int t, int w, int h) { return TwipsRect(l, t, w, h, dpi); };
+
+  Frame1 = new QFrame(this);
+  Frame1->setObjectName(QStringLiteral("Frame1"));
+  setCentralWidget(Frame1);
+  resize(rect(0, 0, 20100, 12400).size());
+
+  Frame6 = new QFrame(Frame1);
+  Frame6->setObjectName(QStringLiteral("Frame6"));
+  Frame6->setGeometry(rect(90, 165, 19845, 1560));
+
+  PicJD = new QLabel(Frame6);
+  PicJD->setObjectName(QStringLiteral("PicJD"));
+  PicJD->setGeometry(rect(12870, 150, 4455, 1365).translated(-rect(90, 165, 0, 0).topLeft()));
+  PicJD->setAutoFillBackground(true);
+
+  Label5 = new QLabel(Frame1);
+  Label5->setObjectName(QStringLiteral("Label5"));
+  Label5->setGeometry(rect(105, 10560, 3000, 870));
+  QFont title = Label5->font();
+  title.setPointSize(14);
+  title.setBold(true);
+  Label5->setFont(title);
+
+  // Timers as the window's design has them; all stopped until load.
+  TimerUpdate = MakeTimer("TimerUpdate", 1000);
+  TimerCheckNet = MakeTimer("TimerCheckNet", 30000);
+  Timer1 = MakeTimer("Timer1", 80);
+  Timer2 = MakeTimer("Timer2", 80);
+  Timer3 = MakeTimer("Timer3", 80);
+  Timer4 = MakeTimer("Timer4", 1000);
+  TimerAuto = MakeTimer("TimerAuto", 50000);
+  TimerGZ = MakeTimer("TimerGZ", 1000);
+  TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
+}
+
+void FrmWeath::Load() {
+  // 1. The version text.
+  version_string_ = context_.version;
+  // 3. The title label.
+  Label5->setText(TwoLineName(QLatin1String(kDisplayName)));
+  // 4. The status light starts hidden.
+  PicJD->hide();
+  // 7. The schedule and upgrade timers follow their settings.
+  if (context_.settings.research == 1) TimerUpdate->start();
+  if (context_.settings.Upgrade == 1) TimerSystemUP->start();
+  // 13. The caption.
+  setWindowTitle(QLatin1String(kDisplayName));
+}
+
+void FrmWeath::closeEvent(QCloseEvent* event) {
+  event->accept();
+  // Everything stops at once, also in the middle of a cycle.
+  for (QTimer* timer : findChildren<QTimer*>()) timer->stop();
+  if (context_.db) context_.db->CloseDatabase();
+  if (shutdown_) shutdown_();
+}
+
+}  // namespace talvec

@@ -1,0 +1,66 @@
+// The main window: owns every control, timer and service of the program for
+// its whole life. Subsystem logic lives in the libraries below; this class
+// wires it to controls.
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+
+#include "core/app_context.h"
+
+class QFrame;
+class QLabel;
+
+namespace talvec {
+
+// "Veltrano" shown on two lines: the name split in its middle.
+QString TwoLineName(const QString& name);
+
+class FrmWeath : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kDisplayName = "Veltrano";
+
+  explicit FrmWeath(AppContext& context, QWidget* parent = nullptr);
+  ~FrmWeath() override;
+
+  // The load steps of the main window, in their fixed order.
+  void Load();
+
+  // What ends the program once the window has closed and the database is
+  // closed; the program ends the process at once, tests leave it empty.
+  void SetShutdownHandler(std::function<void()> handler) { shutdown_ = std::move(handler); }
+
+  AppContext& context() { return context_; }
+  const QString& VersionString() const { return version_string_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  QTimer* MakeTimer(const char* name, int interval_ms);
+
+  AppContext& context_;
+  QString version_string_;
+  std::function<void()> shutdown_;
+
+  QFrame* Frame1 = nullptr;
+  QFrame* Frame6 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* PicJD = nullptr;
+
+  QTimer* TimerUpdate = nullptr;
+  QTimer* TimerCheckNet = nullptr;
+  QTimer* Timer1 = nullptr;
+  QTimer* Timer2 = nullptr;
+  QTimer* Timer3 = nullptr;
+  QTimer* Timer4 = nullptr;
+  QTimer* TimerAuto = nullptr;
+  QTimer* TimerGZ = nullptr;
+  QTimer* TimerSystemUP = nullptr;
+};
+
+}  // namespace talvec

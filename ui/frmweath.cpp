@@ -17,7 +17,9 @@ QString TwoLineName(const QString& name) {
 FrmWeath::FrmWeath(AppContext& context, QWidget* parent)
     : QMainWindow(parent), context_(context) {
   setObjectName(QStringLiteral("FrmWeath"));
+  network_ = new NetworkStatus(fetcher_, context_.settings.SiteBaseAddress, this);
   CreateControls();
+  connect(network_, &NetworkStatus::lightChanged, this, &FrmWeath::ShowLight);
 }
 
 FrmWeath::~FrmWeath() = default;
@@ -57,10 +59,6 @@ void FrmWeath::CreateControls() {
 
   // Timers as the window's design has them; all stopped until load.
   TimerUpdate = MakeTimer("TimerUpdate", 1000);
-  TimerCheckNet = MakeTimer("TimerCheckNet", 30000);
-  Timer1 = MakeTimer("Timer1", 80);
-  Timer2 = MakeTimer("Timer2", 80);
-  Timer3 = MakeTimer("Timer3", 80);
   Timer4 = MakeTimer("Timer4", 1000);
   TimerAuto = MakeTimer("TimerAuto", 50000);
   TimerGZ = MakeTimer("TimerGZ", 1000);
@@ -70,6 +68,8 @@ void FrmWeath::CreateControls() {
 void FrmWeath::Load() {
   // 1. The version text.
   version_string_ = context_.version;
+  // 2. Not connected until the probe says so.
+  network_->SetNetworkOk(false);
   // 3. The title label.
   Label5->setText(TwoLineName(QLatin1String(kDisplayName)));
   // 4. The status light starts hidden.
@@ -77,8 +77,23 @@ void FrmWeath::Load() {
   // 7. The schedule and upgrade timers follow their settings.
   if (context_.settings.research == 1) TimerUpdate->start();
   if (context_.settings.Upgrade == 1) TimerSystemUP->start();
+  // 9. The probe of the procurement site; the window opens without waiting.
+  network_->StartupProbe();
+  // 12. No working pulse.
+  network_->StopWorkingPulse(false);
   // 13. The caption.
   setWindowTitle(QLatin1String(kDisplayName));
+}
+
+void FrmWeath::ShowLight(bool visible, int red, int green, int blue) {
+  if (!visible) {
+    PicJD->hide();
+    return;
+  }
+  QPalette palette = PicJD->palette();
+  palette.setColor(QPalette::Window, QColor(red, green, blue));
+  PicJD->setPalette(palette);
+  PicJD->show();
 }
 
 void FrmWeath::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "collect/network_status.h"
+#include "collect/page_fetcher.h"
 #include "core/app_context.h"
 
 class QFrame;
@@ -34,6 +36,8 @@ class FrmWeath : public QMainWindow {
   void SetShutdownHandler(std::function<void()> handler) { shutdown_ = std::move(handler); }
 
   AppContext& context() { return context_; }
+  PageFetcher& fetcher() { return fetcher_; }
+  NetworkStatus& network() { return *network_; }
   const QString& VersionString() const { return version_string_; }
 
  protected:
@@ -41,11 +45,14 @@ class FrmWeath : public QMainWindow {
 
  private:
   void CreateControls();
+  void ShowLight(bool visible, int red, int green, int blue);
   QTimer* MakeTimer(const char* name, int interval_ms);
 
   AppContext& context_;
   QString version_string_;
   std::function<void()> shutdown_;
+  PageFetcher fetcher_;
+  NetworkStatus* network_ = nullptr;  // owns TimerCheckNet and the pulse timers
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;
@@ -53,10 +60,6 @@ class FrmWeath : public QMainWindow {
   QLabel* PicJD = nullptr;
 
   QTimer* TimerUpdate = nullptr;
-  QTimer* TimerCheckNet = nullptr;
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
-  QTimer* Timer3 = nullptr;
   QTimer* Timer4 = nullptr;
   QTimer* TimerAuto = nullptr;
   QTimer* TimerGZ = nullptr;

@@ -1,0 +1,34 @@
+#include "tests/raw_http_server.h"
+
+namespace talvec::testing {
+
+RawHttpServer::RawHttpServer(Handler handler) : handler_(std::move(handler)) {
+  connect(&server_, &QTcpServer::newConnection, this, [this] {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+      connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Serve(socket); });
+      connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+  });
+  server_.listen(QHostAddress::LocalHost, 0);
+}
+
+RawHttpServer::Answer RawHttpServer::Html(const QByteArray& body, int status) {
+  return {"HTTP/1.1 " + QByteArray::number(status) +
+          " X\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body};
+}
+
+void RawHttpServer::Serve(QTcpSocket* socket) {
+  QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+  socket->setProperty("request", request);
+  if (!request.contains("\r\n\r\n") || socket->property("answered").toBool()) return;
+  socket->setProperty("answered", true);
+  ++requests_;
+  const QList<QByteArray> first = request.left(request.indexOf("\r\n")).split(' ');
+  const Answer answer = handler_(first.size() > 1 ? first.at(1) : QByteArray("/"));
+  if (answer.stall) return;  // hold the connection, say nothing
+  socket->write(answer.bytes);
+  if (answer.close_after) socket->disconnectFromHost();
+}
+
+}  // namespace talvec::testing

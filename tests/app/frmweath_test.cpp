@@ -1,0 +1,69 @@
+// The main window's load, in process and offscreen.
+#include "ui/frmweath.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "tests/test_support.h"
+
+namespace talvec {
+namespace {
+
+struct Window {
+  explicit Window(qint16 research, qint16 upgrade) {
+    LoadSystemSettings(temp.db(), &context.settings);
+    context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:1");  // nobody there
+    context.settings.research = research;
+    context.settings.Upgrade = upgrade;
+    context.db = &temp.db();
+    context.version = QStringLiteral("1.01.0020");
+    window = std::make_unique<FrmWeath>(context);
+    window->Load();
+  }
+  QTimer* timer(const char* name) { return window->findChild<QTimer*>(QLatin1String(name)); }
+
+  testing::TempDatabase temp;
+  AppContext context;
+  std::unique_ptr<FrmWeath> window;
+};
+
+TEST(FrmWeath, LoadSetsCaptionTitleAndTimers) {
+  Window w(1, 1);
+  EXPECT_EQ(w.window->objectName(), QStringLiteral("FrmWeath"));
+  EXPECT_EQ(w.window->windowTitle(), QStringLiteral("Veltrano"));
+  auto* label = w.window->findChild<QLabel*>(QStringLiteral("Label5"));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text(), QStringLiteral("Velt\nrano"));
+  EXPECT_EQ(w.window->VersionString(), QStringLiteral("1.01.0020"));
+  ASSERT_NE(w.timer("TimerUpdate"), nullptr);
+  EXPECT_TRUE(w.timer("TimerUpdate")->isActive());
+  ASSERT_NE(w.timer("TimerSystemUP"), nullptr);
+  EXPECT_TRUE(w.timer("TimerSystemUP")->isActive());
+  EXPECT_FALSE(w.timer("Timer1")->isActive());
+  EXPECT_FALSE(w.timer("Timer2")->isActive());
+  EXPECT_FALSE(w.window->network().NetworkOk());
+  auto* light = w.window->findChild<QWidget*>(QStringLiteral("PicJD"));
+  ASSERT_NE(light, nullptr);
+  EXPECT_TRUE(light->isHidden());
+}
+
+TEST(FrmWeath, ManualCollectionAndUpgradeLeaveTheirTimersStopped) {
+  Window w(2, 2);
+  EXPECT_FALSE(w.timer("TimerUpdate")->isActive());
+  EXPECT_FALSE(w.timer("TimerSystemUP")->isActive());
+}
+
+TEST(FrmWeath, ClosingStopsEverythingAndClosesTheDatabase) {
+  Window w(1, 2);
+  bool ended = false;
+  w.window->SetShutdownHandler([&] { ended = true; });
+  w.window->close();
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(w.temp.db().IsOpen());
+  for (QTimer* t : w.window->findChildren<QTimer*>()) EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
+}
+
+}  // namespace
+}  // namespace talvec

@@ -9,9 +9,19 @@ namespace talvec {
 
 namespace {
 
+// Blanks, tabs and line feeds; a carriage return ends the number.
 bool IsSkipped(QChar c) {
-  return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
-         c == QLatin1Char('\r');
+  return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+// ASCII digits only: full-width and other digits are no part of a number.
+int DigitValue(QChar c, int radix) {
+  const char16_t u = c.unicode();
+  int d = -1;
+  if (u >= '0' && u <= '9') d = u - '0';
+  else if (u >= 'A' && u <= 'F') d = u - 'A' + 10;
+  else if (u >= 'a' && u <= 'f') d = u - 'a' + 10;
+  return d < radix ? d : -1;
 }
 
 // Reads "&H..." / "&O..." after the prefix; the number is signed in the
@@ -22,11 +32,8 @@ double RadixValue(const QString& text, qsizetype pos, int radix) {
   for (; pos < text.size(); ++pos) {
     const QChar c = text.at(pos);
     if (IsSkipped(c)) continue;
-    const int d = c.isDigit() ? c.digitValue()
-                  : (radix == 16 && c.toUpper() >= QLatin1Char('A') && c.toUpper() <= QLatin1Char('F'))
-                      ? c.toUpper().unicode() - 'A' + 10
-                      : -1;
-    if (d < 0 || d >= radix) break;
+    const int d = DigitValue(c, radix);
+    if (d < 0) break;
     value = value * radix + d;
     if (++digits > 22 || value > 0xFFFFFFFFull) return 0;  // overflow: no number
   }

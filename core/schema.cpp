@@ -13,6 +13,10 @@ bool CreateSchema(Database& db) {
       // A title is stored once; the index also serves every look-up by title.
       db.Execute("CREATE UNIQUE INDEX List_MC ON List(MC)") &&
       db.Execute("CREATE INDEX List_SJ ON List(SJ, LX)") &&
+      // The result announcements still waiting for analysis, newest first.
+      db.Execute(
+          "CREATE INDEX List_Queue ON List(SJ) "
+          "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')") &&
       db.Execute(
           "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
           "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "

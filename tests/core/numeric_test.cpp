@@ -20,6 +20,15 @@ TEST(NumericValue, LeadingNumberCorners) {
   for (const Case& c : cases) {
     EXPECT_DOUBLE_EQ(NumericValue(QString::fromUtf8(c.text)), c.value) << c.text;
   }
+  // Only blanks, tabs and line feeds are skipped; a carriage return ends
+  // the number. Digits are ASCII digits only.
+  EXPECT_EQ(NumericValue(QStringLiteral("5\r\n6")), 5);
+  EXPECT_EQ(NumericValue(QStringLiteral("5\n6")), 56);
+  EXPECT_EQ(NumericValue(QStringLiteral("１２")), 0);
+  EXPECT_EQ(NumericValue(QStringLiteral("3１")), 3);
+  EXPECT_EQ(NumericValue(QStringLiteral("&H1２")), 1);
+  EXPECT_EQ(NumericValue(QStringLiteral("&O78")), 7);
+  EXPECT_EQ(NumericValue(QStringLiteral("12.5万元")), 12.5);
   // A huge exponent gives no number rather than infinity.
   EXPECT_EQ(NumericValue(QStringLiteral("1E999")), 0);
 }

@@ -1,0 +1,125 @@
+#include "analysis/auto_analysis.h"
+
+#include <QLoggingCategory>
+#include <QPointer>
+#include <chrono>
+#include <limits>
+#include <qcorotimer.h>
+
+#include "core/database.h"
+#include "core/settings.h"
+
+Q_DECLARE_LOGGING_CATEGORY(lcAnalysis)
+
+namespace talvec {
+
+namespace {
+
+// Reads the rows of a queue statement (ID, MC, DZ, SJ); nothing on an error.
+std::optional<QList<QueuedAnnouncement>> ReadRows(Statement& st) {
+  QList<QueuedAnnouncement> rows;
+  while (st.Next()) {
+    rows.append({st.Int(0), st.Text(1), st.Text(2), st.Text(3)});
+  }
+  if (!st.ok()) return std::nullopt;
+  return rows;
+}
+
+}  // namespace
+
+// The pending condition is spelt exactly as in the partial index List_Queue,
+// so that both statements read that index and never the whole table.
+std::optional<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db) {
+  Statement tenth = db.Prepare(
+      "SELECT SJ FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='') "
+      "ORDER BY SJ DESC LIMIT 1 OFFSET 9");
+  if (!tenth.ok()) return std::nullopt;
+  if (!tenth.Next()) {
+    if (!tenth.ok()) return std::nullopt;
+    // Fewer than ten pending: all of them.
+    Statement all = db.Prepare(
+        "SELECT ID, MC, DZ, SJ FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='') "
+        "ORDER BY SJ DESC, ID DESC LIMIT 10");
+    return ReadRows(all);
+  }
+  if (tenth.IsNull(0)) {
+    // The tenth has no date: it ties with every other dateless row, and
+    // dateless rows sort last, so every pending row belongs to the batch.
+    Statement all = db.Prepare(
+        "SELECT ID, MC, DZ, SJ FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='') "
+        "ORDER BY SJ DESC, ID DESC");
+    return ReadRows(all);
+  }
+  const QVariant date = tenth.Value(0);
+  Statement batch = db.Query(
+      "SELECT ID, MC, DZ, SJ FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='') "
+      "AND SJ >= ? ORDER BY SJ DESC, ID DESC",
+      date);
+  return ReadRows(batch);
+}
+
+AutoAnalysis::AutoAnalysis(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
+                           NetworkStatus& network, QObject* parent)
+    : QObject(parent),
+      db_(db),
+      settings_(settings),
+      reader_(db, settings, fetcher, network),
+      TimerAuto(new QTimer(this)) {
+  setObjectName(QStringLiteral("AutoAnalysis"));
+  TimerAuto->setObjectName(QStringLiteral("TimerAuto"));
+  TimerAuto->setInterval(kIntervalMs);
+  connect(TimerAuto, &QTimer::timeout, this, &AutoAnalysis::OnTimerAuto);
+}
+
+void AutoAnalysis::OnCycleStart() {
+  if (settings_.AutoAnalysis == 1) TimerAuto->start();
+  else TimerAuto->stop();
+}
+
+void AutoAnalysis::OnSettingsClosed() {
+  if (settings_.AutoAnalysis == 2) TimerAuto->stop();
+  else TimerAuto->start();
+}
+
+void AutoAnalysis::StopTimer() { TimerAuto->stop(); }
+
+void AutoAnalysis::StartTimer() { TimerAuto->start(); }
+
+void AutoAnalysis::OnTimerAuto() {
+  if (settings_.AutoAnalysis != 1) return;
+  // One batch at a time: a tick that comes while a batch yields (someone
+  // switched the timer on meanwhile) leaves the running batch alone.
+  if (batch_running_) return;
+  auto batch = ReadAnalysisQueue(db_);
+  if (!batch) {
+    // The timer keeps running, so the next tick tries again.
+    qCWarning(lcAnalysis) << "analysis queue unreadable:" << db_.LastError();
+    return;
+  }
+  TimerAuto->stop();
+  RunBatch(std::move(*batch));
+}
+
+QCoro::Task<> AutoAnalysis::RunBatch(QList<QueuedAnnouncement> batch) {
+  QPointer<AutoAnalysis> self(this);
+  batch_running_ = true;
+  int analysed = 0;
+  for (const QueuedAnnouncement& row : batch) {
+    // Let pending window messages and timers run between announcements.
+    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
+    if (!self) co_return;
+    if (row.id < std::numeric_limits<int>::min() || row.id > std::numeric_limits<int>::max()) {
+      continue;
+    }
+    const QString address = settings_.SiteBaseAddress + TrimBlanks(row.address);
+    co_await reader_.AnalyseResultAnnouncement(address, static_cast<int>(row.id),
+                                               TrimBlanks(row.title));
+    if (!self) co_return;
+    ++analysed;
+  }
+  batch_running_ = false;
+  TimerAuto->start();
+  emit batchFinished(analysed);
+}
+
+}  // namespace talvec

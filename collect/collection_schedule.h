@@ -1,0 +1,105 @@
+// The collection cycle and the schedule that starts it. Owned by the main
+// window for its whole life; the schedule timer TimerUpdate is its child.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTime>
+#include <QTimer>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <random>
+#include <qcorotask.h>
+
+#include "collect/collection_progress.h"
+#include "collect/collection_state.h"
+
+namespace talvec {
+
+class Database;
+class NetworkStatus;
+class PageFetcher;
+struct SystemSettings;
+
+// A time of day written "H:MM:SS" or "H:MM" (24-hour clock, optionally with
+// AM/PM), also as the time part of a date-time text.
+std::optional<QTime> ReadTimeOfDay(const QString& text);
+
+// Whether `now` lies in [begin, end], both bounds included, compared as
+// "HH:MM:SS" texts. An empty or unreadable bound leaves that side of the day
+// open (begin 00:00:00, end 23:59:59): a setting that cannot be read does not
+// switch collection off for good. A begin later than the end admits no time.
+bool InCollectionWindow(const QTime& now, const QString& begin, const QString& end);
+
+// SysSet.CollectionDate as the cycle starts from it: "YYYY-MM-DD", or, when
+// the value is Null, empty or not a date, seven days before today, which
+// bounds the catch-up to the look-back the seven-day test uses as well.
+QString ReadCollectionDate(const QVariant& value, const QDate& today);
+
+class CollectionSchedule : public QObject {
+  Q_OBJECT
+
+ public:
+  // The first check comes on the tick after this many seconds. A test of the
+  // whole program may shorten it with the environment variable
+  // TALVEC_TEST_FIRST_CHECK_SECONDS; nothing else reads it.
+  static constexpr int kFirstCheckSeconds = 60;
+
+  CollectionSchedule(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
+                     NetworkStatus& network, QObject* parent = nullptr);
+
+  // Load steps of the main window: the schedule timer runs when `research`
+  // is 1; FirstSchedulePass on.
+  void LoadScheduleTimer(qint16 research);
+  void LoadFirstSchedulePass();
+
+  // TimerUpdate's handler, one call a second.
+  void ScheduleTick();
+  // Runs a cycle when the time of day lies in the collection window; true
+  // when it started one.
+  bool WindowCheck();
+
+  // One collection cycle; a request while a cycle runs is ignored.
+  QCoro::Task<> RunCollectionCycle();
+
+  void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
+  void SetDateFallback(std::function<QString()> fallback) { env_.fallback_date = std::move(fallback); }
+  void SetConstructionBase(QString base) { construction_base_ = std::move(base); }
+  void SetStopCollection(bool stop) { state_.StopCollection = stop; }
+
+  QTimer& timerUpdate() { return TimerUpdate; }
+  bool CycleRunning() const { return running_; }
+  bool FirstSchedulePass() const { return first_pass_; }
+  qint16 ScheduleTicks() const { return ticks_; }
+  CollectionState& state() { return state_; }
+  const CollectionProgress& progress() const { return progress_; }
+  QDateTime Now() const { return now_ ? now_() : QDateTime::currentDateTime(); }
+
+ signals:
+  // At the start of every cycle, before anything is fetched.
+  void cycleStarted();
+  void cycleFinished();
+  void progressChanged(const QString& text);
+
+ private:
+  void SetPhase(CollectionProgress::Phase phase, int type = 0, qint32 page = 0);
+
+  Database& db_;
+  const SystemSettings& settings_;
+  NetworkStatus& network_;
+  CollectionState state_;
+  CollectorEnv env_;
+  QString construction_base_;
+  std::function<QDateTime()> now_;
+  CollectionProgress progress_;
+  std::mt19937 random_;  // default seed, never reseeded
+  int first_check_seconds_ = kFirstCheckSeconds;
+  qint16 ticks_ = 0;
+  bool first_pass_ = true;
+  bool running_ = false;
+  QTimer TimerUpdate;
+};
+
+}  // namespace talvec

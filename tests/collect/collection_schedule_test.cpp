@@ -1,0 +1,246 @@
+#include "collect/collection_schedule.h"
+
+#include <QSignalSpy>
+#include <QTimer>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+#include <map>
+
+#include "collect/channels.h"
+#include "collect/list_page.h"
+#include "collect/network_status.h"
+#include "collect/page_fetcher.h"
+#include "core/database.h"
+#include "core/settings.h"
+#include "tests/collect/fake_site.h"
+#include "tests/raw_http_server.h"
+#include "tests/test_support.h"
+
+namespace talvec {
+namespace {
+
+using testing::FakeItem;
+using testing::FakeTender;
+using testing::RawHttpServer;
+
+TEST(CollectionWindow, BoundsAreIncludedAndUnreadableBoundsLeaveTheDayOpen) {
+  const QString begin = QStringLiteral("8:00:00"), end = QStringLiteral("18:00:00");
+  EXPECT_FALSE(InCollectionWindow(QTime(7, 59, 59), begin, end));
+  EXPECT_TRUE(InCollectionWindow(QTime(8, 0, 0), begin, end));
+  EXPECT_TRUE(InCollectionWindow(QTime(18, 0, 0), begin, end));
+  EXPECT_FALSE(InCollectionWindow(QTime(18, 0, 1), begin, end));
+  EXPECT_FALSE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("19:00:00"), QStringLiteral("07:00:00")));
+  EXPECT_TRUE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("1899-12-30 08:00:00"), QStringLiteral("6:00:00 PM")));
+  EXPECT_FALSE(InCollectionWindow(QTime(18, 30, 0), QStringLiteral("08:00"), QStringLiteral("6:00:00 PM")));
+  EXPECT_TRUE(InCollectionWindow(QTime(0, 0, 0), QString(), QStringLiteral("垃圾")));
+  EXPECT_TRUE(InCollectionWindow(QTime(23, 59, 59), QStringLiteral("25:00:00"), QString()));
+  EXPECT_FALSE(InCollectionWindow(QTime(7, 0, 0), QStringLiteral("08:00:00"), QString()));
+}
+
+TEST(CollectionWindow, CollectionDateReadings) {
+  const QDate today(2016, 4, 1);
+  EXPECT_EQ(ReadCollectionDate(QStringLiteral(" 2016-03-20 "), today), QStringLiteral("2016-03-20"));
+  EXPECT_EQ(ReadCollectionDate(QStringLiteral("2016/3/2"), today), QStringLiteral("2016-03-02"));
+  for (const QVariant& bad : {QVariant(), QVariant(QString()), QVariant(QStringLiteral("2016-13-01")),
+                              QVariant(QStringLiteral("昨天"))}) {
+    EXPECT_EQ(ReadCollectionDate(bad, today), QStringLiteral("2016-03-25"));
+  }
+}
+
+// A procurement site and construction list served from memory: every
+// channel holds its items newest first, 25 to a page.
+struct Site {
+  Site() {
+    for (const ChannelInfo& c : Channels()) {
+      for (int i = 0; i < 30; ++i) channels[c.type].append(Item(c.type, i, i / 3));
+    }
+    for (int i = 0; i < 5; ++i) {
+      tenders.append({QStringLiteral("工程%1").arg(i), QStringLiteral("成都市"), DateText(today), QString::number(i)});
+    }
+  }
+  FakeItem Item(int type, int n, int days_old) const {
+    return {QStringLiteral("频道%1公告%2").arg(type).arg(n), DateText(today.addDays(-days_old)), {}};
+  }
+  RawHttpServer::Answer Serve(const QByteArray& path) {
+    requests << QString::fromLatin1(path);
+    if (path == fail_path && !failed) {
+      failed = true;
+      down = true;
+      QTimer::singleShot(300, [this] { down = false; });
+    }
+    if (down) {
+      ++requests_while_down;
+      return RawHttpServer::Html("<html>无法找到该页</html>", 404);
+    }
+    if (path == "/") return RawHttpServer::Html("<html>ok</html>");
+    if (path.startsWith("/InvestmentInfo/")) return RawHttpServer::Html(testing::ConstructionPageHtml(tenders).toUtf8());
+    const QUrlQuery query(QUrl(QStringLiteral("http://x") + QString::fromLatin1(path)).query());
+    for (const ChannelInfo& c : Channels()) {
+      if (query.queryItemValue(QStringLiteral("channelCode")) != QLatin1String(c.code)) continue;
+      const int page = query.queryItemValue(QStringLiteral("page")).toInt();
+      return RawHttpServer::Html(testing::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25)).toUtf8());
+    }
+    return RawHttpServer::Html("<html>页面没有找到</html>", 404);
+  }
+
+  QDate today{2026, 3, 10};
+  std::map<int, QList<FakeItem>> channels;
+  QList<FakeTender> tenders;
+  QByteArray fail_path;
+  bool failed = false;
+  bool down = false;
+  int requests_while_down = 0;
+  QStringList requests;
+  RawHttpServer server{[this](const QByteArray& path) { return Serve(path); }};
+};
+
+struct Cycle {
+  explicit Cycle(Site& site)
+      : network(fetcher, site.server.base()), schedule(temp.db(), settings, fetcher, network) {
+    LoadSystemSettings(temp.db(), &settings);
+    settings.SiteBaseAddress = site.server.base();
+    temp.db().Execute("UPDATE SysSet SET CollectionDate = ?", QStringLiteral("2026-03-03"));
+    schedule.SetConstructionBase(site.server.base());
+    schedule.SetClock([this] { return now; });
+    network.timerCheckNet().setInterval(50);
+    network.SetNetworkOk(true);
+  }
+  void Run() { QCoro::waitFor(schedule.RunCollectionCycle()); }
+  int Rows() { return static_cast<int>(temp.db().Scalar("SELECT count(*) FROM List").toLongLong()); }
+
+  testing::TempDatabase temp;
+  SystemSettings settings;
+  PageFetcher fetcher;
+  NetworkStatus network;
+  CollectionSchedule schedule;
+  QDateTime now{QDate(2026, 3, 10), QTime(12, 0, 0)};
+};
+
+TEST(CollectionCycle, FirstCycleFillsTheTableSecondStopsAtTheCatchUp) {
+  Site site;
+  Cycle c(site);
+  QSignalSpy started(&c.schedule, &CollectionSchedule::cycleStarted);
+  c.Run();
+  EXPECT_EQ(started.count(), 1);
+  EXPECT_EQ(c.Rows(), 10 * 30 + 5);  // every channel ran out of pages
+  for (const ChannelInfo& ch : Channels()) {
+    EXPECT_EQ(c.temp.db().Scalar("SELECT count(*) FROM List WHERE LX = ?", ch.type).toInt(),
+              ch.type == kConstructionType ? 35 : 30);
+  }
+  EXPECT_FALSE(c.schedule.state().StopCollection);
+  EXPECT_EQ(c.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(), QStringLiteral("2026-03-03"));
+  EXPECT_TRUE(c.schedule.timerUpdate().isActive());
+  EXPECT_FALSE(c.network.timer1().isActive());
+  const qsizetype first_requests = site.requests.size();
+
+  for (auto& [type, items] : site.channels) {
+    items.prepend(site.Item(type, 100, 0));
+    items.prepend(site.Item(type, 101, 0));
+  }
+  site.requests.clear();
+  c.Run();
+  EXPECT_EQ(c.Rows(), 10 * 32 + 5);
+  EXPECT_TRUE(c.schedule.state().StopCollection);
+  EXPECT_EQ(c.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(), QStringLiteral("2026-03-10"));
+  EXPECT_LT(site.requests.size(), first_requests);
+  EXPECT_EQ(c.schedule.progress().last_complete_new, 20);
+  EXPECT_EQ(c.temp.db().Scalar("SELECT count(*) FROM (SELECT MC FROM List GROUP BY MC HAVING count(*) > 1)").toInt(), 0);
+}
+
+TEST(CollectionCycle, SiteGoingDownIsWaitedForAndTheSamePageAskedAgain) {
+  Site site;
+  site.fail_path = "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore"
+                   "&channelCode=cggg&rp=25&page=2";
+  Cycle c(site);
+  QSignalSpy texts(&c.schedule, &CollectionSchedule::progressChanged);
+  c.Run();
+  EXPECT_TRUE(site.failed);
+  EXPECT_EQ(site.requests.count(QString::fromLatin1(site.fail_path)), 2);
+  EXPECT_EQ(c.Rows(), 10 * 30 + 5);
+  EXPECT_TRUE(c.network.NetworkOk());
+  EXPECT_FALSE(c.network.timerCheckNet().isActive());
+  // Waiting costs a probe per re-check, not a request per loop pass.
+  EXPECT_LT(site.requests_while_down, 15);
+  bool waited = false;
+  for (const QList<QVariant>& t : texts) waited |= t.at(0).toString().contains(QStringLiteral("网络中断"));
+  EXPECT_TRUE(waited);
+  EXPECT_TRUE(texts.last().at(0).toString().startsWith(QStringLiteral("上次采集完成：2026-03-10 12:00:00（新增 305 条）")));
+}
+
+TEST(CollectionCycle, EndsAfterTheConstructionListWhenNoChannelIsOn) {
+  Site site;
+  Cycle c(site);
+  c.settings.researchlx = QStringLiteral("f,f,f,f,f,f,f,f,f,f");
+  c.Run();
+  EXPECT_EQ(c.Rows(), 5);
+  EXPECT_EQ(site.requests.size(), 1);
+}
+
+TEST(CollectionCycle, ChannelsSwitchedOffOrRunDryEndTheCycle) {
+  Site site;
+  Cycle c(site);
+  c.settings.researchlx = QStringLiteral("t,f,t,f,f,f,f,f,f");  // the tenth item missing: off
+  c.Run();
+  EXPECT_EQ(c.Rows(), 2 * 30 + 5);
+}
+
+TEST(CollectionCycle, OneCycleAtATime) {
+  Site site;
+  Cycle c(site);
+  QSignalSpy started(&c.schedule, &CollectionSchedule::cycleStarted);
+  QCoro::Task<> first = c.schedule.RunCollectionCycle();
+  EXPECT_TRUE(c.schedule.CycleRunning());
+  QCoro::waitFor(c.schedule.RunCollectionCycle());  // ignored
+  EXPECT_EQ(started.count(), 1);
+  QCoro::waitFor(std::move(first));
+  EXPECT_EQ(c.Rows(), 10 * 30 + 5);
+}
+
+TEST(CollectionSchedule, FirstCheckAfterSixtyOneTicksThenIntervalPlusOne) {
+  Site site;
+  Cycle c(site);
+  c.settings.IntervalSeconds = 600;
+  c.settings.BeginTime = QStringLiteral("19:00:00");  // a window that admits no time
+  c.settings.EndTime = QStringLiteral("07:00:00");
+  c.schedule.LoadFirstSchedulePass();
+  for (int i = 0; i < 60; ++i) c.schedule.ScheduleTick();
+  EXPECT_TRUE(c.schedule.FirstSchedulePass());
+  c.schedule.ScheduleTick();
+  EXPECT_FALSE(c.schedule.FirstSchedulePass());
+  EXPECT_EQ(c.schedule.ScheduleTicks(), 0);
+  EXPECT_FALSE(c.schedule.CycleRunning());
+
+  c.settings.BeginTime = QStringLiteral("08:00:00");
+  c.settings.EndTime = QStringLiteral("18:00:00");
+  for (int i = 0; i < 600; ++i) c.schedule.ScheduleTick();
+  EXPECT_FALSE(c.schedule.CycleRunning());
+  QSignalSpy finished(&c.schedule, &CollectionSchedule::cycleFinished);
+  c.schedule.timerUpdate().start();
+  c.schedule.ScheduleTick();
+  EXPECT_TRUE(c.schedule.CycleRunning());
+  EXPECT_FALSE(c.schedule.timerUpdate().isActive());  // stopped while the cycle runs
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_TRUE(c.schedule.timerUpdate().isActive());
+  c.schedule.timerUpdate().stop();
+  EXPECT_EQ(c.schedule.ScheduleTicks(), 0);
+  for (int i = 0; i < 600; ++i) c.schedule.ScheduleTick();
+  EXPECT_FALSE(c.schedule.CycleRunning());
+  c.now.setTime(QTime(18, 0, 1));
+  c.schedule.ScheduleTick();
+  EXPECT_FALSE(c.schedule.CycleRunning());  // the check came, outside the window
+  EXPECT_EQ(c.schedule.ScheduleTicks(), 0);
+}
+
+TEST(CollectionSchedule, LoadFollowsTheResearchSetting) {
+  Site site;
+  Cycle c(site);
+  c.schedule.LoadScheduleTimer(2);
+  EXPECT_FALSE(c.schedule.timerUpdate().isActive());
+  c.schedule.LoadScheduleTimer(1);
+  EXPECT_TRUE(c.schedule.timerUpdate().isActive());
+  EXPECT_EQ(c.schedule.timerUpdate().interval(), 1000);
+  EXPECT_EQ(c.schedule.timerUpdate().objectName(), QStringLiteral("TimerUpdate"));
+}
+
+}  // namespace
+}  // namespace talvec

@@ -18,6 +18,7 @@ FrmWeath::FrmWeath(AppContext& context, QWidget* parent)
     : QMainWindow(parent), context_(context) {
   setObjectName(QStringLiteral("FrmWeath"));
   network_ = new NetworkStatus(fetcher_, context_.settings.SiteBaseAddress, this);
+  auto_analysis_ = new AutoAnalysis(*context_.db, context_.settings, fetcher_, *network_, this);
   CreateControls();
   connect(network_, &NetworkStatus::lightChanged, this, &FrmWeath::ShowLight);
 }
@@ -60,7 +61,6 @@ void FrmWeath::CreateControls() {
   // Timers as the window's design has them; all stopped until load.
   TimerUpdate = MakeTimer("TimerUpdate", 1000);
   Timer4 = MakeTimer("Timer4", 1000);
-  TimerAuto = MakeTimer("TimerAuto", 50000);
   TimerGZ = MakeTimer("TimerGZ", 1000);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
 }

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "analysis/auto_analysis.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
 #include "core/app_context.h"
@@ -38,6 +39,8 @@ class FrmWeath : public QMainWindow {
   AppContext& context() { return context_; }
   PageFetcher& fetcher() { return fetcher_; }
   NetworkStatus& network() { return *network_; }
+  // Automatic result analysis; owns TimerAuto.
+  AutoAnalysis& autoAnalysis() { return *auto_analysis_; }
   const QString& VersionString() const { return version_string_; }
 
  protected:
@@ -53,6 +56,7 @@ class FrmWeath : public QMainWindow {
   std::function<void()> shutdown_;
   PageFetcher fetcher_;
   NetworkStatus* network_ = nullptr;  // owns TimerCheckNet and the pulse timers
+  AutoAnalysis* auto_analysis_ = nullptr;  // owns TimerAuto
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;
@@ -61,7 +65,6 @@ class FrmWeath : public QMainWindow {
 
   QTimer* TimerUpdate = nullptr;
   QTimer* Timer4 = nullptr;
-  QTimer* TimerAuto = nullptr;
   QTimer* TimerGZ = nullptr;
   QTimer* TimerSystemUP = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
+#include <QStatusBar>
 
 #include "ui/twips.h"
 
@@ -18,6 +19,7 @@ FrmWeath::FrmWeath(AppContext& context, QWidget* parent)
     : QMainWindow(parent), context_(context) {
   setObjectName(QStringLiteral("FrmWeath"));
   network_ = new NetworkStatus(fetcher_, context_.settings.SiteBaseAddress, this);
+  schedule_ = new CollectionSchedule(*context_.db, context_.settings, fetcher_, *network_, this);
   auto_analysis_ = new AutoAnalysis(*context_.db, context_.settings, fetcher_, *network_, this);
   CreateControls();
   connect(network_, &NetworkStatus::lightChanged, this, &FrmWeath::ShowLight);
@@ -58,8 +60,15 @@ void FrmWeath::CreateControls() {
   title.setBold(true);
   Label5->setFont(title);
 
+  // The status bar says what the collection is doing.
+  statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+  LabelCollect = new QLabel(statusBar());
+  LabelCollect->setObjectName(QStringLiteral("LabelCollect"));
+  LabelCollect->setText(ProgressText(schedule_->progress()));
+  statusBar()->addWidget(LabelCollect, 1);
+  connect(schedule_, &CollectionSchedule::progressChanged, LabelCollect, &QLabel::setText);
+
   // Timers as the window's design has them; all stopped until load.
-  TimerUpdate = MakeTimer("TimerUpdate", 1000);
   Timer4 = MakeTimer("Timer4", 1000);
   TimerGZ = MakeTimer("TimerGZ", 1000);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
@@ -75,8 +84,10 @@ void FrmWeath::Load() {
   // 4. The status light starts hidden.
   PicJD->hide();
   // 7. The schedule and upgrade timers follow their settings.
-  if (context_.settings.research == 1) TimerUpdate->start();
+  schedule_->LoadScheduleTimer(context_.settings.research);
   if (context_.settings.Upgrade == 1) TimerSystemUP->start();
+  // 8. The first check of the schedule comes a minute after start.
+  schedule_->LoadFirstSchedulePass();
   // 9. The probe of the procurement site; the window opens without waiting.
   network_->StartupProbe();
   // 12. No working pulse.

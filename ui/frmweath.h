@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "analysis/auto_analysis.h"
+#include "collect/collection_schedule.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
 #include "core/app_context.h"
@@ -39,6 +40,8 @@ class FrmWeath : public QMainWindow {
   AppContext& context() { return context_; }
   PageFetcher& fetcher() { return fetcher_; }
   NetworkStatus& network() { return *network_; }
+  // The collection cycle and its schedule; owns TimerUpdate.
+  CollectionSchedule& schedule() { return *schedule_; }
   // Automatic result analysis; owns TimerAuto.
   AutoAnalysis& autoAnalysis() { return *auto_analysis_; }
   const QString& VersionString() const { return version_string_; }
@@ -56,14 +59,15 @@ class FrmWeath : public QMainWindow {
   std::function<void()> shutdown_;
   PageFetcher fetcher_;
   NetworkStatus* network_ = nullptr;  // owns TimerCheckNet and the pulse timers
+  CollectionSchedule* schedule_ = nullptr;
   AutoAnalysis* auto_analysis_ = nullptr;  // owns TimerAuto
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;
   QLabel* Label5 = nullptr;
   QLabel* PicJD = nullptr;
+  QLabel* LabelCollect = nullptr;  // what the collection is doing
 
-  QTimer* TimerUpdate = nullptr;
   QTimer* Timer4 = nullptr;
   QTimer* TimerGZ = nullptr;
   QTimer* TimerSystemUP = nullptr;

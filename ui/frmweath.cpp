@@ -21,6 +21,9 @@ FrmWeath::FrmWeath(AppContext& context, QWidget* parent)
   network_ = new NetworkStatus(fetcher_, context_.settings.SiteBaseAddress, this);
   schedule_ = new CollectionSchedule(*context_.db, context_.settings, fetcher_, *network_, this);
   auto_analysis_ = new AutoAnalysis(*context_.db, context_.settings, fetcher_, *network_, this);
+  // Each collection cycle switches automatic analysis on or off.
+  connect(schedule_, &CollectionSchedule::cycleStarted, auto_analysis_,
+          &AutoAnalysis::OnCycleStart);
   CreateControls();
   connect(network_, &NetworkStatus::lightChanged, this, &FrmWeath::ShowLight);
 }

@@ -69,6 +69,8 @@ CollectionSchedule::CollectionSchedule(Database& db, const SystemSettings& setti
   bool ok = false;
   const int first = qEnvironmentVariableIntValue("TALVEC_TEST_FIRST_CHECK_SECONDS", &ok);
   if (ok && first >= 0) first_check_seconds_ = first;
+  const QString construction = qEnvironmentVariable("TALVEC_TEST_CONSTRUCTION_BASE");
+  if (!construction.isEmpty()) construction_base_ = construction;
 }
 
 void CollectionSchedule::LoadScheduleTimer(qint16 research) {

@@ -42,9 +42,12 @@ class CollectionSchedule : public QObject {
   Q_OBJECT
 
  public:
-  // The first check comes on the tick after this many seconds. A test of the
-  // whole program may shorten it with the environment variable
-  // TALVEC_TEST_FIRST_CHECK_SECONDS; nothing else reads it.
+  // The first check comes on the tick after this many seconds.
+  //
+  // Tests of the whole program (several copies against simulators on free
+  // ports) may set two environment variables, which nothing else reads:
+  // TALVEC_TEST_FIRST_CHECK_SECONDS shortens this wait, and
+  // TALVEC_TEST_CONSTRUCTION_BASE replaces the construction site's address.
   static constexpr int kFirstCheckSeconds = 60;
 
   CollectionSchedule(Database& db, const SystemSettings& settings, PageFetcher& fetcher,

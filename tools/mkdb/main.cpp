@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
   const bool if_missing = args.removeAll(QStringLiteral("--if-missing")) > 0;
-  if (args.size() != 1) {
+  if (args.size() != 1 || args.first().startsWith(QLatin1Char('-'))) {
     std::fprintf(stderr, "usage: talvec_mkdb [--if-missing] FILE\n");
     return 64;
   }

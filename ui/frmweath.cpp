@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "ui/frmbrow.h"
+#include "ui/search_ui.h"
 #include "ui/twips.h"
 
 namespace talvec {
@@ -63,6 +65,10 @@ void FrmWeath::CreateControls() {
   title.setBold(true);
   Label5->setFont(title);
 
+  // The viewer window itself is only created when a page is first shown.
+  viewer_ = new Viewer(this);
+  search_ = new SearchUi(context_, *viewer_, network_, this, Frame1, Frame6, this);
+
   // The status bar says what the collection is doing.
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
   LabelCollect = new QLabel(statusBar());
@@ -86,6 +92,8 @@ void FrmWeath::Load() {
   Label5->setText(TwoLineName(QLatin1String(kDisplayName)));
   // 4. The status light starts hidden.
   PicJD->hide();
+  // 6. Type options by the channel flags.
+  search_->ApplyTypeOptions();
   // 7. The schedule and upgrade timers follow their settings.
   schedule_->LoadScheduleTimer(context_.settings.research);
   if (context_.settings.Upgrade == 1) TimerSystemUP->start();
@@ -93,7 +101,12 @@ void FrmWeath::Load() {
   schedule_->LoadFirstSchedulePass();
   // 9. The probe of the procurement site; the window opens without waiting.
   network_->StartupProbe();
-  // 12. No working pulse.
+  // 10. The search period ends today and starts a week before.
+  search_->InitDatePickers();
+  // 11. The result list's columns.
+  search_->SetupColumns();
+  // 12. All types; no working pulse.
+  search_->ResetSearchType();
   network_->StopWorkingPulse(false);
   // 13. The caption.
   setWindowTitle(QLatin1String(kDisplayName));

@@ -18,6 +18,9 @@ class QLabel;
 
 namespace talvec {
 
+class SearchUi;
+class Viewer;
+
 // "Veltrano" shown on two lines: the name split in its middle.
 QString TwoLineName(const QString& name);
 
@@ -44,6 +47,9 @@ class FrmWeath : public QMainWindow {
   CollectionSchedule& schedule() { return *schedule_; }
   // Automatic result analysis; owns TimerAuto.
   AutoAnalysis& autoAnalysis() { return *auto_analysis_; }
+  // The one announcement viewer; every window opens pages through it.
+  Viewer& viewer() { return *viewer_; }
+  SearchUi& search() { return *search_; }
   const QString& VersionString() const { return version_string_; }
 
  protected:
@@ -61,6 +67,8 @@ class FrmWeath : public QMainWindow {
   NetworkStatus* network_ = nullptr;  // owns TimerCheckNet and the pulse timers
   CollectionSchedule* schedule_ = nullptr;
   AutoAnalysis* auto_analysis_ = nullptr;  // owns TimerAuto
+  Viewer* viewer_ = nullptr;
+  SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;

@@ -1,0 +1,157 @@
+// Runs in a real X window (xvfb): the search, a filter and the viewer on
+// pages served by a local server. Screenshots go to the folder named by
+// TALVEC_SCREENSHOTS (default /tmp).
+#include <QDate>
+#include <QGuiApplication>
+#include <QHttpServer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "tests/test_support.h"
+#include "ui/filter_panels.h"
+#include "ui/frmbrow.h"
+#include "ui/frmweath.h"
+#include "ui/result_list.h"
+#include "ui/search_ui.h"
+#include "ui/viewer_rules.h"
+
+namespace talvec {
+namespace {
+
+QString ScreenshotPath(const char* name) {
+  const QString dir = qEnvironmentVariable("TALVEC_SCREENSHOTS", "/tmp");
+  return dir + QLatin1Char('/') + QLatin1String(name);
+}
+
+QByteArray Page(const QString& title, const QString& body) {
+  return QStringLiteral(
+             "<html><head><meta charset='utf-8'><title>%1</title></head>"
+             "<body style='margin:0;font-family:sans-serif'>"
+             "<div style='height:253px;background:#b00;color:white;font-size:40px'>站点页头</div>"
+             "<h2 id='t'>%1</h2><p>%2</p>"
+             "<a id='pop' href='/v/3.html' target='_blank'>新窗口链接</a>"
+             "</body></html>")
+      .arg(title, body)
+      .toUtf8();
+}
+
+TEST(ViewerWindow, SearchFilterAndOpenInTheOneViewer) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    GTEST_SKIP() << "needs a real display (xvfb-run)";
+  }
+  QHttpServer server;
+  server.route("/v/<arg>", [](const QString& name) {
+    return QHttpServerResponse("text/html; charset=utf-8",
+                               Page(QStringLiteral("公告 ") + name, QStringLiteral("公告正文")));
+  });
+  const quint16 port = server.listen(QHostAddress::LocalHost, 0);
+  ASSERT_NE(port, 0);
+
+  testing::TempDatabase temp;
+  const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+  for (int i = 1; i <= 30; ++i) {
+    const QString title = QStringLiteral("%1市第%2号%3采购公告")
+                              .arg(i % 3 ? QStringLiteral("成都") : QStringLiteral("绵阳"))
+                              .arg(i)
+                              .arg(i % 2 ? QStringLiteral("电脑") : QStringLiteral("空调"));
+    ASSERT_TRUE(temp.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, 2)", title,
+                                  QStringLiteral("/v/%1.html").arg(i), today));
+  }
+  AppContext context;
+  context.db = &temp.db();
+  LoadSystemSettings(temp.db(), &context.settings);
+  context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:%1").arg(port);
+  context.os_name = "WindosXP";
+  FrmWeath window(context);
+  window.Load();
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+  SearchUi& ui = window.search();
+  ResultListView* list = ui.ListView2();
+  QTest::keyClick(&window, Qt::Key_F8);
+  ASSERT_EQ(list->model()->rowCount(), 30);
+  ui.filters()->Text4->setText(QStringLiteral("电脑 成都"));
+  ui.filters()->Command2->click();
+  ASSERT_EQ(list->model()->rowCount(), 10);
+  QTest::qWait(200);
+  window.grab().save(ScreenshotPath("search_filtered.png"));
+
+  // The viewer does not exist until a page is shown.
+  EXPECT_EQ(window.viewer().window(), nullptr);
+  EXPECT_EQ(window.findChild<QWebEngineView*>(), nullptr);
+
+  const QModelIndex first = list->model()->index(0, kColTitle);
+  const QString first_title = first.data().toString();
+  list->scrollTo(first);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(first).center());
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(first).center());
+  FrmBrow* viewer = window.viewer().window();
+  ASSERT_NE(viewer, nullptr);
+  QWebEngineView* browser = viewer->WebBrowser1();
+  ASSERT_EQ(browser->objectName(), "WebBrowser1");
+  EXPECT_EQ(viewer->windowTitle(), first_title);
+  EXPECT_EQ(browser->toolTip(), QString::fromUtf8(kAttachmentHint));
+  EXPECT_EQ(browser->y(), -ViewerCropPixels(viewer->screen()->logicalDotsPerInch()));
+  EXPECT_EQ(browser->height(), viewer->height() + viewer->CropPixels());
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return browser->url().path().startsWith("/v/") && !browser->page()->isLoading() &&
+           browser->title().startsWith(QStringLiteral("公告"));
+  }, 20000));
+  QTest::qWait(700);
+  viewer->screen()->grabWindow(0).save(ScreenshotPath("viewer_cropped.png"));
+  const QUrl first_url = browser->url();
+
+  // A second double click only brings the viewer to the front.
+  const QModelIndex second = list->model()->index(1, kColTitle);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(second).center());
+  EXPECT_EQ(window.viewer().window(), viewer);
+  EXPECT_EQ(browser->url(), first_url);
+  EXPECT_EQ(viewer->windowTitle(), first_title);
+
+  // A link that asks for a new window loads in the viewer.
+  browser->page()->runJavaScript("document.getElementById('pop').click();");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return browser->url().path() == "/v/3.html"; }, 10000));
+  EXPECT_EQ(window.findChildren<FrmBrow*>().size(), 1);
+
+  // Alerts show nothing and do not block the page.
+  QSignalSpy done(browser->page(), &QWebEnginePage::titleChanged);
+  browser->page()->runJavaScript("alert('x'); confirm('y'); document.title='after';");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return browser->title() == "after"; }, 10000));
+
+  // A modal opening while the modeless viewer is open reuses it.
+  QPointer<FrmBrow> guard(viewer);
+  window.viewer().Open(context.settings.SiteBaseAddress + "/v/help.html",
+                       QStringLiteral("帮助信息"), ViewerMode::kModal);
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_EQ(window.viewer().window(), viewer);
+  EXPECT_TRUE(viewer->isModal());
+  EXPECT_EQ(viewer->windowTitle(), "帮助信息");
+  EXPECT_EQ(browser->y(), 0);
+  EXPECT_TRUE(browser->toolTip().isEmpty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return browser->url().path() == "/v/help.html"; }, 10000));
+  QTest::qWait(500);
+  viewer->screen()->grabWindow(0).save(ScreenshotPath("viewer_help_uncropped.png"));
+
+  // Closed, it is gone; the next opening shows the latest row.
+  viewer->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }, 5000));
+  EXPECT_EQ(window.viewer().window(), nullptr);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(second).center());
+  ASSERT_NE(window.viewer().window(), nullptr);
+  EXPECT_EQ(window.viewer().window()->windowTitle(), second.data().toString());
+  window.viewer().window()->close();
+  QTest::qWait(100);
+}
+
+}  // namespace
+}  // namespace talvec

@@ -1,0 +1,155 @@
+#include "ui/frmbrow.h"
+
+#include <QGuiApplication>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include "ui/viewer_rules.h"
+
+namespace talvec {
+
+namespace {
+
+// A page that never shows a dialog of the engine: alerts are dropped,
+// confirmations and prompts answered "no", file choosers cancelled,
+// certificate problems rejected. Links that ask for a new window load in
+// the page's own view.
+class SilentPage : public QWebEnginePage {
+ public:
+  SilentPage(QWebEngineProfile* profile, QWebEngineView* view)
+      : QWebEnginePage(profile, view), view_(view) {
+    connect(this, &QWebEnginePage::certificateError, this,
+            [](const QWebEngineCertificateError& error) {
+              QWebEngineCertificateError copy = error;
+              copy.rejectCertificate();
+            });
+  }
+
+ protected:
+  void javaScriptAlert(const QUrl&, const QString&) override {}
+  bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+  bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override {
+    return false;
+  }
+  QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override {
+    return {};
+  }
+  QWebEnginePage* createWindow(WebWindowType) override {
+    // The engine loads the new window's address into this page; its first
+    // address is taken over by the viewer and the page is dropped.
+    auto* relay = new QWebEnginePage(profile(), this);
+    QPointer<QWebEngineView> view = view_;
+    connect(relay, &QWebEnginePage::urlChanged, this, [relay, view](const QUrl& url) {
+      if (url.isEmpty()) return;
+      if (view) view->setUrl(url);
+      relay->deleteLater();
+    });
+    return relay;
+  }
+
+ private:
+  QPointer<QWebEngineView> view_;
+};
+
+// Attachments are saved by the engine's own "save link" into the
+// profile's download folder.
+void AcceptDownloads(QWebEngineProfile* profile) {
+  static QPointer<QWebEngineProfile> connected;
+  if (connected == profile) return;
+  connected = profile;
+  QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                   [](QWebEngineDownloadRequest* download) { download->accept(); });
+}
+
+double LogicalDpi(const QWidget* widget) {
+  const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+  return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+}  // namespace
+
+FrmBrow::FrmBrow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("FrmBrow"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  web_browser_ = new QWebEngineView(this);
+  web_browser_->setObjectName(QStringLiteral("WebBrowser1"));
+  QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+  AcceptDownloads(profile);
+  web_browser_->setPage(new SilentPage(profile, web_browser_));
+  web_browser_->setUrl(QUrl(QStringLiteral("about:blank")));
+  // As large as the screen.
+  if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+    setGeometry(screen->availableGeometry());
+  }
+}
+
+FrmBrow::~FrmBrow() = default;
+
+void FrmBrow::ShowPage(const QString& address, const QString& caption) {
+  setWindowTitle(caption);
+  const ViewerLayout layout = ViewerLayoutFor(caption);
+  crop_ = layout.crop ? ViewerCropPixels(LogicalDpi(this)) : 0;
+  web_browser_->setToolTip(layout.hint ? QString::fromUtf8(kAttachmentHint) : QString());
+  PlaceBrowser();
+  web_browser_->setUrl(ViewerUrl(address));
+}
+
+void FrmBrow::PlaceBrowser() {
+  web_browser_->setGeometry(0, -crop_, width(), height() + crop_);
+}
+
+void FrmBrow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceBrowser();
+}
+
+Viewer::Viewer(QWidget* owner) : QObject(owner), owner_(owner) {}
+
+Viewer::~Viewer() {
+  if (window_) delete window_.data();
+}
+
+FrmBrow* Viewer::Create() {
+  window_ = new FrmBrow(owner_);
+  window_->ShowPage(ViewerAddress, ViewerCaption);
+  return window_;
+}
+
+void Viewer::Open(const QString& address, const QString& caption, ViewerMode mode) {
+  ViewerAddress = address;
+  ViewerCaption = caption;
+  Open(mode);
+}
+
+void Viewer::Open(ViewerMode mode) {
+  FrmBrow* window = window_;
+  if (mode == ViewerMode::kModeless) {
+    if (!window) {
+      window = Create();
+      window->show();
+    }
+  } else if (!window) {
+    window = Create();
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
+  } else {
+    // The one viewer takes the new page; modality only applies to a window
+    // that is shown anew.
+    window->ShowPage(ViewerAddress, ViewerCaption);
+    if (window->windowModality() != Qt::ApplicationModal) {
+      window->hide();
+      window->setWindowModality(Qt::ApplicationModal);
+      window->show();
+    }
+  }
+  window->raise();
+  window->activateWindow();
+  emit opened(window);
+}
+
+}  // namespace talvec

@@ -1,0 +1,194 @@
+#include "ui/result_list.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+
+#include "ui/twips.h"
+
+namespace talvec {
+
+QIcon ResultRowIcon() {
+  static const QIcon icon = [] {
+    // A small page with a folded corner and three text lines.
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPolygon page({QPoint(2, 1), QPoint(10, 1), QPoint(14, 5), QPoint(14, 15), QPoint(2, 15)});
+    p.setPen(QColor(70, 100, 150));
+    p.setBrush(QColor(250, 250, 255));
+    p.drawPolygon(page);
+    p.drawLine(10, 1, 10, 5);
+    p.drawLine(10, 5, 14, 5);
+    p.setPen(QColor(200, 60, 40));
+    for (int y : {7, 10, 13}) p.drawLine(4, y, 12, y);
+    return QIcon(pixmap);
+  }();
+  return icon;
+}
+
+ResultListModel::ResultListModel(QObject* parent)
+    : QAbstractTableModel(parent), icon_(ResultRowIcon()) {}
+
+void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows) {
+  beginResetModel();
+  full_ = std::move(full);
+  rows_ = full_ ? std::move(rows) : std::vector<ListedRow>();
+  if (full_ && sort_column_) SortListedRows(rows_, *full_, *sort_column_, sort_order_);
+  endResetModel();
+}
+
+void ResultListModel::Clear() { SetRows(nullptr, {}); }
+
+void ResultListModel::SortBy(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= kColumnCount) return;
+  sort_column_ = column;
+  sort_order_ = order;
+  if (!full_) return;
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<qint64> numbers;
+  numbers.reserve(static_cast<std::size_t>(before.size()));
+  for (const QModelIndex& index : before) numbers.push_back(NumberAt(index.row()));
+  SortListedRows(rows_, *full_, column, order);
+  if (!before.isEmpty()) {
+    // Follow the rows that views keep (the current and selected ones).
+    QHash<qint64, int> row_of;
+    row_of.reserve(static_cast<qsizetype>(rows_.size()));
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) row_of.insert(rows_[r].number, r);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+      after.push_back(index(row_of.value(numbers[static_cast<std::size_t>(i)]),
+                            before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+  }
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+const ResultRow* ResultListModel::RowAt(int row) const {
+  if (!full_ || row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
+  return &(*full_)[static_cast<std::size_t>(rows_[static_cast<std::size_t>(row)].source)];
+}
+
+qint64 ResultListModel::NumberAt(int row) const {
+  if (row < 0 || row >= static_cast<int>(rows_.size())) return 0;
+  return rows_[static_cast<std::size_t>(row)].number;
+}
+
+const ResultRow* ResultListModel::RowByNumber(qint64 number) const {
+  if (!full_ || number <= 0) return nullptr;
+  for (const ListedRow& r : rows_) {
+    if (r.number == number) return &(*full_)[static_cast<std::size_t>(r.source)];
+  }
+  return nullptr;
+}
+
+int ResultListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ResultListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ResultListModel::data(const QModelIndex& index, int role) const {
+  if (!full_ || !index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
+  const ListedRow& row = rows_[static_cast<std::size_t>(index.row())];
+  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+    if (role == Qt::ToolTipRole && index.column() != kColTitle) return {};
+    return CellText(*full_, row, index.column());
+  }
+  if (role == Qt::DecorationRole && index.column() == kColNumber) return icon_;
+  return {};
+}
+
+QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case kColNumber: return QStringLiteral("编号");
+    case kColTitle: return QStringLiteral("采购项目");
+    case kColAddress: return QStringLiteral("网址");
+    case kColDate: return QStringLiteral("日期");
+    case kColType: return QStringLiteral("类型");
+    default: return {};
+  }
+}
+
+ResultListView::ResultListView(QWidget* parent) : QTreeView(parent) {
+  setObjectName(QStringLiteral("ListView2"));
+  model_ = new ResultListModel(this);
+  setModel(model_);
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setItemsExpandable(false);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setAlternatingRowColors(true);
+  header()->setSectionsClickable(true);
+  header()->setSortIndicatorShown(false);
+  header()->setStretchLastSection(false);
+  connect(header(), &QHeaderView::sectionClicked, this, &ResultListView::SortByHeader);
+  // The current row is the clicked one; a right press makes it current too,
+  // so the context command always acts on the row the user sees selected.
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            SetSelectedRow(current.isValid() ? model_->NumberAt(current.row()) : 0);
+          });
+  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (const ResultRow* row = model_->RowAt(index.row())) emit openRequested(*row);
+  });
+  ApplyColumnWidths();
+}
+
+int ResultListView::Px(int twips) const {
+  return TwipsToPixels(twips, screen() ? screen()->logicalDotsPerInch() : 96.0);
+}
+
+void ResultListView::ApplyColumnWidths() {
+  setColumnWidth(kColNumber, Px(800));
+  setColumnWidth(kColDate, Px(1500));
+  setColumnHidden(kColAddress, true);
+  setColumnHidden(kColType, true);
+  setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(2500)));
+}
+
+void ResultListView::resizeEvent(QResizeEvent* event) {
+  QTreeView::resizeEvent(event);
+  setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(2500)));
+}
+
+void ResultListView::ShowRows(SharedResultSet full, std::vector<ListedRow> rows) {
+  model_->SetRows(std::move(full), std::move(rows));
+  SetSelectedRow(0);
+}
+
+void ResultListView::ClearRows() { ShowRows(nullptr, {}); }
+
+void ResultListView::SortByHeader(int section) {
+  sort_order_ = sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+  model_->SortBy(section, sort_order_);
+  header()->setSortIndicatorShown(true);
+  header()->setSortIndicator(section, sort_order_);
+  if (currentIndex().isValid()) scrollTo(currentIndex());
+}
+
+void ResultListView::SetSelectedRow(qint64 number) {
+  if (number == selected_row_number_) return;
+  selected_row_number_ = number;
+  emit selectedRowChanged(number);
+}
+
+void ResultListView::contextMenuEvent(QContextMenuEvent* event) {
+  if (context_menu_) context_menu_->popup(event->globalPos());
+  event->accept();
+}
+
+}  // namespace talvec

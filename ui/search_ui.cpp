@@ -1,0 +1,159 @@
+#include "ui/search_ui.h"
+
+#include <QAction>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "collect/network_status.h"
+#include "core/app_context.h"
+#include "favorites/favorites.h"
+#include "search/filters.h"
+#include "search/search_query.h"
+#include "ui/filter_panels.h"
+#include "ui/frmbrow.h"
+#include "ui/frmscj.h"
+#include "ui/messages.h"
+#include "ui/result_list.h"
+#include "ui/search_panel.h"
+#include "ui/twips.h"
+#include "ui/viewer_rules.h"
+
+namespace talvec {
+
+SearchUi::SearchUi(AppContext& context, Viewer& viewer, NetworkStatus* network, QWidget* window,
+                   QWidget* frame, QWidget* top_bar, QObject* parent)
+    : QObject(parent), context_(context), viewer_(viewer), network_(network), window_(window) {
+  const double dpi = frame->screen() ? frame->screen()->logicalDotsPerInch() : 96.0;
+
+  list_ = new ResultListView(frame);
+  list_->setGeometry(TwipsRect(3060, 3015, 8610, 6555, dpi));
+  filters_ = new FilterPanels(frame, dpi, this);
+  panel_ = new SearchPanel(frame, top_bar, dpi, this);
+  panel_->PicZT->raise();
+
+  connect(panel_, &SearchPanel::searchRequested, this, &SearchUi::RunSearch);
+  connect(filters_, &FilterPanels::filterRequested, this, [this](const QString& words) {
+    ChoiceWords = words;
+    FilterPass();
+  });
+  connect(list_, &ResultListView::openRequested, this, &SearchUi::OpenRow);
+  BuildMenus(window);
+  connect(list_, &ResultListView::selectedRowChanged, this,
+          [this](qint64 number) { MenuAdd->setEnabled(number > 0); });
+}
+
+SearchUi::~SearchUi() = default;
+
+void SearchUi::BuildMenus(QWidget* window) {
+  auto* main_window = qobject_cast<QMainWindow*>(window);
+  QMenuBar* bar = main_window ? main_window->menuBar() : nullptr;
+
+  MenuGR = new QMenu(QStringLiteral("【个人管理】"), window);
+  MenuGR->setObjectName(QStringLiteral("MenuGR"));
+  MenuSCJ = MenuGR->addAction(QStringLiteral("收藏夹(&F)"));
+  MenuSCJ->setObjectName(QStringLiteral("MenuSCJ"));
+  MenuSCJ->setShortcut(QKeySequence(Qt::Key_F2));
+  connect(MenuSCJ, &QAction::triggered, this, [this] { OpenFavorites(); });
+  if (bar) bar->addMenu(MenuGR);
+
+  // Context menu of the result list, never in the menu bar.
+  MenuKJ = new QMenu(QStringLiteral("快捷键"), window);
+  MenuKJ->setObjectName(QStringLiteral("MenuKJ"));
+  MenuAdd = MenuKJ->addAction(QStringLiteral("添加到收藏夹(&A)"));
+  MenuAdd->setObjectName(QStringLiteral("MenuAdd"));
+  MenuAdd->setEnabled(false);
+  connect(MenuAdd, &QAction::triggered, this, &SearchUi::AddFavorite);
+  list_->SetContextMenu(MenuKJ);
+
+  // The search key: a menu that is not shown, whose command carries F8.
+  MenuZs = new QMenu(QStringLiteral("搜索"), window);
+  MenuZs->setObjectName(QStringLiteral("MenuZs"));
+  MenuSearch = MenuZs->addAction(QStringLiteral("搜索"));
+  MenuSearch->setObjectName(QStringLiteral("MenuSearch"));
+  MenuSearch->setShortcut(QKeySequence(Qt::Key_F8));
+  connect(MenuSearch, &QAction::triggered, this, &SearchUi::RunSearch);
+  // Shortcuts of actions outside the menu bar work through the window.
+  window->addAction(MenuSearch);
+}
+
+void SearchUi::ApplyTypeOptions() { panel_->ApplyTypeOptions(context_.settings); }
+
+void SearchUi::InitDatePickers() { panel_->InitDatePickers(QDate::currentDate()); }
+
+void SearchUi::SetupColumns() {
+  list_->ClearRows();
+  list_->ApplyColumnWidths();
+  full_.reset();
+}
+
+void SearchUi::ResetSearchType() { panel_->ResetSearchType(); }
+
+void SearchUi::RunSearch() {
+  list_->ClearRows();
+  full_.reset();
+  panel_->ShowSearching();
+
+  SearchRequest request = panel_->Request(QDate::currentDate());
+  request.region_flag = filters_->RegionChosen();
+  request.os_name = context_.os_name;
+  auto rows = std::make_shared<ResultSet>();
+  if (context_.db) RunSearchQuery(*context_.db, request, rows.get());
+
+  // The fill does not return to the event loop, so the pulse only marks
+  // the run for whoever watches the light.
+  if (!rows->empty() && network_) network_->StartSearchPulse();
+  full_ = std::move(rows);
+  list_->ShowRows(full_, AllRows(*full_));
+  panel_->Finished();
+  if (network_) network_->StopSearchPulse();
+  filters_->SetEnabled(!full_->empty());
+}
+
+void SearchUi::FilterPass() {
+  const QString choice = ChoiceWords;
+  ChoiceWords.clear();
+  if (!full_) {
+    list_->ClearRows();
+    return;
+  }
+  list_->ShowRows(full_, NumberRows(talvec::FilterPass(*full_, choice, filters_->Text4->text())));
+}
+
+void SearchUi::AddFavorite() {
+  const qint64 number = list_->SelectedRowNumber();
+  const ResultRow* row = list_->resultModel()->RowByNumber(number);
+  // Only a row the user clicked in the list as it now stands.
+  if (!row || !context_.db) return;
+  switch (talvec::AddFavorite(*context_.db, {row->title, row->address, row->date})) {
+    case AddFavoriteResult::kAdded:
+      break;
+    case AddFavoriteResult::kExists:
+      ShowMessage(window_, QMessageBox::Information, QStringLiteral("数据安全"),
+                  QStringLiteral("该投标项目已经存在!"));
+      break;
+    case AddFavoriteResult::kFailed:
+      ShowMessage(window_, QMessageBox::Warning, QStringLiteral("数据安全"),
+                  QStringLiteral("添加到收藏夹失败!"), context_.db->LastError());
+      break;
+  }
+}
+
+FrmSCJ* SearchUi::OpenFavorites() {
+  if (!context_.db) return nullptr;
+  auto* window = new FrmSCJ(*context_.db, &viewer_, context_.settings.SiteBaseAddress, window_);
+  window->setWindowModality(Qt::ApplicationModal);
+  window->show();
+  return window;
+}
+
+void SearchUi::OpenRow(const ResultRow& row) {
+  viewer_.Open(AnnouncementAddress(row.address, context_.settings.SiteBaseAddress), row.title,
+               ViewerMode::kModeless);
+}
+
+}  // namespace talvec

@@ -1,0 +1,81 @@
+// The search side of the main window: the search panel, the filter panel,
+// the result list and the commands on it (search, filter, favorites,
+// opening announcements), wired to the database and the viewer.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "search/result_set.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace talvec {
+
+struct AppContext;
+class FilterPanels;
+class FrmSCJ;
+class NetworkStatus;
+class ResultListView;
+class SearchPanel;
+class Viewer;
+
+class SearchUi : public QObject {
+  Q_OBJECT
+
+ public:
+  // Builds the controls into the main window's outer panel and top bar and
+  // the menus into its menu bar. The network status shows the search pulse.
+  SearchUi(AppContext& context, Viewer& viewer, NetworkStatus* network, QWidget* window,
+           QWidget* frame, QWidget* top_bar, QObject* parent = nullptr);
+  ~SearchUi() override;
+
+  // Load steps of the main window.
+  void ApplyTypeOptions();      // type options by the channel flags
+  void InitDatePickers();       // the period ends today, starts a week ago
+  void SetupColumns();          // the result list's columns
+  void ResetSearchType();       // SearchTypeCode 0
+
+  // The search of the panel's day or period into the result list.
+  void RunSearch();
+  // One filter pass from the full result set; reads and empties ChoiceWords.
+  void FilterPass();
+  // Keeps the row last clicked in the result list among the favorites.
+  void AddFavorite();
+  // The favorites window, modal.
+  FrmSCJ* OpenFavorites();
+  // Opens a result row in the viewer, without waiting.
+  void OpenRow(const ResultRow& row);
+
+  SearchPanel* panel() const { return panel_; }
+  FilterPanels* filters() const { return filters_; }
+  ResultListView* ListView2() const { return list_; }
+  const SharedResultSet& fullResult() const { return full_; }
+
+  QString ChoiceWords;
+
+  QMenu* MenuGR = nullptr;
+  QAction* MenuSCJ = nullptr;
+  QMenu* MenuKJ = nullptr;
+  QAction* MenuAdd = nullptr;
+  QMenu* MenuZs = nullptr;
+  QAction* MenuSearch = nullptr;
+
+ private:
+  void BuildMenus(QWidget* window);
+
+  AppContext& context_;
+  Viewer& viewer_;
+  QPointer<NetworkStatus> network_;
+  QPointer<QWidget> window_;
+  SearchPanel* panel_ = nullptr;
+  FilterPanels* filters_ = nullptr;
+  ResultListView* list_ = nullptr;
+  SharedResultSet full_;
+};
+
+}  // namespace talvec

@@ -1,0 +1,216 @@
+#include "sitesim/site_pages.h"
+
+#include <algorithm>
+
+#include "sitesim/site_data.h"
+
+namespace talvec::sitesim::pages {
+namespace {
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+const char kResultHeader[] = "各包中标/成交供应商名称、地址及报价";
+
+QString Head(const QString& title) {
+  return QStringLiteral(
+             "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+             "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
+             "<html xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
+             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
+             "<title>%1</title>\n"
+             "<link href=\"/css/style.css\" rel=\"stylesheet\" type=\"text/css\" />\n"
+             "</head>\n<body>\n")
+      .arg(title);
+}
+
+// The procurement site's top bar and menu; no list heading, no "页次", no
+// "<li>" that could be taken for an item after the heading.
+QString SiteTop() {
+  QString menu;
+  for (int t = 1; t <= kChannelCount; ++t) {
+    QString name = U(ChannelOfType(t).heading);
+    name.chop(2);  // without "列表"
+    menu += QStringLiteral("<a href=\"%1\">%2</a> | ").arg(SiteSimulator::ListPath(t, 1), name);
+  }
+  return QStringLiteral(
+             "<div class=\"top\"><div class=\"logo\"><a href=\"/\">四川政府采购网</a></div>"
+             "<div class=\"topRight\">欢迎访问四川政府采购网！</div></div>\n"
+             "<div class=\"menu\"><a href=\"/\">首页</a> | %1<a href=\"/view/zcfg.html\">政策法规</a></div>\n")
+      .arg(menu);
+}
+
+QString SiteFooter(bool copyright) {
+  return QStringLiteral("<div class=\"footer\"><p>主办单位：四川省财政厅 承办单位：四川省政府采购中心</p>\n<p>%1"
+                        "地址：成都市人民南路三段 邮编：610041 蜀ICP备05001234号</p></div>\n</body>\n</html>\n")
+      .arg(copyright ? QStringLiteral("版权所有：四川政府采购网 ") : QStringLiteral("Copyright &copy; 四川政府采购网 "));
+}
+
+QString Date(QDate date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }
+
+QString Shown(const QString& title) {
+  const QString trimmed = title.trimmed();
+  return trimmed.size() > 34 ? trimmed.left(32) + QStringLiteral("…") : trimmed;
+}
+
+}  // namespace
+
+QByteArray Probe(const std::vector<Announcement>& newest) {
+  QString html = Head(QStringLiteral("四川政府采购网")) + SiteTop();
+  html += QStringLiteral("<div class=\"main\"><div class=\"notice\"><h3>最新公告</h3>\n<ul>\n");
+  for (const Announcement& item : newest) {
+    html += QStringLiteral("<li><a href=\"%1\" target=\"_blank\">%2</a> %3</li>\n")
+                .arg(item.address, Shown(item.title), Date(item.date));
+  }
+  html += QStringLiteral("</ul></div></div>\n") + SiteFooter(true);
+  return html.toUtf8();
+}
+
+QByteArray List(int type, int page, const std::vector<Announcement>& items, ListPageOptions options) {
+  const Channel& channel = ChannelOfType(type);
+  const int count = static_cast<int>(items.size());
+  const int pages = std::max(1, (count + kItemsPerPage - 1) / kItemsPerPage);
+  QString html = Head(QStringLiteral("信息公告 - 四川政府采购网")) + SiteTop();
+  html += QStringLiteral("<div class=\"main\"><div class=\"colsLeft\">\n<div class=\"colsTitle\">"
+                         "<span class=\"position\">当前位置：<a href=\"/\">首页</a> &gt; 信息公告</span>");
+  html += QStringLiteral("<h3>%1</h3></div>\n")
+              .arg(options.drop_heading ? QStringLiteral("信息公告") : U(channel.heading));
+  html += QStringLiteral("<div class=\"colsList\">\n<ul>\n");
+  // Newest first: item k of page p is the (p-1)*25+k-th from the end.
+  const qint64 first = static_cast<qint64>(page - 1) * kItemsPerPage;
+  for (qint64 k = first; k < first + kItemsPerPage && k < count && page >= 1; ++k) {
+    const Announcement& item = items[count - 1 - k];
+    html += QStringLiteral("<li><a href=\"%1\" title=\"%2\" target=\"_blank\">%3</a>"
+                           "<span class=\"date\">%4</span></li>\n")
+                .arg(item.address, item.title, Shown(item.title), Date(item.date));
+  }
+  html += QStringLiteral("</ul>\n</div>\n<div class=\"page\">共 %1 条记录 ").arg(count);
+  html += options.drop_page_info ? QStringLiteral("第 %1/%2 页").arg(page).arg(pages)
+                                 : QStringLiteral("页次：%1/%2").arg(page).arg(pages);
+  html += QStringLiteral(" 每页 %1 条 ").arg(kItemsPerPage);
+  const QString base = QStringLiteral("/CmsNewsController.do?method=recommendBulletinList&amp;moreType=provincebuyBulletinMore"
+                                      "&amp;channelCode=%1&amp;rp=25&amp;page=")
+                           .arg(U(channel.code));
+  html += QStringLiteral("<a href=\"%1%2\">首页</a> ").arg(base).arg(1);
+  if (page > 1) html += QStringLiteral("<a href=\"%1%2\">上一页</a> ").arg(base).arg(page - 1);
+  if (page < pages) html += QStringLiteral("<a href=\"%1%2\">下一页</a> ").arg(base).arg(page + 1);
+  html += QStringLiteral("<a href=\"%1%2\">尾页</a></div>\n</div></div>\n").arg(base).arg(pages);
+  html += SiteFooter(true);
+  return html.toUtf8();
+}
+
+QByteArray AnnouncementPage(const Announcement& item) {
+  const Channel& channel = ChannelOfType(item.type);
+  const QString title = item.title.trimmed();
+  const QString& body = item.buyer;
+  QString html = Head(title + QStringLiteral(" - 四川政府采购网")) + SiteTop();
+  html += QStringLiteral("<div class=\"main\"><div class=\"position\">当前位置：<a href=\"/\">首页</a> &gt; "
+                         "<a href=\"%1\">%2</a></div>\n")
+              .arg(SiteSimulator::ListPath(item.type, 1), U(channel.heading));
+  html += QStringLiteral("<div class=\"contentTitle\"><h1>%1</h1><p>发布时间：%2 信息来源：%3</p></div>\n")
+              .arg(title.toHtmlEscaped(), Date(item.date), body.toHtmlEscaped());
+  html += QStringLiteral("<div class=\"contentText\">\n<table class=\"info\" border=\"1\" cellspacing=\"0\">\n"
+                         "<tr><td class=\"label\">项目名称</td><td>%1</td></tr>\n"
+                         "<tr><td class=\"label\">采购人</td><td>%2</td></tr>\n"
+                         "<tr><td class=\"label\">项目编号</td><td>N51%3</td></tr>\n"
+                         "<tr><td class=\"label\">采购方式</td><td>%4</td></tr>\n</table>\n")
+              .arg(title.toHtmlEscaped(), body.toHtmlEscaped())
+              .arg(item.id)
+              .arg(item.id % 3 == 0 ? QStringLiteral("竞争性磋商") : QStringLiteral("公开招标"));
+  const bool result = item.type == 4 || item.type == 9;
+  if (result) {
+    html += QStringLiteral("<p>根据评审委员会的评审结果，现将本项目采购结果公告如下：</p>\n");
+    html += QStringLiteral("<table class=\"result\" border=\"1\" cellspacing=\"0\" width=\"100%\">\n");
+    if (item.has_header) {
+      html += QStringLiteral("<tr><td class=\"resultHead\" align=\"center\">%1</td></tr>\n").arg(U(kResultHeader));
+    } else {
+      html += QStringLiteral("<tr><td class=\"resultHead\" align=\"center\">中标（成交）信息</td></tr>\n");
+    }
+    html += QStringLiteral("<tr><td colspan=\"2\" align=\"left\">%1</td></tr>\n</table>\n").arg(item.result_cell);
+    html += QStringLiteral("<p>评审专家名单：%1、%2、%3</p>\n<p>本公告期限为1个工作日。</p>\n")
+                .arg(QStringLiteral("王某"), QStringLiteral("李某"), QStringLiteral("张某"));
+  } else if (item.type == 3 || item.type == 8) {
+    html += QStringLiteral("<p>本项目评审工作已经结束，中标候选人公示如下：</p>\n"
+                           "<table class=\"result\" border=\"1\"><tr><td>第一中标候选人</td><td>详见附件</td></tr></table>\n");
+  } else {
+    html += QStringLiteral("<p>%1就%2进行采购，欢迎合格的供应商参加。</p>\n"
+                           "<p>一、采购预算：%3万元</p>\n<p>二、获取采购文件时间：%4至%5</p>\n"
+                           "<p>三、联系人：%6先生 联系电话：028-8%7</p>\n")
+                .arg(body.toHtmlEscaped(), title.toHtmlEscaped())
+                .arg(5 + item.id % 300)
+                .arg(Date(item.date), Date(item.date.addDays(5)))
+                .arg(QStringLiteral("王"))
+                .arg(item.id % 10000000, 7, 10, QLatin1Char('0'));
+  }
+  html += QStringLiteral("</div></div>\n");
+  html += SiteFooter(!result || item.has_footer);
+  return html.toUtf8();
+}
+
+QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders, ListPageOptions options) {
+  QString html = QStringLiteral(
+      "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
+      "<title>招标公告--四川建设网</title>\n</head>\n<body>\n"
+      "<div class=\"top\"><a href=\"/\">四川建设网</a> 工程建设项目招标投标信息</div>\n"
+      "<form name=\"aspnetForm\" method=\"post\" action=\"InvitNotice.aspx?typeid=0&amp;&amp;type=ZBGG\" "
+      "id=\"aspnetForm\">\n<div class=\"listTitle\">招标公告</div>\n<div class=\"list\">\n");
+  // The markers in a case of their own (the collector must ignore case).
+  const QString table_id = options.drop_heading ? QStringLiteral("ctl00_contentPlaceHolder1_List")
+                                                : QStringLiteral("ctl00_contentPlaceHolder1_GvList");
+  html += QStringLiteral("<table class=\"GridView\" cellspacing=\"0\" rules=\"all\" border=\"1\" id=\"%1\" "
+                         "style=\"width:100%;border-collapse:collapse;\">\n")
+              .arg(table_id);
+  html += QStringLiteral("<tr><th scope=\"col\">序号</th><th scope=\"col\">工程名称</th>"
+                         "<th scope=\"col\">所在地</th><th scope=\"col\">发布日期</th></tr>\n");
+  const int count = static_cast<int>(tenders.size());
+  for (int k = 0; k < kConstructionRows && k < count; ++k) {
+    const ConstructionTender& tender = tenders[count - 1 - k];
+    const QString row_id = QStringLiteral("%1_ctl%2").arg(table_id).arg(k + 2, 2, 10, QLatin1Char('0'));
+    html += QStringLiteral("<tr><td><span id=\"%1_lblNo\">%2</span></td>"
+                           "<td align=\"left\"><a href=\"%3\" title=\"%4\" target=\"_blank\">%5</a></td>"
+                           "<td><span id=\"%1_lblArea\">%6</span></td>"
+                           "<td><span id=\"%1_lblDate\">%7</span></td></tr>\n")
+                .arg(row_id)
+                .arg(k + 1)
+                .arg(tender.link, tender.title, Shown(tender.title), tender.place, Date(tender.date));
+  }
+  html += QStringLiteral("</table>\n</div>\n");
+  const int pages = std::max(1, (count + kConstructionRows - 1) / kConstructionRows);
+  html += QStringLiteral("<div id=\"%1\" class=\"pager\">共%2条记录 第1/%3页 "
+                         "<a href=\"javascript:__doPostBack('ctl00$pager','2')\">下一页</a></div>\n")
+              .arg(options.drop_page_info ? QStringLiteral("ctl00_pager") : QStringLiteral("ctl00_ContentPlaceholder1_MYPAGER"))
+              .arg(count)
+              .arg(pages);
+  html += QStringLiteral("</form>\n<div class=\"footer\">版权所有：四川省住房和城乡建设厅 四川建设网</div>\n</body>\n</html>\n");
+  return html.toUtf8();
+}
+
+QByteArray TenderPage(const ConstructionTender& tender) {
+  QString html = QStringLiteral(
+                     "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                     "charset=utf-8\" />\n<title>%1--四川建设网</title>\n</head>\n<body>\n"
+                     "<div class=\"top\"><a href=\"/\">四川建设网</a></div>\n<h1>%1</h1>\n"
+                     "<p>工程所在地：%2 发布日期：%3</p>\n"
+                     "<p>本招标项目%1已由有关部门批准建设，招标人为%2相关单位，建设资金已落实。项目已具备招标条件，"
+                     "现对该项目进行公开招标。</p>\n<p>投标人资格要求：具备相应资质，近三年内无不良记录。</p>\n"
+                     "<div class=\"footer\">版权所有：四川省住房和城乡建设厅 四川建设网</div>\n</body>\n</html>\n")
+                     .arg(tender.title.toHtmlEscaped(), tender.place.isEmpty() ? QStringLiteral("四川省") : tender.place,
+                          Date(tender.date));
+  return html.toUtf8();
+}
+
+QByteArray ErrorPage(int which) {
+  if (which == 2) {
+    return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>出错了</title></head>"
+                          "<body><div class=\"error\"><h2>对不起，页面没有找到！</h2>"
+                          "<p>您访问的页面不存在或已被删除。<a href=\"/\">返回首页</a></p></div></body></html>\n")
+        .toUtf8();
+  }
+  return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>无法找到该页</title></head>"
+                        "<body><h1>无法找到该页</h1><p>您正在搜索的页面可能已经删除、更名或暂时不可用。</p>"
+                        "<hr><p>HTTP 错误 404 - 文件或目录未找到。<br>Internet 信息服务 (IIS)</p></body></html>\n")
+      .toUtf8();
+}
+
+QByteArray VersionText(const QString& version) { return version.toUtf8(); }
+
+}  // namespace talvec::sitesim::pages

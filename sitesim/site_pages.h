@@ -1,0 +1,28 @@
+// The HTML of the simulated sites, in the grammars of Parts 2.2, 2.3 and 3.1.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <vector>
+
+#include "sitesim/site_simulator.h"
+
+namespace talvec::sitesim::pages {
+
+struct ListPageOptions {
+  bool drop_heading = false;
+  bool drop_page_info = false;
+};
+
+QByteArray Probe(const std::vector<Announcement>& newest);  // a few newest items shown
+// Page `page` (1-based) of the channel; `items` oldest first, as kept.
+QByteArray List(int type, int page, const std::vector<Announcement>& items, ListPageOptions options);
+QByteArray AnnouncementPage(const Announcement& item);
+QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders, ListPageOptions options);
+QByteArray TenderPage(const ConstructionTender& tender);
+// The error page words: 1 "无法找到该页" (the server's own 404 page), 2 "页面没有找到".
+QByteArray ErrorPage(int which);
+QByteArray VersionText(const QString& version);
+
+}  // namespace talvec::sitesim::pages

@@ -1,0 +1,606 @@
+#include "sitesim/site_simulator.h"
+
+#include <QHttpServer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLoggingCategory>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+#include <algorithm>
+
+#include "sitesim/site_data.h"
+#include "sitesim/site_pages.h"
+
+Q_LOGGING_CATEGORY(lcSiteSim, "talvec.sitesim")
+
+namespace talvec::sitesim {
+namespace {
+
+constexpr Channel kChannels[kChannelCount] = {
+    {1, "shiji_cggg1", "市县采购预公告列表"}, {2, "shiji_cggg", "市县采购公告列表"},
+    {3, "shiji_jggg1", "市县结果预公告列表"}, {4, "shiji_jggg", "市县结果公告列表"},
+    {5, "shiji_gzgg", "市县更正公告列表"},    {6, "cgygg", "省采购预公告列表"},
+    {7, "cggg", "省采购公告列表"},            {8, "jgygg", "省结果预公告列表"},
+    {9, "jggg", "省结果公告列表"},            {10, "gzgg", "省更正公告列表"},
+};
+
+const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
+const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
+const QByteArray kJson = QByteArrayLiteral("application/json");
+
+struct Reply {
+  int status = 200;
+  QByteArray body;
+  QByteArray type = kHtml;
+};
+
+// Faults that need the connection itself (the QTcpServer path): QHttpServer
+// 6.4 answers every request at once and always completely.
+bool IsConnectionFault(const Fault& fault) {
+  return fault.mode == FaultMode::kStall || fault.mode == FaultMode::kTruncate ||
+         (fault.mode == FaultMode::kGarbage && fault.arg != QLatin1String("body"));
+}
+
+QByteArray StatusText(int status) {
+  switch (status) {
+    case 200: return "OK";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
+    default: return "Status";
+  }
+}
+
+QByteArray Serialize(const Reply& reply, qint64 content_length = -1) {
+  QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + StatusText(reply.status) + "\r\n";
+  head += "Content-Type: " + reply.type + "\r\n";
+  head += "Content-Length: " + QByteArray::number(content_length < 0 ? reply.body.size() : content_length) + "\r\n";
+  head += "Connection: close\r\n\r\n";
+  return head;
+}
+
+QByteArray Garbage(quint64 seed, int size) {
+  Rng rng(seed ^ 0xBADC0FFEEULL);
+  QByteArray bytes(size, Qt::Uninitialized);
+  for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(rng.Next() & 0xFF);
+  bytes[0] = '\x89';  // never a status line
+  return bytes;
+}
+
+// Hands each new connection either to QHttpServer (normal answers and the
+// faults that are whole answers) or to the connection path of the simulator.
+class ListenSocket : public QTcpServer {
+ public:
+  std::function<bool()> connection_fault;
+  std::function<void(QTcpSocket*)> take;
+  QList<QPointer<QTcpSocket>> http_sockets;
+
+  // Closes the idle kept-alive connections, so the next request comes on a
+  // new connection (which a connection fault then takes). Queued, so that a
+  // request being answered right now still gets its answer first.
+  void CloseHttpSockets(bool abort) {
+    for (const QPointer<QTcpSocket>& socket : std::as_const(http_sockets)) {
+      if (!socket) continue;
+      if (abort) {
+        socket->abort();
+      } else {
+        QMetaObject::invokeMethod(socket, [socket] { if (socket) socket->disconnectFromHost(); }, Qt::QueuedConnection);
+      }
+    }
+    http_sockets.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
+  }
+
+ protected:
+  void incomingConnection(qintptr descriptor) override {
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+      delete socket;
+      return;
+    }
+    if (connection_fault && connection_fault()) {
+      take(socket);
+      return;
+    }
+    http_sockets.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
+    http_sockets.append(socket);
+    addPendingConnection(socket);
+  }
+};
+
+// One request on the connection path: reads the request head, then lets the
+// simulator answer (or not) on the socket.
+class Exchange : public QObject {
+ public:
+  Exchange(QTcpSocket* socket, QObject* parent, std::function<void(Exchange*, const QString&)> handle)
+      : QObject(parent), socket_(socket), handle_(std::move(handle)) {
+    socket_->setParent(this);
+    connect(socket_, &QTcpSocket::readyRead, this, &Exchange::Read);
+    connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+  }
+  QTcpSocket* socket() const { return socket_; }
+
+  void Send(const QByteArray& bytes, bool close) {
+    if (socket_->state() != QAbstractSocket::ConnectedState) return;
+    socket_->write(bytes);
+    if (close) socket_->disconnectFromHost();
+  }
+  void Abort() { socket_->abort(); }
+
+ private:
+  void Read() {
+    if (done_) {
+      socket_->readAll();
+      return;
+    }
+    buffer_ += socket_->readAll();
+    const qsizetype end = buffer_.indexOf("\r\n\r\n");
+    if (end < 0 && buffer_.size() < 65536) return;
+    done_ = true;
+    const QByteArray line = buffer_.left(buffer_.indexOf("\r\n"));
+    const QList<QByteArray> parts = line.split(' ');
+    handle_(this, parts.size() >= 2 ? QString::fromUtf8(parts[1]) : QStringLiteral("/"));
+  }
+
+  QTcpSocket* socket_;
+  std::function<void(Exchange*, const QString&)> handle_;
+  QByteArray buffer_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+const Channel& ChannelOfType(int type) { return kChannels[std::clamp(type, 1, kChannelCount) - 1]; }
+
+QString FaultName(FaultMode mode) {
+  switch (mode) {
+    case FaultMode::kNone: return QStringLiteral("none");
+    case FaultMode::kRefuse: return QStringLiteral("refuse");
+    case FaultMode::kErrorWords: return QStringLiteral("errorwords");
+    case FaultMode::kStatus: return QStringLiteral("status");
+    case FaultMode::kStall: return QStringLiteral("stall");
+    case FaultMode::kTruncate: return QStringLiteral("truncate");
+    case FaultMode::kOversize: return QStringLiteral("oversize");
+    case FaultMode::kGarbage: return QStringLiteral("garbage");
+    case FaultMode::kNoHeading: return QStringLiteral("noheading");
+    case FaultMode::kNoPageInfo: return QStringLiteral("nopageinfo");
+  }
+  return {};
+}
+
+std::optional<Fault> ParseFault(const QString& spec) {
+  const qsizetype colon = spec.indexOf(u':');
+  const QString name = (colon < 0 ? spec : spec.left(colon)).trimmed().toLower();
+  Fault fault;
+  fault.arg = colon < 0 ? QString() : spec.mid(colon + 1).trimmed();
+  if (name == QLatin1String("404") || name == QLatin1String("500")) {
+    fault.mode = FaultMode::kStatus;
+    fault.arg = name;
+    return fault;
+  }
+  for (int m = 0; m <= static_cast<int>(FaultMode::kNoPageInfo); ++m) {
+    if (FaultName(static_cast<FaultMode>(m)) == name) {
+      fault.mode = static_cast<FaultMode>(m);
+      return fault;
+    }
+  }
+  if (name.isEmpty()) return fault;
+  return std::nullopt;
+}
+
+class SiteSimulator::Impl {
+ public:
+  Impl(SiteSimulator* q, Options options)
+      : q_(q),
+        options_(std::move(options)),
+        catalogue_(options_.seed, Today(), options_.days_back, options_.quirks),
+        fault_(options_.fault) {
+    listener_ = new ListenSocket;
+    listener_->setParent(q_);
+    listener_->connection_fault = [this] { return listener_->isListening() && IsConnectionFault(fault_); };
+    listener_->take = [this](QTcpSocket* socket) {
+      auto* exchange = new Exchange(socket, q_, [this](Exchange* e, const QString& target) { HandleConnection(e, target); });
+      exchanges_.removeIf([](const QPointer<Exchange>& e) { return e.isNull(); });
+      exchanges_.append(exchange);
+    };
+    http_.setMissingHandler([this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+      const Reply reply = Answer(Target(request.url()));
+      responder.write(reply.body, reply.type, static_cast<QHttpServerResponder::StatusCode>(reply.status));
+    });
+    control_.setMissingHandler([this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+      const Reply reply = Control(request.url());
+      responder.write(reply.body, reply.type, static_cast<QHttpServerResponder::StatusCode>(reply.status));
+    });
+    fault_timer_.setSingleShot(true);
+    QObject::connect(&fault_timer_, &QTimer::timeout, q_, [this] { SetFault(Fault{}); });
+    relisten_timer_.setSingleShot(true);
+    QObject::connect(&relisten_timer_, &QTimer::timeout, q_, [this] { Relisten(); });
+    if (options_.new_every_seconds > 0) {
+      QObject::connect(&new_timer_, &QTimer::timeout, q_, [this] {
+        const int type = catalogue_.NextLiveType();
+        if (type == 0) {
+          q_->AddConstructionTender();
+        } else {
+          q_->AddAnnouncement(type);
+        }
+      });
+      new_timer_.start(options_.new_every_seconds * 1000);
+    }
+  }
+
+  QDate Today() const { return options_.today.isValid() ? options_.today : QDate::currentDate(); }
+
+  static QString Target(const QUrl& url) { return url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority); }
+
+  bool Listen(quint16 port, const QHostAddress& address) {
+    if (!listener_->listen(address, port)) {
+      qCWarning(lcSiteSim) << "cannot listen on" << address << port << listener_->errorString();
+      return false;
+    }
+    address_ = address;
+    port_ = listener_->serverPort();
+    if (!bound_) {
+      http_.bind(listener_);
+      bound_ = true;
+    }
+    if (fault_.mode != FaultMode::kNone) SetFault(fault_);
+    return true;
+  }
+
+  void Relisten() {
+    if (port_ == 0 || listener_->isListening() || fault_.mode == FaultMode::kRefuse) return;
+    if (!listener_->listen(address_, port_)) {
+      qCWarning(lcSiteSim) << "cannot listen again on" << port_ << listener_->errorString() << "- retrying";
+      relisten_timer_.start(1000);
+    }
+  }
+
+  void SetFault(const Fault& fault) {
+    fault_ = fault;
+    fault_timer_.stop();
+    int seconds = fault.seconds;
+    if (fault.mode == FaultMode::kRefuse) {
+      if (!fault.arg.isEmpty()) seconds = fault.arg.toInt();
+      listener_->close();
+      listener_->CloseHttpSockets(true);
+      for (const QPointer<Exchange>& e : std::as_const(exchanges_)) {
+        if (e) e->Abort();
+      }
+    } else {
+      Relisten();
+      if (IsConnectionFault(fault)) listener_->CloseHttpSockets(false);
+    }
+    if (seconds > 0) fault_timer_.start(seconds * 1000);
+    emit q_->FaultChanged(fault.mode);
+    qCInfo(lcSiteSim).noquote() << "fault" << FaultName(fault.mode) << fault.arg
+                                << (seconds > 0 ? QStringLiteral("for %1 s").arg(seconds) : QString())
+                                << (fault.scope.isEmpty() ? QString() : QStringLiteral("scope ") + fault.scope);
+  }
+
+  bool InScope(const QString& target) const {
+    return fault_.mode != FaultMode::kNone && (fault_.scope.isEmpty() || target.contains(fault_.scope));
+  }
+
+  // A whole answer, with the faults that are whole answers.
+  Reply Answer(const QString& target) {
+    if (target.startsWith(QLatin1String("/__sim/"))) return Control(QUrl(target));
+    ++requests_;
+    emit q_->RequestReceived(target);
+    const bool fault = InScope(target);
+    pages::ListPageOptions list_options;
+    list_options.drop_heading = fault && fault_.mode == FaultMode::kNoHeading;
+    list_options.drop_page_info = fault && fault_.mode == FaultMode::kNoPageInfo;
+    if (fault && fault_.mode == FaultMode::kErrorWords) {
+      return Reply{200, pages::ErrorPage(fault_.arg == QLatin1String("2") ? 2 : 1)};
+    }
+    Reply reply = Dispatch(QUrl(target), list_options);
+    if (!fault) return reply;
+    switch (fault_.mode) {
+      case FaultMode::kStatus:
+        reply.status = fault_.arg.isEmpty() ? 500 : std::clamp(fault_.arg.toInt(), 100, 599);
+        break;
+      case FaultMode::kOversize: {
+        const qint64 mib = fault_.arg.isEmpty() ? 24 : std::clamp(fault_.arg.toInt(), 1, 1024);
+        const qint64 size = mib * 1024 * 1024;
+        if (reply.body.size() < size) {
+          const QByteArray line = QByteArrayLiteral("<!-- padding padding padding padding padding padding padding -->\n");
+          QByteArray padded;
+          padded.reserve(size);
+          padded += reply.body;
+          while (padded.size() + line.size() <= size) padded += line;
+          padded.append(size - padded.size(), ' ');
+          reply.body = std::move(padded);
+        }
+        break;
+      }
+      case FaultMode::kGarbage:
+        reply.body = Garbage(options_.seed, 65536);
+        break;
+      default:
+        break;
+    }
+    return reply;
+  }
+
+  // The connection path: stall, truncate, garbage (and anything out of scope).
+  void HandleConnection(Exchange* exchange, const QString& target) {
+    if (target.startsWith(QLatin1String("/__sim/"))) {
+      const Reply reply = Control(QUrl(target));
+      exchange->Send(Serialize(reply) + reply.body, true);
+      return;
+    }
+    if (!IsConnectionFault(fault_) || !InScope(target)) {
+      const Reply reply = Answer(target);
+      exchange->Send(Serialize(reply) + reply.body, true);
+      return;
+    }
+    ++requests_;
+    emit q_->RequestReceived(target);
+    const Fault fault = fault_;
+    switch (fault.mode) {
+      case FaultMode::kStall: {
+        const int seconds = fault.arg.isEmpty() ? 60 : fault.arg.toInt();
+        if (seconds <= 0) return;  // never answers; the client gives up
+        QPointer<Exchange> guard(exchange);
+        QTimer::singleShot(seconds * 1000, exchange, [this, guard, target] {
+          if (!guard) return;
+          const Reply reply = Dispatch(QUrl(target), {});
+          guard->Send(Serialize(reply) + reply.body, true);
+        });
+        return;
+      }
+      case FaultMode::kTruncate: {
+        const Reply reply = Dispatch(QUrl(target), {});
+        const qsizetype sent = fault.arg.isEmpty() ? reply.body.size() / 2
+                                                   : std::clamp<qsizetype>(fault.arg.toLongLong(), 0, reply.body.size() - 1);
+        exchange->Send(Serialize(reply, reply.body.size()) + reply.body.left(sent), true);
+        return;
+      }
+      default:  // garbage instead of HTTP
+        exchange->Send(Garbage(options_.seed, 8192), true);
+        return;
+    }
+  }
+
+  Reply Dispatch(const QUrl& url, pages::ListPageOptions list_options) {
+    const QString path = url.path();
+    const QUrlQuery query(url);
+    if (path.isEmpty() || path == QLatin1String("/") || path == QLatin1String("/index.html") ||
+        path == QLatin1String("/index.jsp")) {
+      std::vector<Announcement> newest;
+      for (int t = 1; t <= kChannelCount; ++t) {
+        const std::vector<Announcement>& items = catalogue_.Channel(t);
+        for (int k = 0; k < 2 && k < static_cast<int>(items.size()); ++k) newest.push_back(items[items.size() - 1 - k]);
+      }
+      std::stable_sort(newest.begin(), newest.end(),
+                       [](const Announcement& a, const Announcement& b) { return a.date > b.date; });
+      return Reply{200, pages::Probe(newest)};
+    }
+    if (path == QLatin1String("/CmsNewsController.do")) {
+      const QString method = query.queryItemValue(QStringLiteral("method"));
+      if (method == QLatin1String("recommendBulletinList")) {
+        const QString code = query.queryItemValue(QStringLiteral("channelCode"));
+        for (const Channel& channel : kChannels) {
+          if (code == QLatin1String(channel.code)) {
+            bool ok = false;
+            int page = query.queryItemValue(QStringLiteral("page")).toInt(&ok);
+            if (!ok || page < 1) page = 1;
+            return Reply{200, pages::List(channel.type, page, catalogue_.Channel(channel.type), list_options)};
+          }
+        }
+        return Reply{200, pages::ErrorPage(2)};
+      }
+      if (method == QLatin1String("newsView")) {
+        if (const Announcement* item = catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
+          return Reply{200, pages::AnnouncementPage(*item)};
+        }
+        return Reply{404, pages::ErrorPage(2)};
+      }
+      return Reply{404, pages::ErrorPage(2)};
+    }
+    if (path == QLatin1String("/InvestmentInfo/ZhaoBiao/InvitNotice.aspx")) {
+      return Reply{200, pages::ConstructionList(catalogue_.Tenders(), list_options)};
+    }
+    if (path == QLatin1String("/InvestmentInfo/ZhaoBiao/InvitNoticeDetail.aspx")) {
+      if (const ConstructionTender* tender = catalogue_.FindTender(query.queryItemValue(QStringLiteral("id")).toInt())) {
+        return Reply{200, pages::TenderPage(*tender)};
+      }
+      return Reply{404, pages::ErrorPage(1)};
+    }
+    if (path.compare(QLatin1String("/QYP/GetVersion.asp"), Qt::CaseInsensitive) == 0) {
+      return Reply{200, pages::VersionText(options_.management_version)};
+    }
+    return Reply{404, pages::ErrorPage(1)};
+  }
+
+  // Control requests: /__sim/fault, /__sim/add, /__sim/state, /__sim/items.
+  Reply Control(const QUrl& url) {
+    const QString path = url.path();
+    const QUrlQuery query(url);
+    if (path == QLatin1String("/__sim/fault")) {
+      if (query.hasQueryItem(QStringLiteral("mode"))) {
+        QString spec = query.queryItemValue(QStringLiteral("mode"));
+        if (query.hasQueryItem(QStringLiteral("arg"))) spec += u':' + query.queryItemValue(QStringLiteral("arg"));
+        std::optional<Fault> fault = ParseFault(spec);
+        if (!fault) return Reply{400, "unknown fault mode\n", kText};
+        fault->seconds = query.queryItemValue(QStringLiteral("for")).toInt();
+        fault->scope = query.queryItemValue(QStringLiteral("scope"), QUrl::FullyDecoded);
+        // Refusing from inside a request: answer first, then close.
+        if (fault->mode == FaultMode::kRefuse) {
+          QTimer::singleShot(0, q_, [this, f = *fault] { SetFault(f); });
+        } else {
+          SetFault(*fault);
+        }
+        return Reply{200, ("ok " + FaultName(fault->mode) + ' ' + fault->arg + '\n').toUtf8(), kText};
+      }
+      return Reply{200, (FaultName(fault_.mode) + ' ' + fault_.arg + '\n').toUtf8(), kText};
+    }
+    if (path == QLatin1String("/__sim/add")) {
+      const QString type_text = query.queryItemValue(QStringLiteral("type"));
+      const int type = type_text == QLatin1String("construction") ? 0 : type_text.toInt();
+      const int count = std::clamp(query.queryItemValue(QStringLiteral("count")).toInt(), 1, 1000);
+      QString text;
+      for (int i = 0; i < count; ++i) {
+        if (type >= 1 && type <= kChannelCount) {
+          const Announcement item = q_->AddAnnouncement(type);
+          text += QString::number(item.type) + u'\t' + item.address + u'\t' + item.title + u'\n';
+        } else if (type == 0) {
+          const ConstructionTender tender = q_->AddConstructionTender();
+          text += QStringLiteral("construction\t") + tender.link + u'\t' + tender.title + u'\n';
+        } else {
+          return Reply{400, "type must be 1..10 or construction\n", kText};
+        }
+      }
+      return Reply{200, text.toUtf8(), kText};
+    }
+    if (path == QLatin1String("/__sim/state")) {
+      QJsonObject state;
+      state[QStringLiteral("port")] = port_;
+      state[QStringLiteral("today")] = Today().toString(Qt::ISODate);
+      state[QStringLiteral("fault")] = FaultName(fault_.mode);
+      state[QStringLiteral("arg")] = fault_.arg;
+      state[QStringLiteral("scope")] = fault_.scope;
+      state[QStringLiteral("requests")] = requests_;
+      QJsonArray counts;
+      for (int t = 1; t <= kChannelCount; ++t) counts.append(static_cast<int>(catalogue_.Channel(t).size()));
+      state[QStringLiteral("announcements")] = counts;
+      state[QStringLiteral("tenders")] = static_cast<int>(catalogue_.Tenders().size());
+      return Reply{200, QJsonDocument(state).toJson(), kJson};
+    }
+    if (path == QLatin1String("/__sim/items")) {
+      const QString type_text = query.queryItemValue(QStringLiteral("type"));
+      QString text;
+      if (type_text == QLatin1String("construction")) {
+        const auto& tenders = catalogue_.Tenders();
+        for (auto it = tenders.rbegin(); it != tenders.rend(); ++it) {
+          text += it->date.toString(Qt::ISODate) + u'\t' + it->place + u'\t' + it->link + u'\t' + it->title + u'\n';
+        }
+      } else {
+        const int type = type_text.toInt();
+        if (type < 1 || type > kChannelCount) return Reply{400, "type must be 1..10 or construction\n", kText};
+        const auto& items = catalogue_.Channel(type);
+        for (auto it = items.rbegin(); it != items.rend(); ++it) {
+          text += it->date.toString(Qt::ISODate) + u'\t' + it->address + u'\t' + it->title + u'\n';
+        }
+      }
+      return Reply{200, text.toUtf8(), kText};
+    }
+    return Reply{404, "control requests: /__sim/fault?mode=&arg=&for=&scope=, /__sim/add?type=&count=, "
+                      "/__sim/state, /__sim/items?type=\n",
+                 kText};
+  }
+
+  SiteSimulator* q_;
+  Options options_;
+  Catalogue catalogue_;
+  Fault fault_;
+  QHttpServer http_;
+  QHttpServer control_;
+  ListenSocket* listener_ = nullptr;
+  QList<QPointer<Exchange>> exchanges_;
+  bool bound_ = false;
+  QHostAddress address_ = QHostAddress::LocalHost;
+  quint16 port_ = 0;
+  quint16 control_port_ = 0;
+  qint64 requests_ = 0;
+  QTimer fault_timer_;
+  QTimer relisten_timer_;
+  QTimer new_timer_;
+};
+
+SiteSimulator::SiteSimulator(Options options, QObject* parent)
+    : QObject(parent), impl_(std::make_unique<Impl>(this, std::move(options))) {}
+
+SiteSimulator::~SiteSimulator() = default;
+
+bool SiteSimulator::Listen(quint16 port, const QHostAddress& address) { return impl_->Listen(port, address); }
+
+quint16 SiteSimulator::Port() const { return impl_->port_; }
+
+QString SiteSimulator::AddressPrefix() const {
+  const QHostAddress& a = impl_->address_;
+  const bool any = a == QHostAddress::Any || a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6;
+  return (any ? QStringLiteral("127.0.0.1") : a.toString()) + u':' + QString::number(impl_->port_);
+}
+
+QString SiteSimulator::BaseUrl() const { return QStringLiteral("http://") + AddressPrefix(); }
+
+bool SiteSimulator::ListenControl(quint16 port) {
+  const quint16 chosen = impl_->control_.listen(impl_->address_, port);
+  if (chosen == 0) return false;
+  impl_->control_port_ = chosen;
+  return true;
+}
+
+quint16 SiteSimulator::ControlPort() const { return impl_->control_port_; }
+
+void SiteSimulator::SetFault(const Fault& fault) { impl_->SetFault(fault); }
+
+Fault SiteSimulator::CurrentFault() const { return impl_->fault_; }
+
+Announcement SiteSimulator::AddAnnouncement(int type) {
+  const Announcement item = impl_->catalogue_.Add(type, impl_->Today());
+  qCInfo(lcSiteSim).noquote() << "new" << ChannelOfType(item.type).code << item.title;
+  emit AnnouncementAdded(item.type, item.title);
+  return item;
+}
+
+ConstructionTender SiteSimulator::AddConstructionTender() {
+  const ConstructionTender tender = impl_->catalogue_.AddTender(impl_->Today());
+  qCInfo(lcSiteSim).noquote() << "new construction tender" << tender.title;
+  emit AnnouncementAdded(0, tender.title);
+  return tender;
+}
+
+QList<Announcement> SiteSimulator::Announcements(int type) const {
+  if (type < 1 || type > kChannelCount) return {};
+  const std::vector<Announcement>& items = impl_->catalogue_.Channel(type);
+  return QList<Announcement>(items.rbegin(), items.rend());
+}
+
+std::optional<Announcement> SiteSimulator::FindAnnouncement(const QString& address) const {
+  QString relative = address;
+  if (relative.startsWith(QLatin1String("http://"))) {
+    const qsizetype slash = relative.indexOf(u'/', 7);
+    relative = slash < 0 ? QStringLiteral("/") : relative.mid(slash);
+  }
+  const QUrlQuery query(QUrl(relative).query());
+  if (const Announcement* item = impl_->catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
+    if (item->address == relative) return *item;
+  }
+  return std::nullopt;
+}
+
+int SiteSimulator::PageCount(int type) const {
+  if (type < 1 || type > kChannelCount) return 0;
+  return static_cast<int>((impl_->catalogue_.Channel(type).size() + kItemsPerPage - 1) / kItemsPerPage);
+}
+
+QList<ConstructionTender> SiteSimulator::ConstructionTenders() const {
+  const std::vector<ConstructionTender>& tenders = impl_->catalogue_.Tenders();
+  return QList<ConstructionTender>(tenders.rbegin(), tenders.rend());
+}
+
+QDate SiteSimulator::Today() const { return impl_->Today(); }
+
+QString SiteSimulator::ListPath(int type, int page) {
+  return QStringLiteral(
+             "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore&channelCode=%1"
+             "&rp=25&page=%2")
+      .arg(QLatin1String(ChannelOfType(type).code))
+      .arg(page);
+}
+
+QString SiteSimulator::ConstructionListPath() {
+  return QStringLiteral("/InvestmentInfo/ZhaoBiao/InvitNotice.aspx?typeid=0&&type=ZBGG");
+}
+
+qint64 SiteSimulator::RequestCount() const { return impl_->requests_; }
+
+}  // namespace talvec::sitesim

@@ -1,4 +1,5 @@
-// The HTML of the simulated sites, in the grammars of Parts 2.2, 2.3 and 3.1.
+// The HTML of the simulated sites, in the grammars the list collectors and the
+// result-page reader rely on.
 #pragma once
 
 #include <QByteArray>

@@ -174,11 +174,11 @@ QString FaultName(FaultMode mode) {
   return {};
 }
 
-std::optional<Fault> ParseFault(const QString& spec) {
-  const qsizetype colon = spec.indexOf(u':');
-  const QString name = (colon < 0 ? spec : spec.left(colon)).trimmed().toLower();
+std::optional<Fault> ParseFault(const QString& text) {
+  const qsizetype colon = text.indexOf(u':');
+  const QString name = (colon < 0 ? text : text.left(colon)).trimmed().toLower();
   Fault fault;
-  fault.arg = colon < 0 ? QString() : spec.mid(colon + 1).trimmed();
+  fault.arg = colon < 0 ? QString() : text.mid(colon + 1).trimmed();
   if (name == QLatin1String("404") || name == QLatin1String("500")) {
     fault.mode = FaultMode::kStatus;
     fault.arg = name;
@@ -425,9 +425,9 @@ class SiteSimulator::Impl {
     const QUrlQuery query(url);
     if (path == QLatin1String("/__sim/fault")) {
       if (query.hasQueryItem(QStringLiteral("mode"))) {
-        QString spec = query.queryItemValue(QStringLiteral("mode"));
-        if (query.hasQueryItem(QStringLiteral("arg"))) spec += u':' + query.queryItemValue(QStringLiteral("arg"));
-        std::optional<Fault> fault = ParseFault(spec);
+        QString text = query.queryItemValue(QStringLiteral("mode"));
+        if (query.hasQueryItem(QStringLiteral("arg"))) text += u':' + query.queryItemValue(QStringLiteral("arg"));
+        std::optional<Fault> fault = ParseFault(text);
         if (!fault) return Reply{400, "unknown fault mode\n", kText};
         fault->seconds = query.queryItemValue(QStringLiteral("for")).toInt();
         fault->scope = query.queryItemValue(QStringLiteral("scope"), QUrl::FullyDecoded);

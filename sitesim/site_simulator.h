@@ -1,5 +1,5 @@
-// The local site simulator: the procurement site (Part 2.7), the
-// construction-tender site (Part 2.3) and the management server's version
+// The local site simulator: the procurement site, the construction-tender
+// site and the management server's version
 // request, served from one port with realistic data that is deterministic from
 // a seed, plus fault modes for tests and demonstrations.
 //
@@ -27,7 +27,7 @@
 
 namespace talvec::sitesim {
 
-// The ten channels of Part 2.2, in channel order (k = type - 1).
+// The ten channels of the procurement site, in channel order (k = type - 1).
 struct Channel {
   int type;             // AnnouncementType 1..10
   const char* code;     // channelCode of the list request
@@ -38,10 +38,10 @@ inline constexpr int kChannelCount = 10;
 inline constexpr int kItemsPerPage = 25;
 inline constexpr int kConstructionRows = 20;  // rows on the construction list page
 
-// How a result cell (Part 3.2) is written.
+// How a result cell is written: colon, comma or single layout, or a void tender.
 enum class ResultLayout { kNone, kColon, kComma, kSingle, kVoid };
 
-// What the simulator meant a result announcement to say; Parts 3.2/3.3 may read
+// What the simulator meant a result announcement to say; winner extraction may read
 // it differently (that is their business), but these are the real winners.
 struct Award {
   QString supplier;     // the supplier name as written in the cell
@@ -94,7 +94,7 @@ struct Fault {
 
 // "mode[:arg]", mode one of none refuse errorwords status 404 500 stall truncate
 // oversize garbage noheading nopageinfo; nullopt when the mode is unknown.
-std::optional<Fault> ParseFault(const QString& spec);
+std::optional<Fault> ParseFault(const QString& text);
 QString FaultName(FaultMode mode);
 
 struct Options {

@@ -1,6 +1,6 @@
 // Word lists the simulator composes titles, bodies and suppliers from: the
-// province's real regions (Part 4.2's region group plus their counties), public
-// bodies and products that carry Part 4.2's category and public-body words.
+// province's real regions (the region filter's cities plus their counties),
+// public bodies and products that carry the category and public-body filter words.
 #pragma once
 
 #include <span>

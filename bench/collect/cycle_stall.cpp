@@ -1,0 +1,112 @@
+// cycle_stall: the longest gap between ticks of a 10 ms timer while one full
+// ten-channel collection cycle runs against the site simulator (a separate
+// process, build/bin/sitesim, on a free port). Baseline: the longest gap of
+// the same timer while the program idles for as long.
+#include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "collect/collection_schedule.h"
+#include "collect/network_status.h"
+#include "collect/page_fetcher.h"
+#include "core/database.h"
+#include "core/schema.h"
+#include "core/settings.h"
+
+namespace {
+
+// Counts the longest gap between ticks of a 10 ms timer.
+struct GapMeter {
+  GapMeter() {
+    timer.setInterval(10);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      max_gap = std::max(max_gap, since.restart());
+    });
+  }
+  void Start() {
+    max_gap = 0;
+    since.start();
+    timer.start();
+  }
+  qint64 Stop() {
+    timer.stop();
+    return max_gap;
+  }
+  QTimer timer;
+  QElapsedTimer since;
+  qint64 max_gap = 0;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  QProcess sim;
+  sim.setProcessChannelMode(QProcess::MergedChannels);
+  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                         QStringLiteral("--new-every"), QStringLiteral("0")});
+  QString base;
+  static const QRegularExpression serving(QStringLiteral("serving (http://[0-9.:]+)"));
+  QString said;
+  while (base.isEmpty() && sim.waitForReadyRead(10000)) {
+    said += QString::fromUtf8(sim.readAll());
+    const QRegularExpressionMatch m = serving.match(said);
+    if (m.hasMatch()) base = m.captured(1);
+  }
+  if (base.isEmpty()) {
+    std::fprintf(stderr, "cycle_stall: the simulator did not start: %s\n", qPrintable(said));
+    return 1;
+  }
+
+  QTemporaryDir dir;
+  talvec::Database db;
+  talvec::SystemSettings settings;
+  if (!db.CreateDatabase(dir.filePath(QStringLiteral("cycle.qzv")), talvec::DatabasePassword()) ||
+      !talvec::CreateSchema(db) || !talvec::InsertDeliveredSettings(db, QDate::currentDate()) ||
+      !talvec::LoadSystemSettings(db, &settings)) {
+    std::fprintf(stderr, "cycle_stall: cannot prepare the database\n");
+    return 1;
+  }
+  settings.SiteBaseAddress = base;
+  talvec::PageFetcher fetcher;
+  talvec::NetworkStatus network(fetcher, base);
+  network.SetNetworkOk(true);
+  talvec::CollectionSchedule schedule(db, settings, fetcher, network);
+  schedule.SetConstructionBase(base);
+
+  GapMeter meter;
+  QElapsedTimer cycle_time;
+  qint64 cycle_gap = 0, cycle_ms = 0, idle_gap = 0;
+  QObject::connect(&schedule, &talvec::CollectionSchedule::cycleFinished, [&] {
+    cycle_gap = meter.Stop();
+    cycle_ms = cycle_time.elapsed();
+    schedule.timerUpdate().stop();
+    meter.Start();
+    QTimer::singleShot(std::max<qint64>(cycle_ms, 1000), [&] {
+      idle_gap = meter.Stop();
+      app.quit();
+    });
+  });
+  QTimer::singleShot(0, [&] {
+    meter.Start();
+    cycle_time.start();
+    schedule.RunCollectionCycle();
+  });
+  app.exec();
+  sim.terminate();
+  sim.waitForFinished(5000);
+
+  const int stored = db.Scalar("SELECT count(*) FROM List").toInt();
+  std::printf("cycle_stall: %lld ms; baseline idle_loop: %lld ms; ratio %.2f\n",
+              static_cast<long long>(cycle_gap), static_cast<long long>(idle_gap),
+              idle_gap > 0 ? static_cast<double>(cycle_gap) / idle_gap : 0.0);
+  std::fprintf(stderr, "cycle_stall: the cycle took %lld ms and stored %d announcements\n",
+               static_cast<long long>(cycle_ms), stored);
+  return stored > 0 ? 0 : 1;
+}

@@ -139,15 +139,24 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
       if (!self) co_return;
       continue;
     }
+    bool progressed = false;
     for (const ChannelInfo& channel : Channels()) {
       ChannelState& cs = state_.channels[channel.k];
       if (!enabled[channel.k] || cs.ChannelDoneFlag) continue;
       SetPhase(CollectionProgress::Phase::kChannel, channel.type, cs.PageCounter);
-      co_await CollectListPage(
+      const PageOutcome outcome = co_await CollectListPage(
           env_, ListRequestAddress(settings_.SiteBaseAddress, channel, cs.PageCounter), channel.type);
       if (!self) co_return;
+      progressed |= outcome != PageOutcome::kNoHeading && outcome != PageOutcome::kNoRegion &&
+                    outcome != PageOutcome::kNotStored && outcome != PageOutcome::kUnusable;
       // A site that went away is waited for before the next channel asks it.
       if (!network_.NetworkOk()) break;
+    }
+    // Pages that answer but cannot be read are asked again after a pause,
+    // not as fast as the site answers.
+    if (!progressed && network_.NetworkOk() && !state_.StopCollection) {
+      co_await QCoro::sleepFor(std::chrono::milliseconds(kRetryPauseMs));
+      if (!self) co_return;
     }
   }
 

@@ -49,6 +49,8 @@ class CollectionSchedule : public QObject {
   // TALVEC_TEST_FIRST_CHECK_SECONDS shortens this wait, and
   // TALVEC_TEST_CONSTRUCTION_BASE replaces the construction site's address.
   static constexpr int kFirstCheckSeconds = 60;
+  // A pass in which no channel could read its page waits this long.
+  static constexpr int kRetryPauseMs = 1000;
 
   CollectionSchedule(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
                      NetworkStatus& network, QObject* parent = nullptr);

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
+#include <QLoggingCategory>
 #include <cstdio>
 
 #include "sitesim/site_simulator.h"
@@ -14,6 +15,7 @@ using talvec::sitesim::SiteSimulator;
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  QLoggingCategory::setFilterRules(QStringLiteral("talvec.sitesim.info=true"));
   QCoreApplication::setApplicationName(QStringLiteral("sitesim"));
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Local simulator of the procurement and construction-tender sites."));

@@ -18,7 +18,8 @@
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
 
-Q_LOGGING_CATEGORY(lcSiteSim, "talvec.sitesim")
+// Quiet in tests; the program turns the information messages on.
+Q_LOGGING_CATEGORY(lcSiteSim, "talvec.sitesim", QtWarningMsg)
 
 namespace talvec::sitesim {
 namespace {
@@ -85,14 +86,11 @@ class ListenSocket : public QTcpServer {
   // Closes the idle kept-alive connections, so the next request comes on a
   // new connection (which a connection fault then takes). Queued, so that a
   // request being answered right now still gets its answer first.
-  void CloseHttpSockets(bool abort) {
+  void CloseHttpSockets() {
     for (const QPointer<QTcpSocket>& socket : std::as_const(http_sockets)) {
       if (!socket) continue;
-      if (abort) {
-        socket->abort();
-      } else {
-        QMetaObject::invokeMethod(socket, [socket] { if (socket) socket->disconnectFromHost(); }, Qt::QueuedConnection);
-      }
+      QMetaObject::invokeMethod(
+          socket.data(), [socket] { if (socket) socket->disconnectFromHost(); }, Qt::QueuedConnection);
     }
     http_sockets.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
   }
@@ -267,14 +265,17 @@ class SiteSimulator::Impl {
     int seconds = fault.seconds;
     if (fault.mode == FaultMode::kRefuse) {
       if (!fault.arg.isEmpty()) seconds = fault.arg.toInt();
+      // New connections are refused at once; open ones are closed gracefully,
+      // so that a request being answered right now (SetFault from a slot of
+      // RequestReceived) still gets its answer.
       listener_->close();
-      listener_->CloseHttpSockets(true);
+      listener_->CloseHttpSockets();
       for (const QPointer<Exchange>& e : std::as_const(exchanges_)) {
         if (e) e->Abort();
       }
     } else {
       Relisten();
-      if (IsConnectionFault(fault)) listener_->CloseHttpSockets(false);
+      if (IsConnectionFault(fault)) listener_->CloseHttpSockets();
     }
     if (seconds > 0) fault_timer_.start(seconds * 1000);
     emit q_->FaultChanged(fault.mode);

@@ -602,6 +602,20 @@ TEST_F(SiteSimTest, SwitchingFromASlotAppliesToTheNextRequest) {
   EXPECT_EQ(sim_.RequestCount(), 3);
 }
 
+TEST_F(SiteSimTest, RefusingFromASlotStillAnswersTheCurrentRequest) {
+  int seen = 0;
+  QObject::connect(&sim_, &SiteSimulator::RequestReceived, [&](const QString&) {
+    if (++seen == 2) sim_.SetFault(FaultMode::kRefuse);
+  });
+  EXPECT_EQ(Fetch(nam_, Url(SiteSimulator::ListPath(2, 1))).status, 200);
+  EXPECT_EQ(Fetch(nam_, Url(SiteSimulator::ListPath(2, 2))).status, 200);
+  const Fetched refused = Fetch(nam_, Url(SiteSimulator::ListPath(2, 3)), 3000);
+  ASSERT_TRUE(refused.finished);
+  EXPECT_EQ(refused.error, QNetworkReply::ConnectionRefusedError);
+  sim_.SetFault(FaultMode::kNone);
+  EXPECT_EQ(Fetch(nam_, Url(SiteSimulator::ListPath(2, 3))).status, 200);
+}
+
 TEST_F(SiteSimTest, ControlRequestsOnTheMainPort) {
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/__sim/fault?mode=500"))).status, 200);
   EXPECT_EQ(sim_.CurrentFault().mode, FaultMode::kStatus);

@@ -159,7 +159,7 @@ TEST_F(AutoAnalysisTest, FailingQueueKeepsTheTimerRunning) {
   EXPECT_EQ(fetched_, QStringList{"/r/1.html"});
 }
 
-TEST_F(AutoAnalysisTest, SwitchingTable) {
+TEST_F(AutoAnalysisTest, CycleStartAndSettingsSwitchTheTimer) {
   EXPECT_EQ(auto_.timerAuto()->objectName(), QLatin1String("TimerAuto"));
   EXPECT_FALSE(auto_.timerAuto()->isActive());
   auto_.OnCycleStart();
@@ -170,13 +170,6 @@ TEST_F(AutoAnalysisTest, SwitchingTable) {
   settings_.AutoAnalysis = 1;
   auto_.OnSettingsClosed();
   EXPECT_TRUE(auto_.timerAuto()->isActive());
-  settings_.AutoAnalysis = 2;
-  auto_.OnSettingsClosed();
-  EXPECT_FALSE(auto_.timerAuto()->isActive());
-  auto_.StartTimer();
-  EXPECT_TRUE(auto_.timerAuto()->isActive());
-  auto_.StopTimer();
-  EXPECT_FALSE(auto_.timerAuto()->isActive());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/frmbrow.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QWebEngineCertificateError>
@@ -8,7 +9,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <type_traits>
 
+#include "ui/viewer_module.h"
 #include "ui/viewer_rules.h"
 
 namespace talvec {
@@ -108,48 +111,17 @@ void FrmBrow::resizeEvent(QResizeEvent* event) {
   PlaceBrowser();
 }
 
-Viewer::Viewer(QWidget* owner) : QObject(owner), owner_(owner) {}
-
-Viewer::~Viewer() {
-  if (window_) delete window_.data();
-}
-
-FrmBrow* Viewer::Create() {
-  window_ = new FrmBrow(owner_);
-  window_->ShowPage(ViewerAddress, ViewerCaption);
-  return window_;
-}
-
-void Viewer::Open(const QString& address, const QString& caption, ViewerMode mode) {
-  ViewerAddress = address;
-  ViewerCaption = caption;
-  Open(mode);
-}
-
-void Viewer::Open(ViewerMode mode) {
-  FrmBrow* window = window_;
-  if (mode == ViewerMode::kModeless) {
-    if (!window) {
-      window = Create();
-      window->show();
-    }
-  } else if (!window) {
-    window = Create();
-    window->setWindowModality(Qt::ApplicationModal);
-    window->show();
-  } else {
-    // The one viewer takes the new page; modality only applies to a window
-    // that is shown anew.
-    window->ShowPage(ViewerAddress, ViewerCaption);
-    if (window->windowModality() != Qt::ApplicationModal) {
-      window->hide();
-      window->setWindowModality(Qt::ApplicationModal);
-      window->show();
-    }
-  }
-  window->raise();
-  window->activateWindow();
-  emit opened(window);
-}
-
 }  // namespace talvec
+
+extern "C" Q_DECL_EXPORT QWidget* TalvecCreateViewer(QWidget* parent) {
+  return new talvec::FrmBrow(parent);
+}
+
+extern "C" Q_DECL_EXPORT void TalvecShowViewerPage(QWidget* viewer, const QString& address,
+                                                   const QString& caption) {
+  if (auto* frm = qobject_cast<talvec::FrmBrow*>(viewer)) frm->ShowPage(address, caption);
+}
+
+// The entry points keep the types the program calls them through.
+static_assert(std::is_same_v<decltype(&TalvecCreateViewer), talvec::CreateViewerFn>);
+static_assert(std::is_same_v<decltype(&TalvecShowViewerPage), talvec::ShowViewerPageFn>);

@@ -8,7 +8,7 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
-#include "ui/frmbrow.h"
+#include "ui/viewer.h"
 #include "ui/messages.h"
 #include "ui/twips.h"
 #include "ui/viewer_rules.h"

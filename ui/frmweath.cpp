@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
-#include "ui/frmbrow.h"
+#include "ui/viewer.h"
 #include "ui/search_ui.h"
 #include "ui/twips.h"
 

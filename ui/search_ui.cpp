@@ -15,7 +15,7 @@
 #include "search/filters.h"
 #include "search/search_query.h"
 #include "ui/filter_panels.h"
-#include "ui/frmbrow.h"
+#include "ui/viewer.h"
 #include "ui/frmscj.h"
 #include "ui/messages.h"
 #include "ui/result_list.h"

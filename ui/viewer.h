@@ -1,0 +1,51 @@
+// Opens pages in the one viewer window. Callers set ViewerAddress and
+// ViewerCaption, then Open(); the window, and the browser engine with it,
+// is created when a page is first shown and destroyed when the user closes
+// the window.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace talvec {
+
+enum class ViewerMode { kModeless, kModal };
+
+class Viewer : public QObject {
+  Q_OBJECT
+
+ public:
+  // The owner is the window the viewer belongs to (the main window).
+  explicit Viewer(QWidget* owner);
+  ~Viewer() override;
+
+  QString ViewerAddress;
+  QString ViewerCaption;
+
+  // Modeless: creates the window with the current address and caption, or
+  // only brings an open window to the front, page unchanged. Modal: the
+  // window blocks the rest of the program until closed; an open window is
+  // reused, shows the new page and becomes modal.
+  void Open(ViewerMode mode);
+  void Open(const QString& address, const QString& caption, ViewerMode mode);
+
+  // The open viewer window (FrmBrow), or nullptr.
+  QWidget* window() const { return window_; }
+
+  // Where the viewer module lies; the program folder unless set.
+  static void SetModuleFolder(const QString& folder);
+
+ signals:
+  void opened(QWidget* window);
+
+ private:
+  QWidget* Create();
+
+  QPointer<QWidget> owner_;
+  QPointer<QWidget> window_;
+};
+
+}  // namespace talvec

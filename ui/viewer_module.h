@@ -1,0 +1,20 @@
+// The entry points of the viewer module, the shared library that holds the
+// browser engine. The program loads it when a page is first shown, so that
+// start-up never pays for the engine.
+#pragma once
+
+class QString;
+class QWidget;
+
+namespace talvec {
+
+// Creates the viewer window (not yet shown), a top-level child of parent.
+using CreateViewerFn = QWidget* (*)(QWidget* parent);
+// Caption, crop, hint and address of a page, then the navigation.
+using ShowViewerPageFn = void (*)(QWidget* viewer, const QString& address, const QString& caption);
+
+inline constexpr const char* kViewerModuleName = "talvec_viewer";
+inline constexpr const char* kCreateViewerSymbol = "TalvecCreateViewer";
+inline constexpr const char* kShowViewerPageSymbol = "TalvecShowViewerPage";
+
+}  // namespace talvec

@@ -19,7 +19,7 @@
 #include "core/schema.h"
 #include "core/settings.h"
 #include "search/search_query.h"
-#include "ui/frmbrow.h"
+#include "ui/viewer.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/search_ui.h"

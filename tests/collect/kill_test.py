@@ -1,0 +1,181 @@
+#!/usr/bin/python3
+"""Kills the real program (kill -9) at random moments of its collection
+cycles against the site simulator, again and again, and checks the file each
+time: it passes PRAGMA integrity_check, every row that a reader saw committed
+just before the kill is still there, and no title is stored twice. At the end
+the program is started once more and its next cycle must store new rows.
+
+Before each start the newest eight days are deleted, so that each cycle has
+pages of new announcements to store while it is killed. The program is started with TALVEC_TEST_FIRST_CHECK_SECONDS=0 (first check
+one second after start, not a minute) and TALVEC_TEST_CONSTRUCTION_BASE
+(the construction list on the simulator's free port instead of the built-in
+address); the interval between cycles is three seconds (updatetime 0.05).
+
+usage: kill_test.py BIN_DIR TOOLS_DIR [KILLS]
+"""
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+KEY = "PRAGMA key='Kw7rTq2mXa9pLe4sZd';\n.timeout 10000\n"
+
+
+def sql(db, statements):
+    out = subprocess.run(["sqlcipher", "-batch", "-noheader", db], input=KEY + statements,
+                         capture_output=True, text=True, timeout=120)
+    if out.returncode != 0:
+        raise RuntimeError(f"sqlcipher: {out.stderr.strip()}")
+    return out.stdout.splitlines()
+
+
+def rows(db):
+    return set(sql(db, "SELECT ID || '|' || MC FROM List;\n"))
+
+
+class Reader:
+    """A connection kept open beside the program, so that what it has
+    committed can be read in a moment, right before the kill."""
+
+    def __init__(self, db):
+        self.proc = subprocess.Popen(["sqlcipher", "-batch", "-noheader", db], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, text=True, bufsize=1)
+        self.query(KEY)
+
+    def query(self, statements):
+        self.proc.stdin.write(statements + "SELECT '--end--';\n")
+        self.proc.stdin.flush()
+        lines = []
+        while True:
+            line = self.proc.stdout.readline()
+            if not line:
+                raise RuntimeError("the reader ended")
+            if line.rstrip("\n") == "--end--":
+                return lines
+            lines.append(line.rstrip("\n"))
+
+    def rows(self):
+        return set(self.query("SELECT ID || '|' || MC FROM List;\n"))
+
+    def close(self):
+        self.proc.stdin.close()
+        self.proc.wait(30)
+
+
+def start_simulator(bin_dir):
+    sim = subprocess.Popen([os.path.join(bin_dir, "sitesim"), "--port", "0", "--days", "20",
+                            "--new-every", "2"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline:
+        line = sim.stdout.readline()
+        match = re.search(r"serving (http://[0-9.]+:(\d+))", line)
+        if match:
+            return sim, match.group(1), match.group(2)
+        if not line and sim.poll() is not None:
+            break
+    sim.kill()
+    raise RuntimeError("the simulator did not start")
+
+
+def main():
+    bin_dir, tools_dir = sys.argv[1], sys.argv[2]
+    kills = int(sys.argv[3]) if len(sys.argv) > 3 else 20
+    rng = random.Random(int(os.environ.get("KILL_TEST_SEED", "20261209")))
+    work = tempfile.mkdtemp(prefix="talvec-kill-")
+    sim = None
+    failures = []
+    try:
+        sim, base, port = start_simulator(bin_dir)
+        prog = os.path.join(work, "prog")
+        os.mkdir(prog)
+        shutil.copy2(os.path.join(bin_dir, "TALVEC"), prog)
+        db = os.path.join(prog, "talvec.qzv")
+        subprocess.run([os.path.join(tools_dir, "talvec_mkdb"), db], check=True)
+        sql(db, f"UPDATE SysSet SET ServerDZ = '127.0.0.1:{port}', updatetime = 0.05;\n")
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", TALVEC_TEST_FIRST_CHECK_SECONDS="0",
+                   TALVEC_TEST_CONSTRUCTION_BASE=base,
+                   TALVEC_MESSAGE_LOG=os.path.join(work, "messages.log"))
+        log = open(os.path.join(work, "talvec.log"), "w")
+
+        def cycle_starts():
+            log.flush()
+            with open(log.name, encoding="utf-8", errors="replace") as f:
+                return f.read().count("cycle starts")
+
+        def run_program():
+            return subprocess.Popen([os.path.join(prog, "TALVEC")], env=env, stdout=log, stderr=log)
+
+        reader = Reader(db)
+        killed_while_growing = 0
+        before = 0
+        for i in range(kills):
+            # The newest days are taken out again, so that the cycle has
+            # pages of new announcements to store when the kill comes.
+            reader.query("DELETE FROM List WHERE SJ >= date('now', '-8 day');\n")
+            starts = cycle_starts()
+            program = run_program()
+            # The kill comes at a random moment of the cycle.
+            deadline = time.monotonic() + 15
+            while cycle_starts() == starts and time.monotonic() < deadline:
+                time.sleep(0.02)
+            time.sleep(rng.uniform(0.0, 0.3))
+            seen = reader.rows()  # committed: a reader sees it
+            os.kill(program.pid, signal.SIGKILL)
+            program.wait()
+            integrity = sql(db, "PRAGMA integrity_check;\n")
+            after = rows(db)
+            twice = sql(db, "SELECT count(*) FROM (SELECT MC FROM List GROUP BY MC HAVING count(*) > 1);\n")
+            lost = seen - after
+            if integrity != ["ok"]:
+                failures.append(f"kill {i + 1}: integrity_check says {integrity[:3]}")
+            if lost:
+                failures.append(f"kill {i + 1}: {len(lost)} committed rows lost, e.g. {sorted(lost)[:2]}")
+            if twice != ["0"]:
+                failures.append(f"kill {i + 1}: {twice} titles stored twice")
+            if len(after) > len(seen):
+                killed_while_growing += 1  # rows were being written at the moment of the kill
+            if len(after) < len(seen):
+                failures.append(f"kill {i + 1}: fewer rows after the kill")
+            print(f"kill {i + 1}: {len(seen)} rows seen before, {len(after)} after, integrity {integrity[0]}")
+            if len(after) > before:
+                before = len(after)
+
+        reader.close()
+
+        # The next cycle goes on.
+        count = len(rows(db))
+        program = run_program()
+        deadline = time.monotonic() + 30
+        grown = False
+        while time.monotonic() < deadline and not grown:
+            time.sleep(1)
+            grown = len(rows(db)) > count
+        os.kill(program.pid, signal.SIGKILL)
+        program.wait()
+        if not grown:
+            failures.append("the program stored nothing after the last kill")
+        if sql(db, "PRAGMA integrity_check;\n") != ["ok"]:
+            failures.append("integrity_check failed at the end")
+        final = len(rows(db))
+        print(f"{kills} kills, {killed_while_growing} while rows were being written; "
+              f"{final} rows at the end (from {count} before the last start)")
+    finally:
+        if sim:
+            sim.terminate()
+            sim.wait(10)
+        if failures:
+            print(f"logs kept in {work}")
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+    for f in failures:
+        print("FAIL:", f)
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+sys.exit(main())

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 
 #include "ui/viewer.h"
+#include "ui/result_list.h"
 #include "ui/search_ui.h"
 #include "ui/twips.h"
 
@@ -76,6 +77,13 @@ void FrmWeath::CreateControls() {
   LabelCollect->setText(ProgressText(schedule_->progress()));
   statusBar()->addWidget(LabelCollect, 1);
   connect(schedule_, &CollectionSchedule::progressChanged, LabelCollect, &QLabel::setText);
+  // An item without a date takes the date column of the result list's
+  // next-to-last row.
+  schedule_->SetDateFallback([this] {
+    const QAbstractItemModel* model = search_->ListView2()->model();
+    const int rows = model ? model->rowCount() : 0;
+    return rows >= 2 ? model->index(rows - 2, kColDate).data().toString() : QString();
+  });
 
   // Timers as the window's design has them; all stopped until load.
   Timer4 = MakeTimer("Timer4", 1000);

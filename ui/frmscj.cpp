@@ -132,7 +132,9 @@ void FrmSCJ::resizeEvent(QResizeEvent* event) {
   const int top = Px(kListTopTwips);
   ListView1->setGeometry(left, top, std::max(0, width() - 2 * left),
                          std::max(0, height() - top - Px(500)));
-  ListView1->setColumnWidth(1, std::max(Px(8000), ListView1->width() - Px(2500)));
+  // Measured inside the list's frame, so that the columns just fit.
+  const int inner = ListView1->width() - 2 * ListView1->frameWidth();
+  ListView1->setColumnWidth(1, std::max(Px(8000), inner - Px(2500)));
   CancelButton->move(width() + CancelButton->width() + Px(200), 0);
 }
 

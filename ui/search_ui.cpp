@@ -106,11 +106,14 @@ void SearchUi::RunSearch() {
 
   // The fill does not return to the event loop, so the pulse only marks
   // the run for whoever watches the light.
-  if (!rows->empty() && network_) network_->StartSearchPulse();
+  const bool pulse = !rows->empty() && network_;
+  if (pulse) network_->StartSearchPulse();
   full_ = std::move(rows);
   list_->ShowRows(full_, AllRows(*full_));
   panel_->Finished();
-  if (network_) network_->StopSearchPulse();
+  // Stopped only when started, so an empty search leaves the light as the
+  // collection or the network set it.
+  if (pulse && network_) network_->StopSearchPulse();
   filters_->SetEnabled(!full_->empty());
 }
 

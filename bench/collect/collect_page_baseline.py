@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """What a user would otherwise write: BeautifulSoup parses each list page and
 sqlite3 stores its new titles into a plain SQLite file holding as many rows,
-with the same indexes. Prints the CPU time per page in milliseconds."""
+with the same indexes. Prints the CPU time per page in milliseconds, of the
+whole and of the reading alone."""
 import sqlite3
 import sys
 import time
@@ -33,6 +34,19 @@ def main():
     with open(pages_file, encoding="utf-8") as f:
         pages = f.read().split("\f")
 
+    # Reading alone, without the database.
+    start = time.process_time()
+    for html in pages:
+        if heading not in html or "页次" not in html:
+            continue
+        for li in BeautifulSoup(html, "html.parser").find_all("li"):
+            a = li.find("a")
+            span = li.find(class_="date")
+            if a is not None and a.get("title"):
+                _ = (a["title"].strip()[:127], a.get("href", "").strip()[:255],
+                     span.get_text().strip()[:20] if span else "")
+    parse_elapsed = time.process_time() - start
+
     stored = 0
     start = time.process_time()
     for html in pages:
@@ -56,7 +70,7 @@ def main():
     elapsed = time.process_time() - start
     if stored != 25 * len(pages):
         print(f"baseline stored {stored} rows", file=sys.stderr)
-    print(f"{elapsed * 1000.0 / len(pages):.4f}")
+    print(f"{elapsed * 1000.0 / len(pages):.4f} {parse_elapsed * 1000.0 / len(pages):.4f}")
 
 
 main()

@@ -99,8 +99,12 @@ ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text
 
   const int new_before = env.state.new_announcements;
   Database::Transaction tx(env.db);
+  if (!tx.active()) {
+    qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
+    return ConstructionOutcome::kNotStored;
+  }
   auto finish = [&](ConstructionOutcome outcome) {
-    if (tx.active() && !tx.Commit()) {
+    if (!tx.Commit()) {
       qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
       env.state.new_announcements = new_before;
       return ConstructionOutcome::kNotStored;

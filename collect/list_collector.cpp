@@ -51,8 +51,14 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
   // counts: the same page is asked for again.
   const CollectionState before = env.state;
   Database::Transaction tx(env.db);
+  if (!tx.active()) {
+    // The file cannot be written now (another program holds it): nothing of
+    // the page counts, it is asked for again.
+    qCWarning(lcCollect) << "page not stored:" << env.db.LastError();
+    return PageOutcome::kNotStored;
+  }
   auto finish = [&](PageOutcome outcome) {
-    if (tx.active() && !tx.Commit()) {
+    if (!tx.Commit()) {
       qCWarning(lcCollect) << "page not stored:" << env.db.LastError();
       env.state = before;
       return PageOutcome::kNotStored;

@@ -190,5 +190,21 @@ TEST(ListCollector, UnusablePagesStoreNothingAndKeepThePage) {
   EXPECT_TRUE(b.state.OfType(3).ChannelDoneFlag);
 }
 
+TEST(ListCollector, PageThatCannotBeWrittenIsAskedAgain) {
+  Bench b;
+  b.state.OfType(7).PageCounter = 3;
+  {
+    Database other;  // another program holding the file's write lock
+    ASSERT_TRUE(other.OpenDatabase(b.temp.path(), DatabasePassword()));
+    Database::Transaction lock(other);
+    ASSERT_TRUE(lock.active());
+    EXPECT_EQ(b.Apply(7, {{QStringLiteral("甲"), b.Day(0), {}}}), PageOutcome::kNotStored);
+  }
+  EXPECT_EQ(b.state.OfType(7).PageCounter, 3);
+  EXPECT_EQ(b.state.new_announcements, 0);
+  EXPECT_EQ(b.Apply(7, {{QStringLiteral("甲"), b.Day(0), {}}}), PageOutcome::kRead);
+  EXPECT_EQ(b.Rows(), 1);
+}
+
 }  // namespace
 }  // namespace talvec

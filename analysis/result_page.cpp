@@ -67,7 +67,9 @@ QCoro::Task<bool> ResultPageReader::MissingPage(int id) {
 
 bool ResultPageReader::Finish(int id, const QString& title, const QList<Award>& awards,
                               const QString& summary) {
-  const bool stored = StoreAnalysis(db_, id, title, awards, summary);
+  // An empty summary would leave the announcement in the queue for good.
+  const bool stored = StoreAnalysis(
+      db_, id, title, awards, summary.isEmpty() ? QString::fromUtf16(kNoInfoSummary) : summary);
   if (!stored) qCWarning(lcAnalysis) << "storing the analysis of" << id << "failed:" << db_.LastError();
   // Automatic analysis switched off while the page was read: the working
   // light goes out with this announcement.

@@ -8,6 +8,7 @@
 
 #include "core/app_context.h"
 #include "core/database.h"
+#include "core/schema.h"
 #include "core/settings.h"
 #include "core/startup.h"
 #include "ui/frmweath.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[]) {
   }
   qCInfo(lcStartup) << "OpenDatabase took" << open_time.elapsed() << "ms";
   context.db = &db;
+  if (!talvec::EnsureIndexes(db)) qCWarning(lcStartup) << "cannot add indexes:" << db.LastError();
 
   // 4. The settings row.
   if (!talvec::LoadSystemSettings(db, &context.settings)) {

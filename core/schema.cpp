@@ -4,32 +4,36 @@
 
 namespace talvec {
 
+bool EnsureIndexes(Database& db) {
+  return
+      // A title is stored once; the index also serves every look-up by title.
+      db.Execute("CREATE UNIQUE INDEX IF NOT EXISTS List_MC ON List(MC)") &&
+      db.Execute("CREATE INDEX IF NOT EXISTS List_SJ ON List(SJ, LX)") &&
+      // The result announcements still waiting for analysis, newest first.
+      db.Execute(
+          "CREATE INDEX IF NOT EXISTS List_Queue ON List(SJ) "
+          "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')") &&
+      db.Execute("CREATE INDEX IF NOT EXISTS Favorites_MC ON Favorites(MC)") &&
+      db.Execute("CREATE INDEX IF NOT EXISTS Attention_MC ON Attention(MC)") &&
+      db.Execute("CREATE INDEX IF NOT EXISTS Attention_SJ ON Attention(SJ)") &&
+      db.Execute("CREATE INDEX IF NOT EXISTS GYS_GYS ON GYS(GYS)") &&
+      db.Execute("CREATE INDEX IF NOT EXISTS GYS_MC ON GYS(MC)");
+}
+
 bool CreateSchema(Database& db) {
   Database::Transaction tx(db);
   const bool ok =
       db.Execute(
           "CREATE TABLE List(ID INTEGER PRIMARY KEY AUTOINCREMENT, MC TEXT, DZ TEXT, "
           "SJ TEXT, LX INTEGER, ZBXX TEXT)") &&
-      // A title is stored once; the index also serves every look-up by title.
-      db.Execute("CREATE UNIQUE INDEX List_MC ON List(MC)") &&
-      db.Execute("CREATE INDEX List_SJ ON List(SJ, LX)") &&
-      // The result announcements still waiting for analysis, newest first.
-      db.Execute(
-          "CREATE INDEX List_Queue ON List(SJ) "
-          "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')") &&
       db.Execute(
           "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
           "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "
           "ServerDZ TEXT, WebDZ TEXT, CollectionDate TEXT, UIType INTEGER, Version TEXT, "
           "AttentionProduct TEXT, AttentionPlace TEXT, AttentionTime REAL, AttentionSave REAL)") &&
       db.Execute("CREATE TABLE Favorites(MC TEXT, DZ TEXT, SJ TEXT)") &&
-      db.Execute("CREATE INDEX Favorites_MC ON Favorites(MC)") &&
       db.Execute("CREATE TABLE Attention(MC TEXT, DZ TEXT, SJ TEXT, ZT TEXT)") &&
-      db.Execute("CREATE INDEX Attention_MC ON Attention(MC)") &&
-      db.Execute("CREATE INDEX Attention_SJ ON Attention(SJ)") &&
-      db.Execute("CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)") &&
-      db.Execute("CREATE INDEX GYS_GYS ON GYS(GYS)") &&
-      db.Execute("CREATE INDEX GYS_MC ON GYS(MC)") &&
+      db.Execute("CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)") && EnsureIndexes(db) &&
       db.Execute("PRAGMA user_version=1");
   return ok && tx.Commit();
 }

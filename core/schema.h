@@ -12,6 +12,10 @@ class Database;
 // version. Returns false (and leaves the transaction rolled back) on an error.
 bool CreateSchema(Database& db);
 
+// Creates the indexes a file lacks (a file written before an index was
+// added); costs nothing when they are all there.
+bool EnsureIndexes(Database& db);
+
 // Inserts the single settings row of a new installation. `today` fixes the
 // catch-up date so that the first cycle of a new user stays short.
 bool InsertDeliveredSettings(Database& db, const QDate& today);

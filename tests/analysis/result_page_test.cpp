@@ -113,6 +113,8 @@ TEST_F(ResultPageTest, PageCasesAndTheirSummaries) {
        "无信息"},
       {ResultPage("废标"), AnalysisOutcome::kSummaryOnly, "废标"},
       {ResultPage("  流标 "), AnalysisOutcome::kSummaryOnly, "流标"},
+      // A blank cell would leave an empty summary and keep the row queued.
+      {ResultPage("    "), AnalysisOutcome::kSummaryOnly, "无信息"},
       {ResultPage("A's 公司"), AnalysisOutcome::kExtracted, "A‘s 公司"},
   };
   int n = 0;

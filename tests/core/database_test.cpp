@@ -86,6 +86,15 @@ TEST(Database, TransactionRollsBackWhenNotCommitted) {
   EXPECT_EQ(db.Scalar("Select count(*) from List").toInt(), 1);
 }
 
+TEST(Database, MissingIndexesAreAddedAgain) {
+  TempDatabase temp;
+  Database& db = temp.db();
+  ASSERT_TRUE(db.Execute("DROP INDEX List_Queue"));
+  ASSERT_TRUE(EnsureIndexes(db));
+  EXPECT_EQ(db.Scalar("SELECT count(*) FROM sqlite_master WHERE name=?", "List_Queue").toInt(), 1);
+  EXPECT_TRUE(EnsureIndexes(db));  // and again is harmless
+}
+
 TEST(Database, BadStatementsFailWithoutCrashing) {
   TempDatabase temp;
   Statement st = temp.db().Prepare("Select nothing from nowhere");

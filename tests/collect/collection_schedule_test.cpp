@@ -231,16 +231,5 @@ TEST(CollectionSchedule, FirstCheckAfterSixtyOneTicksThenIntervalPlusOne) {
   EXPECT_EQ(c.schedule.ScheduleTicks(), 0);
 }
 
-TEST(CollectionSchedule, LoadFollowsTheResearchSetting) {
-  Site site;
-  Cycle c(site);
-  c.schedule.LoadScheduleTimer(2);
-  EXPECT_FALSE(c.schedule.timerUpdate().isActive());
-  c.schedule.LoadScheduleTimer(1);
-  EXPECT_TRUE(c.schedule.timerUpdate().isActive());
-  EXPECT_EQ(c.schedule.timerUpdate().interval(), 1000);
-  EXPECT_EQ(c.schedule.timerUpdate().objectName(), QStringLiteral("TimerUpdate"));
-}
-
 }  // namespace
 }  // namespace talvec

@@ -240,7 +240,9 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
     }
   }
   if (!RunPlain("PRAGMA journal_mode=WAL") || !RunPlain("PRAGMA synchronous=FULL") ||
-      !RunPlain("PRAGMA foreign_keys=ON")) {
+      !RunPlain("PRAGMA foreign_keys=ON") ||
+      // Decrypted pages are kept: a month's search reads tens of megabytes.
+      !RunPlain("PRAGMA cache_size=-65536")) {
     const int code = sqlite3_errcode(db_) & 0xff;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
       return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));

@@ -29,7 +29,7 @@ constexpr int kFaultMs = 1000;
 
 struct FaultCase {
   const char* name;
-  const char* spec;
+  const char* fault_text;  // "mode[:arg]"
   bool loses_network;  // an unusable answer: the network-loss reaction runs
 };
 
@@ -60,7 +60,7 @@ TEST_P(FaultModes, CycleRidesOutTheFault) {
 
   // The fault starts when the city/county announcements' first page is
   // asked for: on that page itself, or, refusing, on everything after it.
-  std::optional<Fault> fault = sitesim::ParseFault(QLatin1String(c.spec));
+  std::optional<Fault> fault = sitesim::ParseFault(QLatin1String(c.fault_text));
   ASSERT_TRUE(fault);
   const bool refuse = fault->mode == FaultMode::kRefuse;
   const QString trigger = SiteSimulator::ListPath(2, 1);

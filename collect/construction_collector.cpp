@@ -103,6 +103,7 @@ ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text
     qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
     return ConstructionOutcome::kNotStored;
   }
+  AnnouncementStore store(env.db);
   auto finish = [&](ConstructionOutcome outcome) {
     if (!tx.Commit()) {
       qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
@@ -116,7 +117,7 @@ ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text
     ListItem item{row.address, ComposeConstructionTitle(row.title, row.place), row.date};
     if (item.date.isEmpty()) item.date = env.FallbackDate();
     const StoredAnnouncement stored = StoredForm(item);
-    const StoreOutcome outcome = StoreAnnouncement(env.db, stored, type);
+    const StoreOutcome outcome = store.Store(stored, type);
     if (outcome == StoreOutcome::kNew) ++env.state.new_announcements;
     if (outcome == StoreOutcome::kKnown && !OnOrAfter(stored.date, env.state.LastCollectionDate)) {
       return finish(ConstructionOutcome::kKnown);

@@ -57,6 +57,7 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
     qCWarning(lcCollect) << "page not stored:" << env.db.LastError();
     return PageOutcome::kNotStored;
   }
+  AnnouncementStore store(env.db);
   auto finish = [&](PageOutcome outcome) {
     if (!tx.Commit()) {
       qCWarning(lcCollect) << "page not stored:" << env.db.LastError();
@@ -71,7 +72,7 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
     item.date = ReformatDate(item.date);
     if (item.date.isEmpty()) item.date = env.FallbackDate();
     const StoredAnnouncement stored = StoredForm(item);
-    const StoreOutcome outcome = StoreAnnouncement(env.db, stored, type);
+    const StoreOutcome outcome = store.Store(stored, type);
     if (outcome == StoreOutcome::kNew) ++env.state.new_announcements;
     if (outcome != StoreOutcome::kKnown) continue;
     switch (channel->rule) {

@@ -71,15 +71,20 @@ StoredAnnouncement StoredForm(const ListItem& item) {
           CutChars(TrimBlanks(item.date), 20)};
 }
 
-StoreOutcome StoreAnnouncement(Database& db, const StoredAnnouncement& item, int type) {
+AnnouncementStore::AnnouncementStore(Database& db)
+    : db_(db), insert_(db.Prepare("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)")) {}
+
+StoreOutcome AnnouncementStore::Store(const StoredAnnouncement& item, int type) {
   if (item.title.isEmpty()) return StoreOutcome::kSkipped;
   // The unique index on MC decides between a new and a known title in one
   // statement; it sees the rows this page added before.
-  if (!db.Execute("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)", item.title,
-                  item.address, item.date, type)) {
+  insert_.Reset();
+  if (!insert_.BindAll(item.title, item.address, item.date, type).Run()) {
+    // A statement keeps its failure; the next item gets a fresh one.
+    insert_ = db_.Prepare("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");
     return StoreOutcome::kSkipped;
   }
-  return db.Changes() > 0 ? StoreOutcome::kNew : StoreOutcome::kKnown;
+  return db_.Changes() > 0 ? StoreOutcome::kNew : StoreOutcome::kKnown;
 }
 
 }  // namespace talvec

@@ -8,9 +8,9 @@
 #include <QStringView>
 #include <optional>
 
-namespace talvec {
+#include "core/database.h"
 
-class Database;
+namespace talvec {
 
 // One item of a list page, its parts as the page gives them (no character
 // references decoded, the address relative or absolute as it stands).
@@ -63,7 +63,16 @@ enum class StoreOutcome {
   kKnown,    // the title is already stored
   kSkipped,  // blank title, or the statement failed
 };
-// Adds the announcement unless its (stored-form) title is already there.
-StoreOutcome StoreAnnouncement(Database& db, const StoredAnnouncement& item, int type);
+// Adds announcements unless their (stored-form) title is already there; one
+// prepared statement serves a whole page.
+class AnnouncementStore {
+ public:
+  explicit AnnouncementStore(Database& db);
+  StoreOutcome Store(const StoredAnnouncement& item, int type);
+
+ private:
+  Database& db_;
+  Statement insert_;
+};
 
 }  // namespace talvec

@@ -1,10 +1,7 @@
 #include "analysis/auto_analysis.h"
 
 #include <QLoggingCategory>
-#include <QPointer>
-#include <chrono>
 #include <limits>
-#include <qcorotimer.h>
 
 #include "core/database.h"
 #include "core/settings.h"
@@ -60,7 +57,7 @@ std::optional<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db) {
 
 AutoAnalysis::AutoAnalysis(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
                            NetworkStatus& network, QObject* parent)
-    : QObject(parent),
+    : Service(parent),
       db_(db),
       settings_(settings),
       reader_(db, settings, fetcher, network),
@@ -71,22 +68,31 @@ AutoAnalysis::AutoAnalysis(Database& db, const SystemSettings& settings, PageFet
   connect(TimerAuto, &QTimer::timeout, this, &AutoAnalysis::OnTimerAuto);
 }
 
+AutoAnalysis::~AutoAnalysis() { Stop(); }
+
+void AutoAnalysis::OnStop() {
+  TimerAuto->stop();
+  reader_.Stop();
+}
+
 void AutoAnalysis::OnCycleStart() {
-  if (settings_.AutoAnalysis == 1) TimerAuto->start();
+  if (settings_.AutoAnalysis == 1 && !stopping()) TimerAuto->start();
   else TimerAuto->stop();
 }
 
 void AutoAnalysis::OnSettingsClosed() {
-  if (settings_.AutoAnalysis == 2) TimerAuto->stop();
+  if (settings_.AutoAnalysis == 2 || stopping()) TimerAuto->stop();
   else TimerAuto->start();
 }
 
 void AutoAnalysis::StopTimer() { TimerAuto->stop(); }
 
-void AutoAnalysis::StartTimer() { TimerAuto->start(); }
+void AutoAnalysis::StartTimer() {
+  if (!stopping()) TimerAuto->start();
+}
 
 void AutoAnalysis::OnTimerAuto() {
-  if (settings_.AutoAnalysis != 1) return;
+  if (settings_.AutoAnalysis != 1 || stopping()) return;
   // One batch at a time: a tick that comes while a batch yields (someone
   // switched the timer on meanwhile) leaves the running batch alone.
   if (batch_running_) return;
@@ -101,20 +107,18 @@ void AutoAnalysis::OnTimerAuto() {
 }
 
 QCoro::Task<> AutoAnalysis::RunBatch(QList<QueuedAnnouncement> batch) {
-  QPointer<AutoAnalysis> self(this);
   batch_running_ = true;
   int analysed = 0;
   for (const QueuedAnnouncement& row : batch) {
     // Let pending window messages and timers run between announcements.
-    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
-    if (!self) co_return;
+    if (!co_await Pause(0)) co_return;
     if (row.id < std::numeric_limits<int>::min() || row.id > std::numeric_limits<int>::max()) {
       continue;
     }
     const QString address = settings_.SiteBaseAddress + TrimBlanks(row.address);
     co_await reader_.AnalyseResultAnnouncement(address, static_cast<int>(row.id),
                                                TrimBlanks(row.title));
-    if (!self) co_return;
+    if (stopping()) co_return;
     ++analysed;
   }
   batch_running_ = false;

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <QTimer>
 #include <optional>
 #include <qcorotask.h>
 
 #include "analysis/result_page.h"
+#include "core/service.h"
 
 namespace talvec {
 
@@ -30,7 +30,7 @@ struct QueuedAnnouncement {
 // first. Nothing when the database cannot be read.
 std::optional<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db);
 
-class AutoAnalysis : public QObject {
+class AutoAnalysis : public Service {
   Q_OBJECT
 
  public:
@@ -40,6 +40,7 @@ class AutoAnalysis : public QObject {
   // tick, so changes of the settings dialog take effect at once.
   AutoAnalysis(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
                NetworkStatus& network, QObject* parent = nullptr);
+  ~AutoAnalysis() override;
 
   QTimer* timerAuto() const { return TimerAuto; }
   ResultPageReader& reader() { return reader_; }
@@ -58,6 +59,9 @@ class AutoAnalysis : public QObject {
 
  signals:
   void batchFinished(int analysed);
+
+ protected:
+  void OnStop() override;
 
  private:
   QCoro::Task<> RunBatch(QList<QueuedAnnouncement> batch);

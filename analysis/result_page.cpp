@@ -1,13 +1,13 @@
 #include "analysis/result_page.h"
 
 #include <QLoggingCategory>
-#include <QPointer>
 
 #include "analysis/winner_extraction.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
 #include "core/database.h"
 #include "core/settings.h"
+#include "collect/list_page.h"
 
 Q_LOGGING_CATEGORY(lcAnalysis, "talvec.analysis")
 
@@ -42,26 +42,28 @@ bool StoreAnalysis(Database& db, int id, const QString& title, const QList<Award
 
 ResultPageReader::ResultPageReader(Database& db, const SystemSettings& settings,
                                    PageFetcher& fetcher, NetworkStatus& network, QObject* parent)
-    : QObject(parent), db_(db), settings_(settings), fetcher_(fetcher), network_(network) {
+    : Service(parent), db_(db), settings_(settings), fetcher_(fetcher), network_(network) {
   setObjectName(QStringLiteral("ResultPageReader"));
 }
 
-QCoro::Task<bool> ResultPageReader::MissingPage(int id) {
-  QPointer<ResultPageReader> self(this);
-  // Only a site that answers its own probe can tell that a page is missing;
+ResultPageReader::~ResultPageReader() { Stop(); }
+
+QCoro::Task<bool> ResultPageReader::BrokenPage(int id) {
+  // Only a site that answers its own probe can tell that a page is broken;
   // a failed probe says nothing about the page and starts counting anew.
-  const bool site_ok = co_await network_.ProbeSite();
-  if (!self) co_return false;
+  const bool site_ok = co_await network_.ProbeSite(this);
+  if (stopping()) co_return false;
   if (!site_ok) {
-    not_found_streak_.remove(id);
+    failure_streak_.remove(id);
+    network_.NetworkLossReaction();
     co_return false;
   }
-  if (not_found_streak_.size() >= kStreakMemory && !not_found_streak_.contains(id)) {
-    not_found_streak_.clear();
+  if (failure_streak_.size() >= kStreakMemory && !failure_streak_.contains(id)) {
+    failure_streak_.clear();
   }
-  int& streak = not_found_streak_[id];
-  if (++streak < kNotFoundLimit) co_return false;
-  not_found_streak_.remove(id);
+  int& streak = failure_streak_[id];
+  if (++streak < kFailureLimit) co_return false;
+  failure_streak_.remove(id);
   co_return true;
 }
 
@@ -73,37 +75,35 @@ bool ResultPageReader::Finish(int id, const QString& title, const QList<Award>& 
   if (!stored) qCWarning(lcAnalysis) << "storing the analysis of" << id << "failed:" << db_.LastError();
   // Automatic analysis switched off while the page was read: the working
   // light goes out with this announcement.
-  if (settings_.AutoAnalysis == 2) network_.StopWorkingPulse(true);
+  if (settings_.AutoAnalysis == 2) emit workingEnded();
   return stored;
 }
 
 QCoro::Task<AnalysisOutcome> ResultPageReader::AnalyseResultAnnouncement(QString address, int id,
                                                                          QString title) {
-  QPointer<ResultPageReader> self(this);
-  const QString page = co_await fetcher_.FetchPage(address, QStringLiteral("UTF-8"));
-  if (!self) co_return AnalysisOutcome::kUnreachable;
+  const FetchResult page = co_await fetcher_.Fetch(address, QStringLiteral("UTF-8"),
+                                                   PageFetcher::kResultPageBytes, this);
+  if (stopping()) co_return AnalysisOutcome::kUnreachable;
 
-  ResultCellCut cut = CutResultCell(page);
-  if (cut.verdict == PageVerdict::kNotFound) {
-    const bool missing = co_await MissingPage(id);
-    if (!self) co_return AnalysisOutcome::kUnreachable;
-    if (missing) {
-      qCInfo(lcAnalysis) << "page of" << id << "is missing:" << address;
-      if (!WriteSummary(db_, id, QString::fromUtf16(kPageFaultSummary))) {
-        co_return AnalysisOutcome::kStoreFailed;
-      }
-      co_return AnalysisOutcome::kPageFault;
-    }
-    network_.NetworkLossReaction();
-    co_return AnalysisOutcome::kUnreachable;
+  ResultCellCut cut = CutResultCell(page.text);
+  if (cut.verdict == PageVerdict::kUnusable || cut.verdict == PageVerdict::kNotFound) {
+    if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
+    const bool broken = co_await BrokenPage(id);
+    if (stopping()) co_return AnalysisOutcome::kUnreachable;
+    if (!broken) co_return AnalysisOutcome::kUnreachable;
+    qCInfo(lcAnalysis) << "page of" << id << "failed" << kFailureLimit << "times:" << address
+                       << page.failure;
+    co_return WriteSummary(db_, id, QString::fromUtf16(kPageFaultSummary))
+        ? AnalysisOutcome::kPageFault
+        : AnalysisOutcome::kStoreFailed;
   }
-  not_found_streak_.remove(id);
+  failure_streak_.remove(id);
 
   switch (cut.verdict) {
     case PageVerdict::kUnusable:
     case PageVerdict::kNotFound:
-      network_.NetworkLossReaction();
-      co_return AnalysisOutcome::kUnreachable;
+    case PageVerdict::kCell:
+      break;
     case PageVerdict::kNoHeader:
       co_return WriteSummary(db_, id, QString::fromUtf16(kPageFaultSummary))
           ? AnalysisOutcome::kPageFault
@@ -112,10 +112,13 @@ QCoro::Task<AnalysisOutcome> ResultPageReader::AnalyseResultAnnouncement(QString
       co_return WriteSummary(db_, id, QString::fromUtf16(kNoInfoSummary))
           ? AnalysisOutcome::kNoInfo
           : AnalysisOutcome::kStoreFailed;
-    case PageVerdict::kCell:
-      break;
   }
 
+  if (cut.cell.size() > kMaxCellChars) {
+    qCWarning(lcAnalysis) << "result cell of" << id << "has" << cut.cell.size()
+                          << "characters; the first" << kMaxCellChars << "are read";
+    cut.cell = CutChars(cut.cell, kMaxCellChars);
+  }
   if (!HasSupplierMarker(cut.cell)) {
     co_return Finish(id, title, {}, TrimBlanks(cut.cell)) ? AnalysisOutcome::kSummaryOnly
                                                           : AnalysisOutcome::kStoreFailed;

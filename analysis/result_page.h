@@ -4,12 +4,12 @@
 
 #include <QHash>
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <qcorotask.h>
 
 #include "analysis/award_cleaning.h"
 #include "analysis/result_cell.h"
+#include "core/service.h"
 
 namespace talvec {
 
@@ -29,7 +29,8 @@ bool StoreAnalysis(Database& db, int id, const QString& title, const QList<Award
                    const QString& summary);
 
 enum class AnalysisOutcome {
-  kUnreachable,   // nothing written, network-loss reaction performed
+  kUnreachable,   // nothing written; the network-loss reaction ran when the
+                  // site did not answer its probe either
   kPageFault,     // "网页故障"
   kNoInfo,        // "无信息"
   kSummaryOnly,   // the cell without supplier marker as summary
@@ -37,28 +38,40 @@ enum class AnalysisOutcome {
   kStoreFailed,   // the statements failed; the announcement stays queued
 };
 
-class ResultPageReader : public QObject {
+class ResultPageReader : public Service {
   Q_OBJECT
 
  public:
-  // A page that answers with the site's not-found words this many times in a
-  // row, each time while a probe of the site succeeds, is taken as missing.
-  static constexpr int kNotFoundLimit = 3;
+  // A page that fails this many times in a row (empty, not found, too
+  // large, timed out, undecodable), each time while a probe of the site
+  // succeeds, is taken as broken and summarised "网页故障".
+  static constexpr int kFailureLimit = 3;
+  // Result cells longer than this are cut before extraction: real ones are
+  // a few kilobytes, and a hostile one must not hold the window.
+  static constexpr qsizetype kMaxCellChars = 64 * 1024;
 
   ResultPageReader(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
                    NetworkStatus& network, QObject* parent = nullptr);
+  ~ResultPageReader() override;
 
   QCoro::Task<AnalysisOutcome> AnalyseResultAnnouncement(QString address, int id, QString title);
 
+ signals:
+  // Automatic analysis was switched off while a page was read: whatever
+  // shows the program working should stop showing it.
+  void workingEnded();
+
  private:
-  QCoro::Task<bool> MissingPage(int id);
+  // After a failed page: true when the site answers its probe and the page
+  // has now failed kFailureLimit times in a row.
+  QCoro::Task<bool> BrokenPage(int id);
   bool Finish(int id, const QString& title, const QList<Award>& awards, const QString& summary);
 
   Database& db_;
   const SystemSettings& settings_;
   PageFetcher& fetcher_;
   NetworkStatus& network_;
-  QHash<int, int> not_found_streak_;  // announcement id -> answers in a row
+  QHash<int, int> failure_streak_;  // announcement id -> failures in a row
 };
 
 }  // namespace talvec

@@ -1,17 +1,17 @@
 #include "collect/collection_schedule.h"
 
 #include <QLoggingCategory>
-#include <QPointer>
 #include <QRegularExpression>
-#include <chrono>
-#include <qcorotimer.h>
+#include <algorithm>
+#include <limits>
 
 #include "collect/channels.h"
 #include "collect/construction_collector.h"
-#include "collect/list_collector.h"
 #include "collect/list_page.h"
 #include "collect/network_status.h"
+#include "collect/page_fetcher.h"
 #include "core/database.h"
+#include "core/schema.h"
 #include "core/settings.h"
 
 Q_LOGGING_CATEGORY(lcCycle, "talvec.collect.cycle")
@@ -53,24 +53,43 @@ QString ReadCollectionDate(const QVariant& value, const QDate& today) {
 }
 
 CollectionSchedule::CollectionSchedule(Database& db, const SystemSettings& settings,
-                                       PageFetcher& fetcher, NetworkStatus& network, QObject* parent)
-    : QObject(parent),
+                                       PageFetcher& fetcher, NetworkStatus& network,
+                                       ScheduleOptions options, QObject* parent)
+    : Service(parent),
       db_(db),
       settings_(settings),
+      fetcher_(fetcher),
       network_(network),
-      env_{db, fetcher, network, state_, {}, {}},
-      construction_base_(ConstructionBaseAddress()),
+      env_{db, network, state_, {}, {}},
+      construction_base_(options.construction_base.isEmpty() ? ConstructionBaseAddress()
+                                                             : options.construction_base),
+      first_check_seconds_(options.first_check_seconds),
+      write_pause_ms_(options.write_pause_ms),
+      unusable_limit_(options.unusable_limit),
       TimerUpdate(this) {
   setObjectName(QStringLiteral("CollectionSchedule"));
   env_.today = [this] { return Now().date(); };
   TimerUpdate.setObjectName(QStringLiteral("TimerUpdate"));
   TimerUpdate.setInterval(1000);
   connect(&TimerUpdate, &QTimer::timeout, this, &CollectionSchedule::ScheduleTick);
-  bool ok = false;
-  const int first = qEnvironmentVariableIntValue("TALVEC_TEST_FIRST_CHECK_SECONDS", &ok);
-  if (ok && first >= 0) first_check_seconds_ = first;
-  const QString construction = qEnvironmentVariable("TALVEC_TEST_CONSTRUCTION_BASE");
-  if (!construction.isEmpty()) construction_base_ = construction;
+  // The last complete cycle as the file remembers it, also after a restart.
+  if (const auto last = ReadLastCycle(db_)) {
+    progress_.last_complete_end =
+        QDateTime::fromString(last->first, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    progress_.last_complete_new = last->second;
+  }
+}
+
+CollectionSchedule::~CollectionSchedule() { Stop(); }
+
+void CollectionSchedule::OnStop() { TimerUpdate.stop(); }
+
+void CollectionSchedule::SetDateFallback(const DateFallbackSource* source) {
+  if (!source) {
+    env_.fallback_date = nullptr;
+    return;
+  }
+  env_.fallback_date = [source] { return source->NextToLastDate(); };
 }
 
 void CollectionSchedule::LoadScheduleTimer(qint16 research) {
@@ -90,6 +109,7 @@ void CollectionSchedule::ScheduleTick() {
 }
 
 bool CollectionSchedule::WindowCheck() {
+  if (stopping() || file_gone_) return false;
   if (!InCollectionWindow(Now().time(), settings_.BeginTime, settings_.EndTime)) return false;
   TimerUpdate.stop();
   RunCollectionCycle();
@@ -101,17 +121,85 @@ void CollectionSchedule::SetPhase(CollectionProgress::Phase phase, int type, qin
   progress_.type = type;
   progress_.page = page;
   progress_.new_announcements = state_.new_announcements;
-  emit progressChanged(ProgressText(progress_));
+  emit progressChanged(progress_);
+}
+
+QCoro::Task<PageOutcome> CollectionSchedule::CollectListPage(QString address, int type) {
+  const FetchResult page = co_await fetcher_.Fetch(std::move(address), QStringLiteral("UTF-8"),
+                                                   PageFetcher::kListPageBytes, this);
+  if (stopping()) co_return PageOutcome::kUnusable;
+  if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
+  PageOutcome outcome = PageOutcome::kNotStored;
+  co_await StoreWithRetry([&] {
+    outcome = ApplyListPage(env_, page.text, type);
+    return outcome != PageOutcome::kNotStored;
+  });
+  if (stopping()) co_return PageOutcome::kUnusable;
+  if (HeldItems(outcome) || outcome == PageOutcome::kNotStored) emit working();
+  co_return outcome;
+}
+
+QCoro::Task<ConstructionOutcome> CollectionSchedule::CollectConstructionList(QString base, int type) {
+  const FetchResult page = co_await fetcher_.Fetch(ConstructionListAddress(base), QStringLiteral("UTF-8"),
+                                                   PageFetcher::kListPageBytes, this);
+  if (stopping()) co_return ConstructionOutcome::kUnusable;
+  if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
+  ConstructionOutcome outcome = ConstructionOutcome::kNotStored;
+  co_await StoreWithRetry([&] {
+    outcome = ApplyConstructionList(env_, page.text, base, type);
+    return outcome != ConstructionOutcome::kNotStored;
+  });
+  if (stopping()) co_return ConstructionOutcome::kUnusable;
+  if (outcome != ConstructionOutcome::kUnusable && outcome != ConstructionOutcome::kNoList) {
+    emit working();
+  }
+  co_return outcome;
+}
+
+QCoro::Task<bool> CollectionSchedule::StoreWithRetry(std::function<bool()> apply) {
+  int pause_ms = 25;
+  for (int attempt = 1;; ++attempt) {
+    if (apply()) co_return true;
+    if (attempt >= kStoreTries) break;
+    if (!co_await Pause(pause_ms)) co_return false;
+    pause_ms *= 2;
+  }
+  progress_.cause = db_.LastError();
+  qCWarning(lcCycle) << "page not written after" << kStoreTries << "tries:" << progress_.cause;
+  co_return false;
+}
+
+void CollectionSchedule::EndCycle(bool complete) {
+  running_ = false;
+  if (complete) {
+    progress_.last_complete_end = Now();
+    progress_.last_complete_new = state_.new_announcements;
+    if (!WriteLastCycle(db_, progress_.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                        state_.new_announcements)) {
+      qCWarning(lcCycle) << "end of cycle not recorded:" << db_.LastError();
+    }
+  }
+  qCInfo(lcCycle) << "cycle ended," << state_.new_announcements << "new announcements"
+                  << (complete ? "" : "(not complete)");
+  TimerUpdate.start();
+  emit cycleFinished();
 }
 
 QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
-  if (running_) co_return;
+  if (running_ || stopping() || file_gone_) co_return;
+  // A file deleted or replaced under the program is not written to.
+  if (!db_.FileUnchanged()) {
+    file_gone_ = true;
+    TimerUpdate.stop();
+    qCWarning(lcCycle) << "database file deleted or replaced; collection stopped";
+    SetPhase(CollectionProgress::Phase::kFileGone);
+    co_return;
+  }
   running_ = true;
-  QPointer<CollectionSchedule> self(this);
 
   state_.StopCollection = false;
-  network_.StartWorkingPulse();
   emit cycleStarted();
+  emit working();
   state_.LastCollectionDate =
       ReadCollectionDate(db_.Scalar("SELECT CollectionDate FROM SysSet"), env_.Today());
   std::array<bool, kListChannelCount> enabled{};
@@ -120,54 +208,80 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
   }
   state_.ResetChannels();
   state_.new_announcements = 0;
-  network_.pulse().level = static_cast<int>(random_() >> 24);  // 0..255
+  progress_.cause.clear();
   qCInfo(lcCycle) << "cycle starts from" << state_.LastCollectionDate;
 
   SetPhase(CollectionProgress::Phase::kConstruction);
-  co_await CollectConstructionList(env_, construction_base_, kConstructionType);
-  if (!self) co_return;
+  co_await CollectConstructionList(construction_base_, kConstructionType);
+  if (stopping()) co_return;
 
+  std::array<int, kListChannelCount> unusable{};
+  int failed_passes = 0;
   while (!state_.StopCollection) {
-    co_await QCoro::sleepFor(std::chrono::milliseconds(0));
-    if (!self) co_return;
+    if (!co_await Pause(0)) co_return;
     bool any_left = false;
     for (int k = 0; k < kListChannelCount; ++k) any_left |= enabled[k] && !state_.channels[k].ChannelDoneFlag;
     if (!any_left) break;
     if (!network_.NetworkOk()) {
+      progress_.cause = network_.LastFailure();
       SetPhase(CollectionProgress::Phase::kWaitingNetwork);
-      co_await network_.WaitForNetwork();
-      if (!self) co_return;
+      if (!co_await network_.WaitForNetwork(this)) co_return;
       continue;
     }
+    // Every enabled channel that is not done reads its next page, also when
+    // one before it failed; only the next pass waits for the network.
     bool progressed = false;
+    int written = 0;
+    int not_written = 0;
     for (const ChannelInfo& channel : Channels()) {
       ChannelState& cs = state_.channels[channel.k];
       if (!enabled[channel.k] || cs.ChannelDoneFlag) continue;
       SetPhase(CollectionProgress::Phase::kChannel, channel.type, cs.PageCounter);
       const PageOutcome outcome = co_await CollectListPage(
-          env_, ListRequestAddress(settings_.SiteBaseAddress, channel, cs.PageCounter), channel.type);
-      if (!self) co_return;
-      progressed |= outcome != PageOutcome::kNoHeading && outcome != PageOutcome::kNoRegion &&
-                    outcome != PageOutcome::kNotStored && outcome != PageOutcome::kUnusable;
-      // A site that went away is waited for before the next channel asks it.
-      if (!network_.NetworkOk()) break;
+          ListRequestAddress(settings_.SiteBaseAddress, channel, cs.PageCounter), channel.type);
+      if (stopping()) co_return;
+      if (outcome == PageOutcome::kUnusable) {
+        if (++unusable[channel.k] >= unusable_limit_) {
+          qCWarning(lcCycle) << "channel" << channel.code << "left for this cycle after"
+                             << unusable_limit_ << "unusable pages";
+          cs.ChannelDoneFlag = true;
+        }
+      } else {
+        unusable[channel.k] = 0;
+      }
+      if (HeldItems(outcome)) ++written;
+      progressed |= HeldItems(outcome) || outcome == PageOutcome::kNoItems;
+      if (outcome == PageOutcome::kNotStored) {
+        // The file refuses even after the retries: the other channels
+        // would only meet the same, so the pass ends here.
+        ++not_written;
+        break;
+      }
     }
+    if (not_written > 0 && written == 0) {
+      // Nothing could be written in the whole pass: the file or the disk
+      // refuses. Say so, wait longer each time, and give up after a few.
+      SetPhase(CollectionProgress::Phase::kWriteFailed);
+      if (++failed_passes >= kWriteFailurePasses) {
+        qCWarning(lcCycle) << "cycle given up: the database cannot be written:" << progress_.cause;
+        EndCycle(false);
+        co_return;
+      }
+      if (!co_await Pause(std::min(kWritePauseCapMs, write_pause_ms_ << (failed_passes - 1)))) {
+        co_return;
+      }
+      continue;
+    }
+    failed_passes = 0;
     // Pages that answer but cannot be read are asked again after a pause,
     // not as fast as the site answers.
     if (!progressed && network_.NetworkOk() && !state_.StopCollection) {
-      co_await QCoro::sleepFor(std::chrono::milliseconds(kRetryPauseMs));
-      if (!self) co_return;
+      if (!co_await Pause(kRetryPauseMs)) co_return;
     }
   }
 
-  network_.StopWorkingPulse(true);
-  running_ = false;
-  progress_.last_complete_end = Now();
-  progress_.last_complete_new = state_.new_announcements;
-  qCInfo(lcCycle) << "cycle ended," << state_.new_announcements << "new announcements";
-  TimerUpdate.start();
+  EndCycle(true);
   SetPhase(CollectionProgress::Phase::kIdle);
-  emit cycleFinished();
 }
 
 }  // namespace talvec

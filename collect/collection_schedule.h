@@ -1,20 +1,21 @@
-// The collection cycle and the schedule that starts it. Owned by the main
-// window for its whole life; the schedule timer TimerUpdate is its child.
+// The collection cycle and the schedule that starts it: a service of the
+// program for its whole life; the schedule timer TimerUpdate is its child.
 #pragma once
 
 #include <QDateTime>
-#include <QObject>
 #include <QString>
 #include <QTime>
 #include <QTimer>
 #include <QVariant>
 #include <functional>
 #include <optional>
-#include <random>
 #include <qcorotask.h>
 
 #include "collect/collection_progress.h"
 #include "collect/collection_state.h"
+#include "collect/construction_collector.h"
+#include "collect/list_collector.h"
+#include "core/service.h"
 
 namespace talvec {
 
@@ -38,22 +39,40 @@ bool InCollectionWindow(const QTime& now, const QString& begin, const QString& e
 // bounds the catch-up to the look-back the seven-day test uses as well.
 QString ReadCollectionDate(const QVariant& value, const QDate& today);
 
-class CollectionSchedule : public QObject {
+// What tests (or a build for another site) choose instead of the defaults.
+struct ScheduleOptions {
+  int first_check_seconds = 60;  // the first check comes on the tick after
+  QString construction_base;     // empty: the address built into the program
+  // The pause after the first pass that could write nothing; it doubles
+  // with every further one.
+  int write_pause_ms = 2000;
+  // Unusable pages in a row after which a channel is left for the cycle.
+  int unusable_limit = 3;  // CollectionSchedule::kUnusableLimit
+};
+
+class CollectionSchedule : public Service {
   Q_OBJECT
 
  public:
-  // The first check comes on the tick after this many seconds.
-  //
-  // Tests of the whole program (several copies against simulators on free
-  // ports) may set two environment variables, which nothing else reads:
-  // TALVEC_TEST_FIRST_CHECK_SECONDS shortens this wait, and
-  // TALVEC_TEST_CONSTRUCTION_BASE replaces the construction site's address.
   static constexpr int kFirstCheckSeconds = 60;
   // A pass in which no channel could read its page waits this long.
   static constexpr int kRetryPauseMs = 1000;
+  // A page whose rows cannot be written is tried again after 25, 50, ...
+  // ms, this many times in all (another program may hold the write lock for
+  // a moment; the wait never holds the window).
+  static constexpr int kStoreTries = 6;
+  // Passes in a row in which no page could be written end the cycle; the
+  // pause between them doubles up to kWritePauseCapMs.
+  static constexpr int kWriteFailurePasses = 4;
+  static constexpr int kWritePauseCapMs = 30000;
+  // A channel whose page is unusable in this many passes in a row, while
+  // the site answers its probe in between, is left for this cycle.
+  static constexpr int kUnusableLimit = 3;
 
   CollectionSchedule(Database& db, const SystemSettings& settings, PageFetcher& fetcher,
-                     NetworkStatus& network, QObject* parent = nullptr);
+                     NetworkStatus& network, ScheduleOptions options = {},
+                     QObject* parent = nullptr);
+  ~CollectionSchedule() override;
 
   // Load steps of the main window: the schedule timer runs when `research`
   // is 1; FirstSchedulePass on.
@@ -68,10 +87,14 @@ class CollectionSchedule : public QObject {
 
   // One collection cycle; a request while a cycle runs is ignored.
   QCoro::Task<> RunCollectionCycle();
+  // One list page of the channel of `type` (1..10), or the construction
+  // list; the pages of the cycle.
+  QCoro::Task<PageOutcome> CollectListPage(QString address, int type);
+  QCoro::Task<ConstructionOutcome> CollectConstructionList(QString base, int type);
 
   void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
-  void SetDateFallback(std::function<QString()> fallback) { env_.fallback_date = std::move(fallback); }
-  void SetConstructionBase(QString base) { construction_base_ = std::move(base); }
+  // The window's result list, for items without a readable date.
+  void SetDateFallback(const DateFallbackSource* source);
   void SetStopCollection(bool stop) { state_.StopCollection = stop; }
 
   QTimer& timerUpdate() { return TimerUpdate; }
@@ -85,25 +108,37 @@ class CollectionSchedule : public QObject {
  signals:
   // At the start of every cycle, before anything is fetched.
   void cycleStarted();
+  // A page with items was read (the working light goes on again after a
+  // network loss put it out).
+  void working();
   void cycleFinished();
-  void progressChanged(const QString& text);
+  void progressChanged(const talvec::CollectionProgress& progress);
+
+ protected:
+  void OnStop() override;
 
  private:
   void SetPhase(CollectionProgress::Phase phase, int type = 0, qint32 page = 0);
+  // Applies a fetched page, trying again while its rows cannot be written.
+  QCoro::Task<bool> StoreWithRetry(std::function<bool()> apply);
+  void EndCycle(bool complete);
 
   Database& db_;
   const SystemSettings& settings_;
+  PageFetcher& fetcher_;
   NetworkStatus& network_;
   CollectionState state_;
   CollectorEnv env_;
   QString construction_base_;
   std::function<QDateTime()> now_;
   CollectionProgress progress_;
-  std::mt19937 random_;  // default seed, never reseeded
-  int first_check_seconds_ = kFirstCheckSeconds;
+  int first_check_seconds_;
+  int write_pause_ms_;
+  int unusable_limit_;
   qint16 ticks_ = 0;
   bool first_pass_ = true;
   bool running_ = false;
+  bool file_gone_ = false;
   QTimer TimerUpdate;
 };
 

@@ -12,7 +12,15 @@ namespace talvec {
 
 class Database;
 class NetworkStatus;
-class PageFetcher;
+
+// What the main window offers the collectors for an item without a readable
+// date: the date of its result list's next-to-last row, "" when the list
+// holds fewer than two rows.
+class DateFallbackSource {
+ public:
+  virtual ~DateFallbackSource() = default;
+  virtual QString NextToLastDate() const = 0;
+};
 
 struct ChannelState {
   qint32 PageCounter = 1;  // the next page to fetch
@@ -34,7 +42,6 @@ struct CollectionState {
 // Everything a collector reads and changes besides the page itself.
 struct CollectorEnv {
   Database& db;
-  PageFetcher& fetcher;
   NetworkStatus& network;
   CollectionState& state;
   // Today's date; the system date when empty.

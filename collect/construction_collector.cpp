@@ -5,7 +5,6 @@
 #include "collect/list_collector.h"
 #include "collect/list_page.h"
 #include "collect/network_status.h"
-#include "collect/page_fetcher.h"
 #include "core/database.h"
 
 Q_LOGGING_CATEGORY(lcConstruction, "talvec.collect.construction")
@@ -89,15 +88,17 @@ QString ComposeConstructionTitle(const QString& title, const QString& place) {
 
 ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text, const QString& base,
                                           int type) {
-  if (IsUnusablePage(text)) {
+  const qsizetype begin = text.indexOf(u"ContentPlaceHolder1_GVList", 0, Qt::CaseInsensitive);
+  const qsizetype end = text.indexOf(u"ContentPlaceHolder1_myPager", 0, Qt::CaseInsensitive);
+  // Titles may carry the error words; only text outside the list counts.
+  if (begin >= 0 && end > begin ? IsErrorPage(text, begin, end) : IsErrorPage(text, -1, -1)) {
     env.network.NetworkLossReaction();
     return ConstructionOutcome::kUnusable;
   }
   const std::optional<QList<ConstructionRow>> rows = ParseConstructionList(text, base);
   if (!rows) return ConstructionOutcome::kNoList;
-  env.network.StartWorkingPulse();
 
-  const int new_before = env.state.new_announcements;
+  const CollectionState before = env.state;
   Database::Transaction tx(env.db);
   if (!tx.active()) {
     qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
@@ -107,29 +108,28 @@ ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text
   auto finish = [&](ConstructionOutcome outcome) {
     if (!tx.Commit()) {
       qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
-      env.state.new_announcements = new_before;
+      env.state = before;
       return ConstructionOutcome::kNotStored;
     }
     return outcome;
   };
-  for (const ConstructionRow& row : *rows) {
+  for (qsizetype i = 0; i < rows->size() && i < kMaxItemsPerPage; ++i) {
+    const ConstructionRow& row = rows->at(i);
     if (row.title.isEmpty()) continue;
-    ListItem item{row.address, ComposeConstructionTitle(row.title, row.place), row.date};
-    if (item.date.isEmpty()) item.date = env.FallbackDate();
+    const ListItem item{row.address, ComposeConstructionTitle(row.title, row.place),
+                        ItemDate(env, row.date)};
     const StoredAnnouncement stored = StoredForm(item);
     const StoreOutcome outcome = store.Store(stored, type);
+    if (outcome == StoreOutcome::kFailed) {
+      env.state = before;
+      return ConstructionOutcome::kNotStored;
+    }
     if (outcome == StoreOutcome::kNew) ++env.state.new_announcements;
     if (outcome == StoreOutcome::kKnown && !OnOrAfter(stored.date, env.state.LastCollectionDate)) {
       return finish(ConstructionOutcome::kKnown);
     }
   }
   return finish(ConstructionOutcome::kRead);
-}
-
-QCoro::Task<ConstructionOutcome> CollectConstructionList(CollectorEnv& env, QString base, int type) {
-  const QString text =
-      co_await env.fetcher.FetchPage(ConstructionListAddress(base), QStringLiteral("UTF-8"));
-  co_return ApplyConstructionList(env, text, base, type);
 }
 
 }  // namespace talvec

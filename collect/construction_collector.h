@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
-#include <qcorotask.h>
 
 #include "collect/collection_state.h"
 
@@ -33,8 +32,9 @@ QString ComposeConstructionTitle(const QString& title, const QString& place);
 
 enum class ConstructionOutcome { kUnusable, kNoList, kKnown, kRead, kNotStored };
 
+// Everything after the fetch, on the page text; like ApplyListPage, all rows
+// in one transaction, and on kNotStored the state is as before.
 ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text, const QString& base,
                                           int type);
-QCoro::Task<ConstructionOutcome> CollectConstructionList(CollectorEnv& env, QString base, int type);
 
 }  // namespace talvec

@@ -4,7 +4,6 @@
 
 #include "collect/list_page.h"
 #include "collect/network_status.h"
-#include "collect/page_fetcher.h"
 #include "core/database.h"
 
 Q_LOGGING_CATEGORY(lcCollect, "talvec.collect")
@@ -27,14 +26,28 @@ bool OnOrAfter(const QString& date, const QString& last_collection_date) {
   return !d || !last || *d >= *last;
 }
 
+bool IsErrorPage(const QString& text, qsizetype region_begin, qsizetype region_end) {
+  if (text.isEmpty()) return true;
+  if (region_begin < 0) return HasErrorWords(text);
+  const QStringView all(text);
+  return HasErrorWords(all.left(region_begin)) || HasErrorWords(all.mid(region_end));
+}
+
+QString ItemDate(const CollectorEnv& env, const QString& page_date) {
+  const std::optional<QDate> date = ReadDate(page_date);
+  return date ? DateText(*date) : env.FallbackDate();
+}
+
 PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
   const ChannelInfo* channel = ChannelOfType(type);
   if (!channel) return PageOutcome::kNoHeading;
-  if (IsUnusablePage(text)) {
+  const ParsedListPage page = ParseListPage(text, channel->Heading());
+  // A list page may carry the error words inside a title: only text outside
+  // the list region makes it an error page.
+  if (IsErrorPage(text, page.region_begin, page.region_end)) {
     env.network.NetworkLossReaction();
     return PageOutcome::kUnusable;
   }
-  const ParsedListPage page = ParseListPage(text, channel->Heading());
   switch (page.shape) {
     case ListPageShape::kNoHeading: return PageOutcome::kNoHeading;
     case ListPageShape::kNoRegion: return PageOutcome::kNoRegion;
@@ -43,7 +56,10 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
       return PageOutcome::kNoItems;
     case ListPageShape::kItems: break;
   }
-  env.network.StartWorkingPulse();
+  if (page.items.size() > kMaxItemsPerPage) {
+    qCWarning(lcCollect) << "page of type" << type << "holds" << page.items.size()
+                         << "items; the first" << kMaxItemsPerPage << "are read";
+  }
 
   ChannelState& cs = env.state.OfType(type);
   const QDate today = env.Today();
@@ -52,8 +68,6 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
   const CollectionState before = env.state;
   Database::Transaction tx(env.db);
   if (!tx.active()) {
-    // The file cannot be written now (another program holds it): nothing of
-    // the page counts, it is asked for again.
     qCWarning(lcCollect) << "page not stored:" << env.db.LastError();
     return PageOutcome::kNotStored;
   }
@@ -66,13 +80,17 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
     }
     return outcome;
   };
-  for (const ListItem& raw : page.items) {
+  for (qsizetype i = 0; i < page.items.size() && i < kMaxItemsPerPage; ++i) {
+    const ListItem& raw = page.items[i];
     if (raw.title.isEmpty()) continue;
     ListItem item = raw;
-    item.date = ReformatDate(item.date);
-    if (item.date.isEmpty()) item.date = env.FallbackDate();
+    item.date = ItemDate(env, item.date);
     const StoredAnnouncement stored = StoredForm(item);
     const StoreOutcome outcome = store.Store(stored, type);
+    if (outcome == StoreOutcome::kFailed) {
+      env.state = before;
+      return PageOutcome::kNotStored;
+    }
     if (outcome == StoreOutcome::kNew) ++env.state.new_announcements;
     if (outcome != StoreOutcome::kKnown) continue;
     switch (channel->rule) {
@@ -89,7 +107,8 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
         env.state.StopCollection = true;
         env.state.LastCollectionDate = DateText(today);
         if (!env.db.Execute("UPDATE SysSet SET CollectionDate = ?", env.state.LastCollectionDate)) {
-          qCWarning(lcCollect) << "CollectionDate not written:" << env.db.LastError();
+          env.state = before;
+          return PageOutcome::kNotStored;
         }
         return finish(PageOutcome::kCaughtUp);
       }
@@ -97,11 +116,6 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
   }
   ++cs.PageCounter;
   return finish(PageOutcome::kRead);
-}
-
-QCoro::Task<PageOutcome> CollectListPage(CollectorEnv& env, QString address, int type) {
-  const QString text = co_await env.fetcher.FetchPage(std::move(address), QStringLiteral("UTF-8"));
-  co_return ApplyListPage(env, text, type);
 }
 
 }  // namespace talvec

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-#include <qcorotask.h>
 
 #include "collect/collection_state.h"
 
@@ -17,15 +16,22 @@ enum class PageOutcome {
   kKnown,      // a known title ended the channel
   kCaughtUp,   // the catch-up test ended the cycle
   kRead,       // every item read; the page counter went up
-  kNotStored,  // the page's rows could not be committed; asked again
+  kNotStored,  // the page's rows could not be committed; nothing counted
 };
 
-// Everything after the fetch, on the page text. All items of a page are
-// stored in one transaction; each item's rule sees the items before it.
-PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type);
+// Whether a page's rows reached the file or the site gave a list at all.
+inline bool HeldItems(PageOutcome o) {
+  return o == PageOutcome::kKnown || o == PageOutcome::kCaughtUp || o == PageOutcome::kRead;
+}
 
-// Fetches `address` and applies it for the channel of `type` (1..10).
-QCoro::Task<PageOutcome> CollectListPage(CollectorEnv& env, QString address, int type);
+// A page that holds more items than this is cut: the site sends 25.
+inline constexpr qsizetype kMaxItemsPerPage = 500;
+
+// Everything after the fetch, on the page text. All items of a page are
+// stored in one transaction; each item's rule sees the items before it. On
+// kNotStored the state is as before the call, so the same text can be
+// applied again.
+PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type);
 
 // Whether a known item of `date` is passed over by its channel's rule
 // (seven-day or catch-up test). A date that cannot be read is passed over:
@@ -33,5 +39,13 @@ QCoro::Task<PageOutcome> CollectListPage(CollectorEnv& env, QString address, int
 // on the page will.
 bool WithinSevenDays(const QString& date, const QDate& today);
 bool OnOrAfter(const QString& date, const QString& last_collection_date);
+
+// An empty page, or one with the site's error words outside its list region
+// [region_begin, region_end) (the whole page when region_begin < 0).
+bool IsErrorPage(const QString& text, qsizetype region_begin, qsizetype region_end);
+
+// The stored date of an item: its own when it reads as a date, otherwise
+// the fallback (the result list's, or today).
+QString ItemDate(const CollectorEnv& env, const QString& page_date);
 
 }  // namespace talvec

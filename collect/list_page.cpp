@@ -25,6 +25,8 @@ ParsedListPage ParseListPage(QStringView text, QStringView heading) {
     page.shape = ListPageShape::kNoRegion;
     return page;
   }
+  page.region_begin = begin;
+  page.region_end = end;
   const QStringView region = text.mid(begin, end - begin);
   static constexpr QStringView kItem = u"<li>";
   qsizetype at = region.indexOf(kItem);
@@ -82,7 +84,7 @@ StoreOutcome AnnouncementStore::Store(const StoredAnnouncement& item, int type) 
   if (!insert_.BindAll(item.title, item.address, item.date, type).Run()) {
     // A statement keeps its failure; the next item gets a fresh one.
     insert_ = db_.Prepare("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");
-    return StoreOutcome::kSkipped;
+    return StoreOutcome::kFailed;
   }
   return db_.Changes() > 0 ? StoreOutcome::kNew : StoreOutcome::kKnown;
 }

@@ -29,6 +29,9 @@ enum class ListPageShape {
 
 struct ParsedListPage {
   ListPageShape shape = ListPageShape::kNoHeading;
+  // The list region [begin, end) of the page text; -1 without a region.
+  qsizetype region_begin = -1;
+  qsizetype region_end = -1;
   QList<ListItem> items;
 };
 
@@ -61,7 +64,8 @@ StoredAnnouncement StoredForm(const ListItem& item);
 enum class StoreOutcome {
   kNew,      // a row was added
   kKnown,    // the title is already stored
-  kSkipped,  // blank title, or the statement failed
+  kSkipped,  // blank title
+  kFailed,   // the statement failed
 };
 // Adds announcements unless their (stored-form) title is already there; one
 // prepared statement serves a whole page.

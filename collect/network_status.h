@@ -1,11 +1,14 @@
-// Whether the procurement site can be reached, the re-check that restores
-// it, and the pulsing status light that shows what the program is doing.
+// Whether the procurement site can be reached, and the re-check that
+// restores it. What the user sees of it (the status light) is drawn by the
+// window from the signals below.
 #pragma once
 
-#include <QObject>
 #include <QString>
+#include <QStringView>
 #include <QTimer>
 #include <qcorotask.h>
+
+#include "core/service.h"
 
 namespace talvec {
 
@@ -13,65 +16,59 @@ class PageFetcher;
 
 // An empty page or one carrying the site's error words is unusable.
 bool IsUnusablePage(const QString& text);
+// The error words alone.
+bool HasErrorWords(QStringView text);
 
-// The level shared by the three pulses: +40 or -40 a tick, turning at the
-// ends, limited to 0..255.
-struct PulseState {
-  int level = 0;
-  bool falling = false;
-};
-int AdvancePulse(PulseState& state);
-
-class NetworkStatus : public QObject {
+class NetworkStatus : public Service {
   Q_OBJECT
 
  public:
+  static constexpr int kRecheckMs = 30000;
+  static constexpr int kNetworkPollMs = 100;
+
   NetworkStatus(PageFetcher& fetcher, QString site_base_address, QObject* parent = nullptr);
+  ~NetworkStatus() override;
 
   bool NetworkOk() const { return network_ok_; }
   void SetNetworkOk(bool ok);
+  // True while the site is known to be unreachable (a probe or a reader
+  // failed, and no re-check has succeeded since).
+  bool Unreachable() const { return unreachable_; }
 
-  // Fetches the site's base address; true when the page is usable.
-  QCoro::Task<bool> ProbeSite();
+  // Fetches the site's base address; true when the page is usable. The
+  // request belongs to `owner` (this service when null) and ends with it.
+  QCoro::Task<bool> ProbeSite(Service* owner = nullptr);
   // The probe of the main window's load: sets NetworkOk, or starts the
-  // red pulse and the re-check.
+  // re-check.
   QCoro::Task<> StartupProbe();
-  // A reader met an unusable page: NetworkOk off, red pulse and re-check on,
-  // green pulse off.
+  // A reader met an unusable page: NetworkOk off, re-check on.
   void NetworkLossReaction();
-  // Resumes once NetworkOk is on (at once when it already is).
-  QCoro::Task<> WaitForNetwork();
+  // Resumes once NetworkOk is on (at once when it already is), or when
+  // `waiter` stops. Gives false when it ended by the stop.
+  QCoro::Task<bool> WaitForNetwork(Service* waiter);
 
-  void StartWorkingPulse();                 // green
-  void StopWorkingPulse(bool hide_light);
-  void StartSearchPulse();                  // blue
-  void StopSearchPulse();
+  // What the last failed request said, for the status text.
+  const QString& LastFailure() const { return last_failure_; }
+  void NoteFailure(const QString& failure) { last_failure_ = failure; }
 
-  PulseState& pulse() { return pulse_; }
   QTimer& timerCheckNet() { return TimerCheckNet; }
-  QTimer& timer1() { return Timer1; }
-  QTimer& timer2() { return Timer2; }
-  QTimer& timer3() { return Timer3; }
 
  signals:
   void networkOkChanged(bool ok);
-  // The light's state: shown or hidden, and its colour.
-  void lightChanged(bool visible, int red, int green, int blue);
+  // The site became unreachable, or reachable again.
+  void reachabilityChanged(bool unreachable);
 
  private:
-  void PulseTick(QTimer* timer);
   QCoro::Task<> RecheckTick();
-  void SetLight(bool visible, int red = 0, int green = 0, int blue = 0);
+  void SetUnreachable(bool unreachable);
 
   PageFetcher& fetcher_;
   QString site_base_address_;
+  QString last_failure_;
   bool network_ok_ = false;
+  bool unreachable_ = false;
   bool rechecking_ = false;
-  PulseState pulse_;
   QTimer TimerCheckNet;
-  QTimer Timer1;
-  QTimer Timer2;
-  QTimer Timer3;
 };
 
 }  // namespace talvec

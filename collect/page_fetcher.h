@@ -1,11 +1,13 @@
 // The one way the program reads a web page: an HTTP GET whose body is
-// decoded as text. Every failure gives the empty text.
+// decoded as text. Every failure gives the empty text; the reason is kept
+// for the log and for whoever shows the user what went wrong.
 #pragma once
 
 #include <QNetworkAccessManager>
-#include <QObject>
 #include <QString>
 #include <qcorotask.h>
+
+#include "core/service.h"
 
 namespace talvec {
 
@@ -13,30 +15,49 @@ namespace talvec {
 // Invalid sequences become U+FFFD and a leading byte-order mark is dropped.
 QString DecodeBody(const QByteArray& body, const QString& charset);
 
-class PageFetcher : public QObject {
+struct FetchResult {
+  QString text;     // the decoded body, or "" on any failure
+  QString failure;  // why nothing usable came back; "" when text is the body
+};
+
+class PageFetcher : public Service {
   Q_OBJECT
 
  public:
+  // No byte for this long ends a transfer.
   static constexpr int kTransferTimeoutMs = 30000;
-  static constexpr qint64 kMaxBodyBytes = 16 << 20;
+  // Nor may a request take longer than this as a whole (a server that
+  // drips a byte every few seconds never trips the transfer timeout).
+  static constexpr int kDeadlineMs = 30000;
+  // Body caps by the kind of page, counted after decompression. Real list
+  // pages are tens of kilobytes, result pages rarely a few hundred.
+  static constexpr qint64 kListPageBytes = 2 << 20;
+  static constexpr qint64 kResultPageBytes = 4 << 20;
 
   explicit PageFetcher(QObject* parent = nullptr);
+  ~PageFetcher() override;
 
   // GET `address`; the body whatever the HTTP status, or "" when the
-  // request fails, stalls past the timeout, or the body exceeds the cap.
-  QCoro::Task<QString> FetchPage(QString address, QString charset);
-  // The raw body, or nothing on failure (same bounds).
-  QCoro::Task<std::optional<QByteArray>> FetchBytes(QString address);
+  // request fails, stalls, passes the deadline, exceeds `max_bytes`, or its
+  // content cannot be decoded. The request is aborted when `owner` (or the
+  // fetcher) stops, so the owner's coroutine resumes at once.
+  QCoro::Task<FetchResult> Fetch(QString address, QString charset, qint64 max_bytes,
+                                 Service* owner);
+  QCoro::Task<QString> FetchPage(QString address, QString charset,
+                                 qint64 max_bytes = kListPageBytes, Service* owner = nullptr);
 
+  // Test seams: shorter bounds.
   void SetTransferTimeout(int ms) { timeout_ms_ = ms; }
-  void SetMaxBodyBytes(qint64 bytes) { max_body_ = bytes; }
+  void SetDeadline(int ms) { deadline_ms_ = ms; }
   int transferTimeout() const { return timeout_ms_; }
-  QNetworkAccessManager& manager() { return manager_; }
+  // Requests started and not yet finished.
+  int pending() const { return pending_; }
 
  private:
   QNetworkAccessManager manager_;
   int timeout_ms_ = kTransferTimeoutMs;
-  qint64 max_body_ = kMaxBodyBytes;
+  int deadline_ms_ = kDeadlineMs;
+  int pending_ = 0;
 };
 
 }  // namespace talvec

@@ -103,6 +103,7 @@ class Database {
   bool CreateDatabase(const QString& path, const QByteArray& password);
   void CloseDatabase();
   bool IsOpen() const { return db_ != nullptr; }
+  bool FileUnchanged() const { return true; }  // TEMP
 
   OpenFailure failure() const { return failure_; }
   const QString& failureText() const { return failure_text_; }

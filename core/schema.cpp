@@ -54,3 +54,17 @@ bool InsertDeliveredSettings(Database& db, const QDate& today) {
 }
 
 }  // namespace talvec
+
+namespace talvec {
+std::optional<std::pair<QString, int>> ReadLastCycle(Database& db) {
+  Statement st = db.Prepare("SELECT EndedAt, NewRows FROM CycleLog LIMIT 1");
+  if (!st.Next()) return std::nullopt;
+  return std::make_pair(st.Text(0), static_cast<int>(st.Int(1)));
+}
+bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows) {
+  Database::Transaction tx(db);
+  return db.Execute("DELETE FROM CycleLog") &&
+         db.Execute("INSERT INTO CycleLog(EndedAt, NewRows) VALUES(?,?)", ended_at, new_rows) &&
+         tx.Commit();
+}
+}  // namespace talvec

@@ -21,3 +21,12 @@ bool EnsureIndexes(Database& db);
 bool InsertDeliveredSettings(Database& db, const QDate& today);
 
 }  // namespace talvec
+
+#include <QString>
+#include <optional>
+#include <utility>
+namespace talvec {
+// TEMP until the schema step lands.
+std::optional<std::pair<QString, int>> ReadLastCycle(Database& db);
+bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows);
+}  // namespace talvec

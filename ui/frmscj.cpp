@@ -1,5 +1,7 @@
 #include "ui/frmscj.h"
 
+#include "core/database.h"
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
@@ -94,7 +96,11 @@ int FrmSCJ::Px(int twips) const {
 
 void FrmSCJ::Refill() {
   model_->removeRows(0, model_->rowCount());
-  LoadFavorites(db_, &entries_);
+  if (!LoadFavorites(db_, &entries_)) {
+    entries_.clear();
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("无法读取收藏夹。"), db_.LastError());
+  }
   int number = 0;
   for (const FavoriteEntry& entry : entries_) {
     QList<QStandardItem*> items = {new QStandardItem(QString::number(++number)),
@@ -121,7 +127,10 @@ void FrmSCJ::DeleteCurrent() {
                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
     return;
   }
-  DeleteFavorite(db_, title);
+  if (!DeleteFavorite(db_, title)) {
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("删除失败。"), db_.LastError());
+  }
   Refill();
   MenuDelete->setEnabled(false);
 }

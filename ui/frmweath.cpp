@@ -9,6 +9,8 @@
 #include "ui/viewer.h"
 #include "ui/result_list.h"
 #include "ui/search_ui.h"
+#include "ui/status_light.h"
+#include "ui/status_texts.h"
 #include "ui/twips.h"
 
 namespace talvec {
@@ -18,20 +20,25 @@ QString TwoLineName(const QString& name) {
   return name.left(half) + QLatin1Char('\n') + name.mid(half);
 }
 
-FrmWeath::FrmWeath(AppContext& context, QWidget* parent)
-    : QMainWindow(parent), context_(context) {
+FrmWeath::FrmWeath(AppContext& context, Services& services, QWidget* parent)
+    : QMainWindow(parent), context_(context), services_(services) {
   setObjectName(QStringLiteral("FrmWeath"));
-  network_ = new NetworkStatus(fetcher_, context_.settings.SiteBaseAddress, this);
-  schedule_ = new CollectionSchedule(*context_.db, context_.settings, fetcher_, *network_, this);
-  auto_analysis_ = new AutoAnalysis(*context_.db, context_.settings, fetcher_, *network_, this);
-  // Each collection cycle switches automatic analysis on or off.
-  connect(schedule_, &CollectionSchedule::cycleStarted, auto_analysis_,
-          &AutoAnalysis::OnCycleStart);
   CreateControls();
-  connect(network_, &NetworkStatus::lightChanged, this, &FrmWeath::ShowLight);
+  // The light shows what the services report.
+  StatusLight* light = status_light_;
+  connect(&network(), &NetworkStatus::reachabilityChanged, light, &StatusLight::SetUnreachable);
+  connect(&schedule(), &CollectionSchedule::cycleStarted, light, &StatusLight::StartCycle);
+  connect(&schedule(), &CollectionSchedule::working, light, &StatusLight::StartWorking);
+  connect(&schedule(), &CollectionSchedule::cycleFinished, light,
+          [light] { light->StopWorking(true); });
+  connect(&autoAnalysis().reader(), &ResultPageReader::workingEnded, light,
+          [light] { light->StopWorking(true); });
 }
 
-FrmWeath::~FrmWeath() = default;
+FrmWeath::~FrmWeath() {
+  // The services outlive the window; they must not call into it.
+  schedule().SetDateFallback(nullptr);
+}
 
 QTimer* FrmWeath::MakeTimer(const char* name, int interval_ms) {
   auto* timer = new QTimer(this);
@@ -66,24 +73,23 @@ void FrmWeath::CreateControls() {
   title.setBold(true);
   Label5->setFont(title);
 
+  status_light_ = new StatusLight(PicJD, this);
+
   // The viewer window itself is only created when a page is first shown.
   viewer_ = new Viewer(this);
-  search_ = new SearchUi(context_, *viewer_, network_, this, Frame1, Frame6, this);
+  search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
 
   // The status bar says what the collection is doing.
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
   LabelCollect = new QLabel(statusBar());
   LabelCollect->setObjectName(QStringLiteral("LabelCollect"));
-  LabelCollect->setText(ProgressText(schedule_->progress()));
+  LabelCollect->setText(ProgressText(schedule().progress()));
   statusBar()->addWidget(LabelCollect, 1);
-  connect(schedule_, &CollectionSchedule::progressChanged, LabelCollect, &QLabel::setText);
-  // An item without a date takes the date column of the result list's
+  connect(&schedule(), &CollectionSchedule::progressChanged, LabelCollect,
+          [this](const CollectionProgress& progress) { LabelCollect->setText(ProgressText(progress)); });
+  // An item without a readable date takes the date of the result list's
   // next-to-last row.
-  schedule_->SetDateFallback([this] {
-    const QAbstractItemModel* model = search_->ListView2()->model();
-    const int rows = model ? model->rowCount() : 0;
-    return rows >= 2 ? model->index(rows - 2, kColDate).data().toString() : QString();
-  });
+  schedule().SetDateFallback(search_);
 
   // Timers as the window's design has them; all stopped until load.
   Timer4 = MakeTimer("Timer4", 1000);
@@ -95,7 +101,7 @@ void FrmWeath::Load() {
   // 1. The version text.
   version_string_ = context_.version;
   // 2. Not connected until the probe says so.
-  network_->SetNetworkOk(false);
+  network().SetNetworkOk(false);
   // 3. The title label.
   Label5->setText(TwoLineName(QLatin1String(kDisplayName)));
   // 4. The status light starts hidden.
@@ -103,39 +109,28 @@ void FrmWeath::Load() {
   // 6. Type options by the channel flags.
   search_->ApplyTypeOptions();
   // 7. The schedule and upgrade timers follow their settings.
-  schedule_->LoadScheduleTimer(context_.settings.research);
+  schedule().LoadScheduleTimer(context_.settings.research);
   if (context_.settings.Upgrade == 1) TimerSystemUP->start();
   // 8. The first check of the schedule comes a minute after start.
-  schedule_->LoadFirstSchedulePass();
+  schedule().LoadFirstSchedulePass();
   // 9. The probe of the procurement site; the window opens without waiting.
-  network_->StartupProbe();
+  network().StartupProbe();
   // 10. The search period ends today and starts a week before.
   search_->InitDatePickers();
   // 11. The result list's columns.
   search_->SetupColumns();
   // 12. All types; no working pulse.
   search_->ResetSearchType();
-  network_->StopWorkingPulse(false);
+  status_light_->StopWorking(false);
   // 13. The caption.
   setWindowTitle(QLatin1String(kDisplayName));
 }
 
-void FrmWeath::ShowLight(bool visible, int red, int green, int blue) {
-  if (!visible) {
-    PicJD->hide();
-    return;
-  }
-  QPalette palette = PicJD->palette();
-  palette.setColor(QPalette::Window, QColor(red, green, blue));
-  PicJD->setPalette(palette);
-  PicJD->show();
-}
-
 void FrmWeath::closeEvent(QCloseEvent* event) {
   event->accept();
-  // Everything stops at once, also in the middle of a cycle.
+  // Everything stops at once, also in the middle of a cycle: the window's
+  // own timers here, the services and the database in the handler.
   for (QTimer* timer : findChildren<QTimer*>()) timer->stop();
-  if (context_.db) context_.db->CloseDatabase();
   if (shutdown_) shutdown_();
 }
 

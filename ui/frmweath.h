@@ -1,16 +1,14 @@
-// The main window: owns every control, timer and service of the program for
-// its whole life. Subsystem logic lives in the libraries below; this class
-// wires it to controls.
+// The main window: owns every control and the window's own timers, and
+// shows what the services (built before it, handed in) are doing.
+// Subsystem logic lives in the libraries below; this class wires it to
+// controls.
 #pragma once
 
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
 
-#include "analysis/auto_analysis.h"
-#include "collect/collection_schedule.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "app/services.h"
 #include "core/app_context.h"
 
 class QFrame;
@@ -19,6 +17,7 @@ class QLabel;
 namespace talvec {
 
 class SearchUi;
+class StatusLight;
 class Viewer;
 
 // "Veltrano" shown on two lines: the name split in its middle.
@@ -30,23 +29,26 @@ class FrmWeath : public QMainWindow {
  public:
   static constexpr const char* kDisplayName = "Veltrano";
 
-  explicit FrmWeath(AppContext& context, QWidget* parent = nullptr);
+  FrmWeath(AppContext& context, Services& services, QWidget* parent = nullptr);
   ~FrmWeath() override;
 
   // The load steps of the main window, in their fixed order.
   void Load();
 
-  // What ends the program once the window has closed and the database is
-  // closed; the program ends the process at once, tests leave it empty.
+  // What follows the window's close: the program stops the services,
+  // closes the database and ends its event loop.
   void SetShutdownHandler(std::function<void()> handler) { shutdown_ = std::move(handler); }
 
   AppContext& context() { return context_; }
-  PageFetcher& fetcher() { return fetcher_; }
-  NetworkStatus& network() { return *network_; }
+  Services& services() { return services_; }
+  PageFetcher& fetcher() { return services_.fetcher; }
+  NetworkStatus& network() { return services_.network; }
   // The collection cycle and its schedule; owns TimerUpdate.
-  CollectionSchedule& schedule() { return *schedule_; }
+  CollectionSchedule& schedule() { return services_.schedule; }
   // Automatic result analysis; owns TimerAuto.
-  AutoAnalysis& autoAnalysis() { return *auto_analysis_; }
+  AutoAnalysis& autoAnalysis() { return services_.analysis; }
+  // The status light PicJD and its pulse timers Timer1-Timer3.
+  StatusLight& statusLight() { return *status_light_; }
   // The one announcement viewer; every window opens pages through it.
   Viewer& viewer() { return *viewer_; }
   SearchUi& search() { return *search_; }
@@ -57,16 +59,13 @@ class FrmWeath : public QMainWindow {
 
  private:
   void CreateControls();
-  void ShowLight(bool visible, int red, int green, int blue);
   QTimer* MakeTimer(const char* name, int interval_ms);
 
   AppContext& context_;
   QString version_string_;
   std::function<void()> shutdown_;
-  PageFetcher fetcher_;
-  NetworkStatus* network_ = nullptr;  // owns TimerCheckNet and the pulse timers
-  CollectionSchedule* schedule_ = nullptr;
-  AutoAnalysis* auto_analysis_ = nullptr;  // owns TimerAuto
+  Services& services_;
+  StatusLight* status_light_ = nullptr;
   Viewer* viewer_ = nullptr;
   SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
 

@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QScreen>
 
-#include "collect/network_status.h"
 #include "core/app_context.h"
 #include "favorites/favorites.h"
 #include "search/filters.h"
@@ -20,14 +19,15 @@
 #include "ui/messages.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
+#include "ui/status_light.h"
 #include "ui/twips.h"
 #include "ui/viewer_rules.h"
 
 namespace talvec {
 
-SearchUi::SearchUi(AppContext& context, Viewer& viewer, NetworkStatus* network, QWidget* window,
+SearchUi::SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWidget* window,
                    QWidget* frame, QWidget* top_bar, QObject* parent)
-    : QObject(parent), context_(context), viewer_(viewer), network_(network), window_(window) {
+    : QObject(parent), context_(context), viewer_(viewer), light_(light), window_(window) {
   const double dpi = frame->screen() ? frame->screen()->logicalDotsPerInch() : 96.0;
 
   list_ = new ResultListView(frame);
@@ -102,19 +102,32 @@ void SearchUi::RunSearch() {
   request.region_flag = filters_->RegionChosen();
   request.os_name = context_.os_name;
   auto rows = std::make_shared<ResultSet>();
-  if (context_.db) RunSearchQuery(*context_.db, request, rows.get());
+  const bool read = context_.db && RunSearchQuery(*context_.db, request, rows.get());
 
   // The fill does not return to the event loop, so the pulse only marks
   // the run for whoever watches the light.
-  const bool pulse = !rows->empty() && network_;
-  if (pulse) network_->StartSearchPulse();
+  const bool pulse = !rows->empty() && light_;
+  if (pulse) light_->StartSearch();
   full_ = std::move(rows);
   list_->ShowRows(full_, AllRows(*full_));
   panel_->Finished();
   // Stopped only when started, so an empty search leaves the light as the
   // collection or the network set it.
-  if (pulse && network_) network_->StopSearchPulse();
+  if (pulse && light_) light_->StopSearch();
   filters_->SetEnabled(!full_->empty());
+  // A failed read is not "nothing found".
+  if (!read) {
+    ShowMessage(window_, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("查询失败，无法读取数据库。"),
+                context_.db ? context_.db->LastError() : QStringLiteral("数据库未打开"));
+  }
+}
+
+QString SearchUi::NextToLastDate() const {
+  const ResultListModel* model = list_->resultModel();
+  const int rows = model->rowCount();
+  const ResultRow* row = rows >= 2 ? model->RowAt(rows - 2) : nullptr;
+  return row ? row->date : QString();
 }
 
 void SearchUi::FilterPass() {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "collect/collection_state.h"
 #include "search/result_set.h"
 
 class QAction;
@@ -19,18 +20,18 @@ namespace talvec {
 struct AppContext;
 class FilterPanels;
 class FrmSCJ;
-class NetworkStatus;
 class ResultListView;
 class SearchPanel;
+class StatusLight;
 class Viewer;
 
-class SearchUi : public QObject {
+class SearchUi : public QObject, public DateFallbackSource {
   Q_OBJECT
 
  public:
   // Builds the controls into the main window's outer panel and top bar and
-  // the menus into its menu bar. The network status shows the search pulse.
-  SearchUi(AppContext& context, Viewer& viewer, NetworkStatus* network, QWidget* window,
+  // the menus into its menu bar. The status light shows the search pulse.
+  SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWidget* window,
            QWidget* frame, QWidget* top_bar, QObject* parent = nullptr);
   ~SearchUi() override;
 
@@ -51,6 +52,9 @@ class SearchUi : public QObject {
   // Opens a result row in the viewer, without waiting.
   void OpenRow(const ResultRow& row);
 
+  // The date of the visible list's next-to-last row, or "".
+  QString NextToLastDate() const override;
+
   SearchPanel* panel() const { return panel_; }
   FilterPanels* filters() const { return filters_; }
   ResultListView* ListView2() const { return list_; }
@@ -70,7 +74,7 @@ class SearchUi : public QObject {
 
   AppContext& context_;
   Viewer& viewer_;
-  QPointer<NetworkStatus> network_;
+  QPointer<StatusLight> light_;
   QPointer<QWidget> window_;
   SearchPanel* panel_ = nullptr;
   FilterPanels* filters_ = nullptr;

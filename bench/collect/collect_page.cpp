@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
   network.SetNetworkOk(true);
   talvec::CollectionState state;
   state.LastCollectionDate = QStringLiteral("2026-12-01");
-  talvec::CollectorEnv env{db, fetcher, network, state, {}, {}};
+  talvec::CollectorEnv env{db, network, state, {}, {}};
 
   // Reading alone: the grammar and the stored form, without the database.
   double parse_start = CpuSeconds();

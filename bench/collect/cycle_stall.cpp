@@ -77,8 +77,7 @@ int main(int argc, char* argv[]) {
   talvec::PageFetcher fetcher;
   talvec::NetworkStatus network(fetcher, base);
   network.SetNetworkOk(true);
-  talvec::CollectionSchedule schedule(db, settings, fetcher, network);
-  schedule.SetConstructionBase(base);
+  talvec::CollectionSchedule schedule(db, settings, fetcher, network, {.construction_base = base});
 
   GapMeter meter;
   QElapsedTimer cycle_time;

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <qcorotask.h>
 
@@ -29,6 +30,7 @@ class ResultPageTest : public ::testing::Test {
  protected:
   ResultPageTest()
       : server_([this](const QByteArray& path) {
+          if (stall_ && path != "/") return RawHttpServer::Answer{{}, true};
           return RawHttpServer::Html(pages_.value(path, "<html>页面没有找到</html>"));
         }),
         network_(fetcher_, server_.base()),
@@ -55,6 +57,7 @@ class ResultPageTest : public ::testing::Test {
 
   testing::TempDatabase tmp_;
   QHash<QByteArray, QByteArray> pages_;
+  bool stall_ = false;
   RawHttpServer server_;
   PageFetcher fetcher_;
   NetworkStatus network_;
@@ -62,15 +65,31 @@ class ResultPageTest : public ::testing::Test {
   ResultPageReader reader_;
 };
 
-TEST_F(ResultPageTest, NotFoundPageLeavesQueuedAndReactsAsNetworkLoss) {
+TEST_F(ResultPageTest, NotFoundPageLeavesQueuedAndReactsAsNetworkLossWhenTheSiteIsDown) {
   const int id = AddAnnouncement(S("甲"), "/a.html");
-  network_.StartWorkingPulse();
+  pages_.remove("/");  // the probe fails too
   EXPECT_EQ(Analyse("/a.html", id), AnalysisOutcome::kUnreachable);
   EXPECT_TRUE(Summary(id).isNull());
   EXPECT_FALSE(network_.NetworkOk());
   EXPECT_TRUE(network_.timerCheckNet().isActive());
-  EXPECT_TRUE(network_.timer3().isActive());
-  EXPECT_FALSE(network_.timer1().isActive());
+  EXPECT_TRUE(network_.Unreachable());
+}
+
+TEST_F(ResultPageTest, PagesThatNeverComeBackBecomePageFaultsWithoutANetworkLoss) {
+  // Empty, oversized and broken pages fail like missing ones; the site
+  // answers its probe all the while.
+  pages_["/empty.html"] = "";
+  pages_["/huge.html"] = QByteArray(PageFetcher::kResultPageBytes + 10, 'x');
+  for (const char* path : {"/empty.html", "/huge.html"}) {
+    const int id = AddAnnouncement(S(path), QString::fromLatin1(path));
+    for (int i = 1; i < ResultPageReader::kFailureLimit; ++i) {
+      EXPECT_EQ(Analyse(path, id), AnalysisOutcome::kUnreachable) << path;
+      EXPECT_TRUE(Summary(id).isNull());
+    }
+    EXPECT_EQ(Analyse(path, id), AnalysisOutcome::kPageFault) << path;
+    EXPECT_EQ(Summary(id).toString(), S("网页故障"));
+    EXPECT_TRUE(network_.NetworkOk());
+  }
 }
 
 TEST_F(ResultPageTest, PageMissingWhileSiteAnswersBecomesPageFaultOnThirdAnswer) {
@@ -164,19 +183,26 @@ TEST_F(ResultPageTest, FailedSummaryWritesNoAwardsSoARetryStoresThemOnce) {
   EXPECT_EQ(AwardRows(), 2);
 }
 
-TEST_F(ResultPageTest, WorkingLightStopsOnlyWhenAnalysisWasSwitchedOff) {
+TEST_F(ResultPageTest, WorkingEndsOnlyWhenAnalysisWasSwitchedOff) {
   pages_["/r.html"] = ResultPage("废标");
-  QSignalSpy light(&network_, &NetworkStatus::lightChanged);
-  network_.StartWorkingPulse();
+  QSignalSpy ended(&reader_, &ResultPageReader::workingEnded);
   Analyse("/r.html", AddAnnouncement(S("一"), "/r.html"));
-  EXPECT_TRUE(network_.timer1().isActive());
-  EXPECT_TRUE(light.isEmpty() || light.last().at(0).toBool());
-
+  EXPECT_TRUE(ended.isEmpty());
   settings_.AutoAnalysis = 2;
   Analyse("/r.html", AddAnnouncement(S("二"), "/r.html"));
-  EXPECT_FALSE(network_.timer1().isActive());
-  ASSERT_FALSE(light.isEmpty());
-  EXPECT_FALSE(light.last().at(0).toBool());
+  EXPECT_EQ(ended.size(), 1);
+}
+
+TEST_F(ResultPageTest, StoppingDuringTheFetchWritesNothing) {
+  const int id = AddAnnouncement(S("甲"), "/slow.html");
+  stall_ = true;
+  auto task = reader_.AnalyseResultAnnouncement(server_.base() + "/slow.html", id, S("甲"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fetcher_.pending() == 1; }, 5000));
+  reader_.Stop();
+  ASSERT_TRUE(task.isReady());
+  EXPECT_EQ(QCoro::waitFor(std::move(task)), AnalysisOutcome::kUnreachable);
+  EXPECT_TRUE(Summary(id).isNull());
+  EXPECT_TRUE(network_.NetworkOk());
 }
 
 }  // namespace

@@ -19,13 +19,22 @@ struct Window {
     context.settings.Upgrade = upgrade;
     context.db = &temp.db();
     context.version = QStringLiteral("1.01.0020");
-    window = std::make_unique<FrmWeath>(context);
+    services = std::make_unique<Services>(temp.db(), context.settings);
+    window = std::make_unique<FrmWeath>(context, *services);
     window->Load();
   }
-  QTimer* timer(const char* name) { return window->findChild<QTimer*>(QLatin1String(name)); }
+  // The window's own timers, or those of the services it shows.
+  QTimer* timer(const char* name) {
+    for (QObject* owner : std::initializer_list<QObject*>{window.get(), &services->schedule,
+                                                        &services->analysis, &services->network}) {
+      if (auto* t = owner->findChild<QTimer*>(QLatin1String(name))) return t;
+    }
+    return nullptr;
+  }
 
   testing::TempDatabase temp;
   AppContext context;
+  std::unique_ptr<Services> services;
   std::unique_ptr<FrmWeath> window;
 };
 
@@ -58,11 +67,19 @@ TEST(FrmWeath, ManualCollectionAndUpgradeLeaveTheirTimersStopped) {
 TEST(FrmWeath, ClosingStopsEverythingAndClosesTheDatabase) {
   Window w(1, 2);
   bool ended = false;
-  w.window->SetShutdownHandler([&] { ended = true; });
+  w.window->SetShutdownHandler([&] {
+    w.services->Stop();
+    w.temp.db().CloseDatabase();
+    ended = true;
+  });
   w.window->close();
   EXPECT_TRUE(ended);
   EXPECT_FALSE(w.temp.db().IsOpen());
   for (QTimer* t : w.window->findChildren<QTimer*>()) EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
+  for (QObject* service : std::initializer_list<QObject*>{&w.services->schedule, &w.services->analysis,
+                                                          &w.services->network}) {
+    for (QTimer* t : service->findChildren<QTimer*>()) EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
+  }
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(ConstructionList, StoresTypeTwoAndStopsAtAnOldKnownTender) {
   network.SetNetworkOk(true);
   CollectionState state;
   state.LastCollectionDate = QStringLiteral("2016-03-20");
-  CollectorEnv env{temp.db(), fetcher, network, state, [] { return QDate(2016, 4, 1); }, {}};
+  CollectorEnv env{temp.db(), network, state, [] { return QDate(2016, 4, 1); }, {}};
   auto stored = [&](const QString& title) {
     return temp.db().Scalar("SELECT DZ FROM List WHERE MC = ? AND LX = 2", title).toString();
   };

@@ -37,7 +37,7 @@ struct Bench {
   CollectionState state;
   QDate today{2016, 4, 1};
   QString list_date;
-  CollectorEnv env{temp.db(), fetcher, network, state, [this] { return today; },
+  CollectorEnv env{temp.db(), network, state, [this] { return today; },
                    [this] { return list_date; }};
 };
 
@@ -93,7 +93,6 @@ TEST(ListCollector, NewItemsAreStoredVerbatimAndThePageCounterAdvances) {
   EXPECT_EQ(b.DateOf(QStringLiteral("成都市'某局'采购")), QStringLiteral("2016-03-30"));
   EXPECT_EQ(b.DateOf(QStringLiteral("乐山市采购 ; DROP TABLE List; --")), QStringLiteral("2016-03-31"));
   EXPECT_EQ(b.temp.db().Scalar("SELECT LX FROM List WHERE MC = ?", QStringLiteral("绵阳市采购")).toInt(), 2);
-  EXPECT_TRUE(b.network.timer1().isActive());  // the working pulse
 }
 
 TEST(ListCollector, LongAndPaddedTitlesAreRecognisedOnTheNextVisit) {
@@ -159,26 +158,51 @@ TEST(ListCollector, KnownItemWithAnUnreadableDateDecidesNothing) {
   EXPECT_FALSE(b.state.StopCollection);
 }
 
-TEST(ListCollector, MissingDateFallsBackToTheResultListThenToToday) {
+TEST(ListCollector, MissingOrUnreadableDateFallsBackToTheResultListThenToToday) {
   Bench b;
-  b.Apply(7, {{QStringLiteral("甲"), {}, {}}});
+  b.Apply(7, {{QStringLiteral("甲"), {}, {}}, {QStringLiteral("丙"), QStringLiteral("12-09"), {}}});
   EXPECT_EQ(b.DateOf(QStringLiteral("甲")), QStringLiteral("2016-04-01"));
+  EXPECT_EQ(b.DateOf(QStringLiteral("丙")), QStringLiteral("2016-04-01"));
   b.list_date = QStringLiteral("2016-02-02");
-  b.Apply(7, {{QStringLiteral("乙"), {}, {}}});
+  b.Apply(7, {{QStringLiteral("乙"), {}, {}}, {QStringLiteral("丁"), QStringLiteral("[2016-03-09]"), {}}});
   EXPECT_EQ(b.DateOf(QStringLiteral("乙")), QStringLiteral("2016-02-02"));
+  EXPECT_EQ(b.DateOf(QStringLiteral("丁")), QStringLiteral("2016-02-02"));
+}
+
+TEST(ListCollector, ErrorWordsInsideTheListAreATitleNotAnErrorPage) {
+  Bench b;
+  b.network.SetNetworkOk(true);
+  EXPECT_EQ(b.Apply(2, {{QStringLiteral("关于页面没有找到问题的采购公告"), b.Day(0), {}}}),
+            PageOutcome::kRead);
+  EXPECT_TRUE(b.network.NetworkOk());
+  EXPECT_EQ(b.Rows(), 1);
+}
+
+TEST(ListCollector, AWriteThatFailsLeavesTheStateForARetry) {
+  Bench b;
+  // Another connection holds the write lock: nothing counts, the same
+  // page can be applied again once the lock is gone.
+  Database other;
+  ASSERT_TRUE(other.OpenDatabase(b.temp.path(), DatabasePassword()));
+  ASSERT_TRUE(other.Execute("BEGIN EXCLUSIVE"));
+  const QList<FakeItem> items = {{QStringLiteral("甲"), b.Day(0), {}}};
+  EXPECT_EQ(b.Apply(2, items), PageOutcome::kNotStored);
+  EXPECT_EQ(b.state.OfType(2).PageCounter, 1);
+  EXPECT_EQ(b.state.new_announcements, 0);
+  ASSERT_TRUE(other.Execute("COMMIT"));
+  EXPECT_EQ(b.Apply(2, items), PageOutcome::kRead);
+  EXPECT_EQ(b.state.new_announcements, 1);
 }
 
 TEST(ListCollector, UnusablePagesStoreNothingAndKeepThePage) {
   Bench b;
-  b.network.StartWorkingPulse();
   b.state.OfType(2).PageCounter = 5;
   const QString error_page = ListPageHtml(ChannelOfType(2)->Heading(), {{QStringLiteral("甲"), {}, {}}}) +
                              QStringLiteral("无法找到该页");
   EXPECT_EQ(ApplyListPage(b.env, error_page, 2), PageOutcome::kUnusable);
   EXPECT_EQ(ApplyListPage(b.env, QString(), 2), PageOutcome::kUnusable);
   EXPECT_FALSE(b.network.NetworkOk());
-  EXPECT_TRUE(b.network.timer3().isActive());
-  EXPECT_FALSE(b.network.timer1().isActive());
+  EXPECT_TRUE(b.network.Unreachable());
   EXPECT_EQ(b.state.OfType(2).PageCounter, 5);
   EXPECT_EQ(b.Rows(), 0);
   // Another channel's heading, or no "页次": the same page next pass.

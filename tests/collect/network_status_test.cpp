@@ -11,14 +11,6 @@ namespace {
 
 using testing::RawHttpServer;
 
-TEST(Pulse, LevelRunsUpAndDownWithinItsBounds) {
-  PulseState state;
-  std::vector<int> levels;
-  for (int i = 0; i < 16; ++i) levels.push_back(AdvancePulse(state));
-  EXPECT_EQ(levels, (std::vector<int>{40, 80, 120, 160, 200, 240, 255, 215, 175, 135, 95, 55,
-                                      15, 0, 40, 80}));
-}
-
 TEST(NetworkStatus, UnusablePages) {
   EXPECT_TRUE(IsUnusablePage(QString()));
   EXPECT_TRUE(IsUnusablePage(QStringLiteral("<b>无法找到该页</b>")));
@@ -34,30 +26,33 @@ TEST(NetworkStatus, ProbeLossAndRecovery) {
   PageFetcher fetcher;
   NetworkStatus status(fetcher, server.base());
   status.timerCheckNet().setInterval(50);
-  QSignalSpy light(&status, &NetworkStatus::lightChanged);
+  QSignalSpy reachability(&status, &NetworkStatus::reachabilityChanged);
 
   QCoro::waitFor(status.StartupProbe());
   EXPECT_FALSE(status.NetworkOk());
-  EXPECT_TRUE(status.timer3().isActive());
+  EXPECT_TRUE(status.Unreachable());
   EXPECT_TRUE(status.timerCheckNet().isActive());
-  ASSERT_TRUE(light.wait(500));
-  EXPECT_GT(light.last().at(1).toInt(), 0);  // red
-  EXPECT_EQ(light.last().at(2).toInt(), 0);
-  EXPECT_EQ(light.last().at(3).toInt(), 0);
+  ASSERT_EQ(reachability.size(), 1);
+  EXPECT_TRUE(reachability.last().at(0).toBool());
 
   up = true;
-  QCoro::waitFor(status.WaitForNetwork());  // resumes when the re-check succeeds
+  Service waiter;
+  // Resumes when the re-check succeeds.
+  EXPECT_TRUE(QCoro::waitFor(status.WaitForNetwork(&waiter)));
   EXPECT_TRUE(status.NetworkOk());
-  EXPECT_FALSE(status.timer3().isActive());
+  EXPECT_FALSE(status.Unreachable());
   EXPECT_FALSE(status.timerCheckNet().isActive());
-  EXPECT_FALSE(light.last().at(0).toBool());  // light hidden
+  EXPECT_FALSE(reachability.last().at(0).toBool());
 
-  status.StartWorkingPulse();
   status.NetworkLossReaction();
   EXPECT_FALSE(status.NetworkOk());
-  EXPECT_FALSE(status.timer1().isActive());
-  EXPECT_TRUE(status.timer3().isActive());
+  EXPECT_TRUE(status.Unreachable());
   EXPECT_TRUE(status.timerCheckNet().isActive());
+
+  // A waiter that stops ends its wait at once, with false.
+  auto wait = status.WaitForNetwork(&waiter);
+  waiter.Stop();
+  EXPECT_FALSE(QCoro::waitFor(std::move(wait)));
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "collect/page_fetcher.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <qcorotask.h>
@@ -50,7 +53,6 @@ TEST(PageFetcher, FailuresGiveTheEmptyTextWithinTheirBounds) {
   });
   PageFetcher fetcher;
   fetcher.SetTransferTimeout(500);
-  fetcher.SetMaxBodyBytes(1 << 20);
 
   QElapsedTimer clock;
   clock.start();
@@ -64,6 +66,80 @@ TEST(PageFetcher, FailuresGiveTheEmptyTextWithinTheirBounds) {
   EXPECT_EQ(Fetch(fetcher, QStringLiteral("http://127.0.0.1:1/")), QString());  // refused
   EXPECT_EQ(Fetch(fetcher, QStringLiteral("not an address")), QString());
   EXPECT_EQ(Fetch(fetcher, server.base() + "/"), QStringLiteral("ok"));  // still usable
+}
+
+// A zlib stream as HTTP's "deflate" content coding carries it.
+QByteArray Deflated(const QByteArray& data) { return qCompress(data, 9).mid(4); }
+
+RawHttpServer::Answer Encoded(const QByteArray& body) {
+  return {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Encoding: deflate\r\n"
+          "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body};
+}
+
+TEST(PageFetcher, BrokenOrBloatedCompressedBodiesAreFailuresWithAReason) {
+  const QByteArray page = QByteArray("<html>") + QByteArray(20000, 'a') + "</html>";
+  const QByteArray good = Deflated(page);
+  RawHttpServer server([&](const QByteArray& path) -> RawHttpServer::Answer {
+    if (path == "/good") return Encoded(good);
+    if (path == "/cut") return Encoded(good.left(good.size() / 2));
+    if (path == "/junk") return Encoded(good + QByteArray(300, '\x7f'));
+    if (path == "/bomb") return Encoded(Deflated(QByteArray(PageFetcher::kListPageBytes + 4096, ' ')));
+    return RawHttpServer::Html("ok");
+  });
+  PageFetcher fetcher;
+  EXPECT_EQ(Fetch(fetcher, server.base() + "/good"), QString::fromLatin1(page));
+  for (const char* path : {"/cut", "/junk", "/bomb"}) {
+    const FetchResult r = QCoro::waitFor(fetcher.Fetch(server.base() + path, QStringLiteral("UTF-8"),
+                                                       PageFetcher::kListPageBytes, nullptr));
+    EXPECT_TRUE(r.text.isEmpty()) << path;
+    EXPECT_FALSE(r.failure.isEmpty()) << path;
+  }
+}
+
+TEST(PageFetcher, ADrippingServerIsCutAtTheDeadline) {
+  // Headers at once, then a byte every 100 ms: the transfer timeout never
+  // fires, the deadline does.
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  QObject::connect(&server, &QTcpServer::newConnection, [&] {
+    QTcpSocket* socket = server.nextPendingConnection();
+    socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+    auto* drip = new QTimer(socket);
+    QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+    drip->start(100);
+  });
+  PageFetcher fetcher;
+  fetcher.SetTransferTimeout(500);
+  fetcher.SetDeadline(1500);
+  QElapsedTimer clock;
+  clock.start();
+  const FetchResult r = QCoro::waitFor(fetcher.Fetch(
+      QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()), QStringLiteral("UTF-8"),
+      PageFetcher::kListPageBytes, nullptr));
+  EXPECT_TRUE(r.text.isEmpty());
+  EXPECT_FALSE(r.failure.isEmpty());
+  EXPECT_GE(clock.elapsed(), 1400);
+  EXPECT_LT(clock.elapsed(), 4000);
+}
+
+TEST(PageFetcher, StoppingTheOwnerAbortsItsRequestAtOnce) {
+  RawHttpServer server([](const QByteArray&) -> RawHttpServer::Answer { return {{}, true}; });
+  PageFetcher fetcher;
+  Service owner, other;
+  auto mine = fetcher.Fetch(server.base() + "/a", QStringLiteral("UTF-8"), 1024, &owner);
+  auto theirs = fetcher.Fetch(server.base() + "/b", QStringLiteral("UTF-8"), 1024, &other);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return fetcher.pending() == 2; }, 5000));
+  owner.Stop();
+  EXPECT_TRUE(mine.isReady());
+  EXPECT_FALSE(theirs.isReady());
+  EXPECT_EQ(fetcher.pending(), 1);
+  fetcher.Stop();  // and the fetcher's own stop ends the rest
+  EXPECT_TRUE(theirs.isReady());
+  EXPECT_EQ(QCoro::waitFor(std::move(theirs)).text, QString());
+  // A stopped owner starts nothing new.
+  EXPECT_FALSE(QCoro::waitFor(fetcher.Fetch(server.base() + "/c", QStringLiteral("UTF-8"), 1024, &owner))
+                   .failure.isEmpty());
+  EXPECT_EQ(fetcher.pending(), 0);
 }
 
 TEST(PageFetcher, EventLoopKeepsTickingWhileAFetchWaits) {

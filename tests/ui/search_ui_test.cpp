@@ -15,6 +15,7 @@
 
 #include "core/settings.h"
 #include "favorites/favorites.h"
+#include "tests/message_log.h"
 #include "tests/test_support.h"
 #include "ui/filter_panels.h"
 #include "ui/frmscj.h"
@@ -30,7 +31,8 @@ class SearchUiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     log_ = log_dir_.filePath("messages.log");
-    qputenv("TALVEC_MESSAGE_LOG", log_.toUtf8());
+    sink_ = std::make_unique<testing::MessageLog>(log_);
+    SetMessageSink(sink_.get());
     const QString today = QDate::currentDate().toString("yyyy-MM-dd");
     Add("成都市教育局电脑采购公告", "/v/1.html", today, 2);
     Add("绵阳市公安局监控采购公告", "/v/2.html", today, 2);
@@ -41,11 +43,16 @@ class SearchUiTest : public ::testing::Test {
     LoadSystemSettings(temp_.db(), &context_.settings);
     context_.settings.researchlx = "f,t,T,t,t,t,t,t,t,t";
     context_.os_name = "WindosXP";
-    window_ = std::make_unique<FrmWeath>(context_);
+    services_ = std::make_unique<Services>(temp_.db(), context_.settings);
+    window_ = std::make_unique<FrmWeath>(context_, *services_);
     window_->Load();
     ui_ = &window_->search();
   }
-  void TearDown() override { qunsetenv("TALVEC_MESSAGE_LOG"); }
+  void TearDown() override {
+    window_.reset();
+    services_.reset();
+    SetMessageSink(nullptr);
+  }
 
   void Add(const char* title, const char* address, const QString& date, int type) {
     ASSERT_TRUE(temp_.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)", title,
@@ -71,7 +78,9 @@ class SearchUiTest : public ::testing::Test {
   testing::TempDatabase temp_;
   QTemporaryDir log_dir_;
   QString log_;
+  std::unique_ptr<testing::MessageLog> sink_;
   AppContext context_;
+  std::unique_ptr<Services> services_;
   std::unique_ptr<FrmWeath> window_;
   SearchUi* ui_ = nullptr;
 };

@@ -80,7 +80,8 @@ TEST(ViewerWindow, SearchFilterAndOpenInTheOneViewer) {
   LoadSystemSettings(temp.db(), &context.settings);
   context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:%1").arg(port);
   context.os_name = "WindosXP";
-  FrmWeath window(context);
+  Services services(temp.db(), context.settings);
+  FrmWeath window(context, services);
   window.Load();
   window.show();
   window.activateWindow();

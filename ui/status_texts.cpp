@@ -1,4 +1,4 @@
-#include "collect/collection_progress.h"
+#include "ui/status_texts.h"
 
 #include "collect/channels.h"
 
@@ -7,10 +7,16 @@ namespace talvec {
 namespace {
 
 QString LastCycleText(const CollectionProgress& p) {
-  if (!p.last_complete_end.isValid()) return QStringLiteral("尚未完成过采集");
+  // Nothing is said before the first complete cycle of a new file.
+  if (!p.last_complete_end.isValid()) return {};
   return QStringLiteral("上次采集完成：%1（新增 %2 条）")
       .arg(p.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
       .arg(p.last_complete_new);
+}
+
+QString Joined(const QString& now, const CollectionProgress& p) {
+  const QString last = LastCycleText(p);
+  return last.isEmpty() ? now : now + QStringLiteral("    ") + last;
 }
 
 }  // namespace
@@ -20,6 +26,10 @@ QString ProgressText(const CollectionProgress& p) {
   switch (p.phase) {
     case CollectionProgress::Phase::kIdle:
       return LastCycleText(p);
+    case CollectionProgress::Phase::kFileGone:
+      return QStringLiteral("数据库文件已被删除或替换，采集已停止，请重新启动程序");
+    case CollectionProgress::Phase::kWriteFailed:
+      return Joined(QStringLiteral("数据库无法写入：%1").arg(p.cause), p);
     case CollectionProgress::Phase::kConstruction:
       now = QStringLiteral("正在采集：建设网招标公告");
       break;
@@ -31,13 +41,12 @@ QString ProgressText(const CollectionProgress& p) {
       break;
     }
     case CollectionProgress::Phase::kWaitingNetwork:
-      now = QStringLiteral("网络中断，等待恢复后继续采集");
+      now = p.cause.isEmpty()
+                ? QStringLiteral("网络中断，等待恢复后继续采集")
+                : QStringLiteral("网络中断（%1），等待恢复后继续采集").arg(p.cause);
       break;
   }
-  return QStringLiteral("%1，本轮新增 %2 条    %3")
-      .arg(now)
-      .arg(p.new_announcements)
-      .arg(LastCycleText(p));
+  return Joined(QStringLiteral("%1，本轮新增 %2 条").arg(now).arg(p.new_announcements), p);
 }
 
 }  // namespace talvec

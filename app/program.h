@@ -1,0 +1,24 @@
+// The start-up sequence of TALVEC, from the single-instance test to the
+// shown main window, and the ordered shutdown. The program's main() runs it
+// with the defaults; a test build runs it with its own seams.
+#pragma once
+
+#include <functional>
+
+#include "collect/collection_schedule.h"
+
+namespace talvec {
+
+class FrmWeath;
+class MessageSink;
+
+struct ProgramOptions {
+  ScheduleOptions schedule;
+  MessageSink* messages = nullptr;  // null: real message boxes
+  // Called once the main window is shown.
+  std::function<void(FrmWeath&)> on_shown;
+};
+
+int RunProgram(int argc, char** argv, const ProgramOptions& options = {});
+
+}  // namespace talvec

@@ -1,0 +1,25 @@
+#include "app/services.h"
+
+#include "core/settings.h"
+
+namespace talvec {
+
+Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options)
+    : network(fetcher, settings.SiteBaseAddress),
+      schedule(db, settings, fetcher, network, std::move(schedule_options)),
+      analysis(db, settings, fetcher, network) {
+  // Each collection cycle switches automatic analysis on or off.
+  QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &analysis,
+                   &AutoAnalysis::OnCycleStart);
+}
+
+Services::~Services() { Stop(); }
+
+void Services::Stop() {
+  analysis.Stop();
+  schedule.Stop();
+  network.Stop();
+  fetcher.Stop();
+}
+
+}  // namespace talvec

@@ -1,0 +1,35 @@
+// The background services of the program, built once in main() and handed
+// to the windows by reference. They live until the program ends; Stop()
+// ends their work in order (nothing requests or writes after it returns).
+#pragma once
+
+#include "analysis/auto_analysis.h"
+#include "collect/collection_schedule.h"
+#include "collect/network_status.h"
+#include "collect/page_fetcher.h"
+
+namespace talvec {
+
+class Database;
+struct SystemSettings;
+
+class Services {
+ public:
+  // `settings` is the program's live settings record.
+  Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {});
+  Services(const Services&) = delete;
+  Services& operator=(const Services&) = delete;
+  ~Services();
+
+  // Stops the services that start work first (analysis, collection), then
+  // the network status and the fetcher; every pending request is aborted
+  // and every suspended coroutine ends.
+  void Stop();
+
+  PageFetcher fetcher;
+  NetworkStatus network;
+  CollectionSchedule schedule;
+  AutoAnalysis analysis;
+};
+
+}  // namespace talvec

@@ -261,7 +261,10 @@ void Database::CloseDatabase() {
 }
 
 Statement Database::Prepare(Sql sql) {
-  if (!db_) return Statement(nullptr, nullptr, QStringLiteral("database not open"));
+  if (!db_) {
+    qCWarning(lcDatabase) << "statement on a closed database:" << sql.text();
+    return Statement(nullptr, nullptr, QStringLiteral("database not open"));
+  }
   sqlite3_stmt* stmt = nullptr;
   const int rc = sqlite3_prepare_v2(db_, sql.text(), -1, &stmt, nullptr);
   if (rc != SQLITE_OK) {

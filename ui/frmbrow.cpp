@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
@@ -85,10 +87,26 @@ FrmBrow::FrmBrow(QWidget* parent) : QWidget(parent, Qt::Window) {
   AcceptDownloads(profile);
   web_browser_->setPage(new SilentPage(profile, web_browser_));
   web_browser_->setUrl(QUrl(QStringLiteral("about:blank")));
-  // As large as the screen.
-  if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-    setGeometry(screen->availableGeometry());
-  }
+  FitFrameToScreen();
+}
+
+void FrmBrow::FitFrameToScreen() {
+  // The whole window, title bar and borders included, fills the screen's
+  // available area, so that its close box is on screen.
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  setGeometry(screen->availableGeometry().marginsRemoved(frame));
+}
+
+void FrmBrow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (fitted_) return;
+  fitted_ = true;
+  // The window manager tells the frame's size only once the window is
+  // mapped; fit again when it has.
+  QTimer::singleShot(0, this, &FrmBrow::FitFrameToScreen);
+  QTimer::singleShot(300, this, &FrmBrow::FitFrameToScreen);
 }
 
 FrmBrow::~FrmBrow() = default;

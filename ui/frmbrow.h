@@ -27,12 +27,15 @@ class FrmBrow : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void PlaceBrowser();
+  void FitFrameToScreen();
 
   QWebEngineView* web_browser_ = nullptr;
   int crop_ = 0;
+  bool fitted_ = false;
 };
 
 }  // namespace talvec

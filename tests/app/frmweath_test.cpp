@@ -2,10 +2,12 @@
 #include "ui/frmweath.h"
 
 #include <QLabel>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include "core/settings.h"
+#include "sitesim/site_simulator.h"
 #include "tests/test_support.h"
 
 namespace talvec {
@@ -80,6 +82,61 @@ TEST(FrmWeath, ClosingStopsEverythingAndClosesTheDatabase) {
                                                           &w.services->network}) {
     for (QTimer* t : service->findChildren<QTimer*>()) EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
   }
+}
+
+QStringList& Warnings() {
+  static QStringList warnings;
+  return warnings;
+}
+
+TEST(FrmWeath, ClosedInTheMiddleOfACycleAndABatchNothingRunsAfterwards) {
+  sitesim::Options options;
+  options.seed = 3;
+  options.today = QDate::currentDate();
+  options.days_back = 20;
+  options.new_every_seconds = 0;
+  sitesim::SiteSimulator sim(options);
+  ASSERT_TRUE(sim.Listen());
+  testing::TempDatabase temp;
+  AppContext context;
+  LoadSystemSettings(temp.db(), &context.settings);
+  context.settings.SiteBaseAddress = sim.BaseUrl();
+  context.db = &temp.db();
+  Services services(temp.db(), context.settings, {.construction_base = sim.BaseUrl()});
+  FrmWeath window(context, services);
+  // The program's shutdown, with the event loop left running afterwards.
+  window.SetShutdownHandler([&] {
+    services.Stop();
+    temp.db().CloseDatabase();
+  });
+  window.Load();
+  services.network.SetNetworkOk(true);
+  Warnings().clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtDebugMsg && type != QtInfoMsg) Warnings() << text;
+      });
+
+  services.schedule.RunCollectionCycle();
+  auto rows = [&] { return temp.db().Scalar("SELECT count(*) FROM List WHERE LX=4").toInt(); };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rows() > 0; }, 10000));
+  services.analysis.OnTimerAuto();  // a batch of result pages starts too
+  ASSERT_TRUE(services.analysis.BatchRunning());
+  ASSERT_TRUE(services.schedule.CycleRunning());
+  // Requests already on their way when the window closes may still reach
+  // the site; nothing new may follow.
+  const int in_flight = services.fetcher.pending();
+  const qint64 requests = sim.RequestCount();
+  window.close();
+  EXPECT_EQ(services.fetcher.pending(), 0);
+  QTest::qWait(300);
+  const qint64 settled = sim.RequestCount();
+  EXPECT_LE(settled, requests + in_flight);
+  QTest::qWait(2000);
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(sim.RequestCount(), settled);
+  EXPECT_TRUE(Warnings().filter(QStringLiteral("closed database")).isEmpty())
+      << Warnings().join(QLatin1Char('\n')).toStdString();
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ class ProgramFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TALVEC_BIN_DIR "/TALVEC"), Program()));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TALVEC_TEST_PROGRAM), Program()));
     log = dir.filePath(QStringLiteral("messages.log"));
   }
   void TearDown() override {

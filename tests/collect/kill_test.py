@@ -11,7 +11,9 @@ one second after start, not a minute) and TALVEC_TEST_CONSTRUCTION_BASE
 (the construction list on the simulator's free port instead of the built-in
 address); the interval between cycles is three seconds (updatetime 0.05).
 
-usage: kill_test.py BIN_DIR TOOLS_DIR [KILLS]
+usage: kill_test.py BIN_DIR TOOLS_DIR PROGRAM [KILLS]
+
+PROGRAM is the test build of TALVEC, which takes those two variables.
 """
 import os
 import random
@@ -83,8 +85,8 @@ def start_simulator(bin_dir):
 
 
 def main():
-    bin_dir, tools_dir = sys.argv[1], sys.argv[2]
-    kills = int(sys.argv[3]) if len(sys.argv) > 3 else 20
+    bin_dir, tools_dir, program = sys.argv[1], sys.argv[2], sys.argv[3]
+    kills = int(sys.argv[4]) if len(sys.argv) > 4 else 20
     rng = random.Random(int(os.environ.get("KILL_TEST_SEED", "20261209")))
     work = tempfile.mkdtemp(prefix="talvec-kill-")
     sim = None
@@ -93,7 +95,7 @@ def main():
         sim, base, port = start_simulator(bin_dir)
         prog = os.path.join(work, "prog")
         os.mkdir(prog)
-        shutil.copy2(os.path.join(bin_dir, "TALVEC"), prog)
+        shutil.copy2(program, os.path.join(prog, "TALVEC"))
         db = os.path.join(prog, "talvec.qzv")
         subprocess.run([os.path.join(tools_dir, "talvec_mkdb"), db], check=True)
         sql(db, f"UPDATE SysSet SET ServerDZ = '127.0.0.1:{port}', updatetime = 0.05;\n")

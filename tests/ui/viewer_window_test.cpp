@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ namespace {
 
 QString ScreenshotPath(const char* name) {
   const QString dir = qEnvironmentVariable("TALVEC_SCREENSHOTS", "/tmp");
+  QDir().mkpath(dir);
   return dir + QLatin1Char('/') + QLatin1String(name);
 }
 
@@ -119,6 +121,10 @@ TEST(ViewerWindow, SearchFilterAndOpenInTheOneViewer) {
   const int crop = ViewerCropPixels(viewer->screen()->logicalDotsPerInch());
   EXPECT_EQ(browser->y(), -crop);
   EXPECT_EQ(browser->height(), viewer->height() + crop);
+  // The frame, title bar and close box included, lies on the screen.
+  QTest::qWait(500);
+  EXPECT_TRUE(viewer->screen()->availableGeometry().contains(viewer->frameGeometry()))
+      << viewer->frameGeometry().y() << " " << viewer->frameGeometry().height();
   ASSERT_TRUE(QTest::qWaitFor([&] { return title().startsWith(QStringLiteral("公告")); }, 20000));
   QTest::qWait(700);
   viewer->screen()->grabWindow(0).save(ScreenshotPath("viewer_cropped.png"));

@@ -1,5 +1,8 @@
 #include "tests/raw_http_server.h"
 
+#include <QTimer>
+#include <memory>
+
 namespace talvec::testing {
 
 RawHttpServer::RawHttpServer(Handler handler) : handler_(std::move(handler)) {
@@ -27,6 +30,23 @@ void RawHttpServer::Serve(QTcpSocket* socket) {
   const QList<QByteArray> first = request.left(request.indexOf("\r\n")).split(' ');
   const Answer answer = handler_(first.size() > 1 ? first.at(1) : QByteArray("/"));
   if (answer.stall) return;  // hold the connection, say nothing
+  if (answer.drip_ms > 0) {
+    const qsizetype head = answer.bytes.indexOf("\r\n\r\n") + 4;
+    socket->write(answer.bytes.left(head));
+    auto* drip = new QTimer(socket);
+    auto rest = std::make_shared<QByteArray>(answer.bytes.mid(head));
+    connect(drip, &QTimer::timeout, socket, [socket, drip, rest, close = answer.close_after] {
+      if (rest->isEmpty()) {
+        drip->stop();
+        if (close) socket->disconnectFromHost();
+        return;
+      }
+      socket->write(rest->left(1));
+      rest->remove(0, 1);
+    });
+    drip->start(answer.drip_ms);
+    return;
+  }
   socket->write(answer.bytes);
   if (answer.close_after) socket->disconnectFromHost();
 }

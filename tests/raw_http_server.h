@@ -20,6 +20,9 @@ class RawHttpServer : public QObject {
     QByteArray bytes;
     bool stall = false;
     bool close_after = true;
+    // When above 0: everything up to the body at once, then one byte of the
+    // body every drip_ms milliseconds.
+    int drip_ms = 0;
   };
   using Handler = std::function<Answer(const QByteArray& path)>;
 

@@ -396,83 +396,6 @@ QTimeEdit:disabled, QDateTimeEdit:disabled, QComboBox:disabled {{
     background-color: {disabled_bg};
     border-color: {disabled_border};
 }}
-QSpinBox, QDoubleSpinBox, QTimeEdit, QDateTimeEdit {{
-    padding-right: {spin_w}px;
-}}
-QSpinBox::up-button, QDoubleSpinBox::up-button, QTimeEdit::up-button,
-QDateTimeEdit::up-button, QDateEdit::up-button {{
-    subcontrol-origin: border;
-    subcontrol-position: top right;
-    width: {spin_w}px;
-    background-color: {button_bg};
-    border-left: 1px solid {border};
-    border-bottom: 1px solid {border};
-    border-top-right-radius: {radius}px;
-}}
-QSpinBox::down-button, QDoubleSpinBox::down-button, QTimeEdit::down-button,
-QDateTimeEdit::down-button, QDateEdit::down-button {{
-    subcontrol-origin: border;
-    subcontrol-position: bottom right;
-    width: {spin_w}px;
-    background-color: {button_bg};
-    border-left: 1px solid {border};
-    border-bottom-right-radius: {radius}px;
-}}
-QSpinBox::up-button:hover, QDoubleSpinBox::up-button:hover, QTimeEdit::up-button:hover,
-QDateTimeEdit::up-button:hover, QDateEdit::up-button:hover,
-QSpinBox::down-button:hover, QDoubleSpinBox::down-button:hover, QTimeEdit::down-button:hover,
-QDateTimeEdit::down-button:hover, QDateEdit::down-button:hover {{
-    background-color: {hover};
-}}
-QSpinBox::up-button:pressed, QDoubleSpinBox::up-button:pressed, QTimeEdit::up-button:pressed,
-QDateTimeEdit::up-button:pressed, QDateEdit::up-button:pressed,
-QSpinBox::down-button:pressed, QDoubleSpinBox::down-button:pressed,
-QTimeEdit::down-button:pressed, QDateTimeEdit::down-button:pressed,
-QDateEdit::down-button:pressed {{
-    background-color: {pressed};
-}}
-QSpinBox::up-arrow, QDoubleSpinBox::up-arrow, QTimeEdit::up-arrow, QDateTimeEdit::up-arrow,
-QDateEdit::up-arrow {{
-    width: 0px;
-    height: 0px;
-    border-left: {arrow}px solid transparent;
-    border-right: {arrow}px solid transparent;
-    border-bottom: {arrow}px solid {text};
-}}
-QSpinBox::down-arrow, QDoubleSpinBox::down-arrow, QTimeEdit::down-arrow,
-QDateTimeEdit::down-arrow, QDateEdit::down-arrow, QComboBox::down-arrow {{
-    width: 0px;
-    height: 0px;
-    border-left: {arrow}px solid transparent;
-    border-right: {arrow}px solid transparent;
-    border-top: {arrow}px solid {text};
-}}
-QSpinBox::up-arrow:disabled, QDoubleSpinBox::up-arrow:disabled, QTimeEdit::up-arrow:disabled,
-QDateTimeEdit::up-arrow:disabled, QDateEdit::up-arrow:disabled {{
-    border-bottom-color: {muted};
-}}
-QSpinBox::down-arrow:disabled, QDoubleSpinBox::down-arrow:disabled,
-QTimeEdit::down-arrow:disabled, QDateTimeEdit::down-arrow:disabled,
-QDateEdit::down-arrow:disabled, QComboBox::down-arrow:disabled {{
-    border-top-color: {muted};
-}}
-/* A date box with a calendar has one drop-down button instead of two. */
-QDateEdit[calendarPopup="true"], QDateTimeEdit[calendarPopup="true"], QComboBox {{
-    padding-right: {drop_w}px;
-}}
-QDateEdit::drop-down, QDateTimeEdit::drop-down, QComboBox::drop-down {{
-    subcontrol-origin: border;
-    subcontrol-position: center right;
-    width: {drop_w}px;
-    height: 100%;
-    background-color: {button_bg};
-    border-left: 1px solid {border};
-    border-top-right-radius: {radius}px;
-    border-bottom-right-radius: {radius}px;
-}}
-QDateEdit::drop-down:hover, QDateTimeEdit::drop-down:hover, QComboBox::drop-down:hover {{
-    background-color: {hover};
-}}
 QComboBox QAbstractItemView {{
     color: {text};
     background-color: {base};
@@ -626,24 +549,6 @@ QHeaderView::section:hover {{
 }}
 QHeaderView::section:pressed {{
     background-color: {pressed};
-}}
-QHeaderView::up-arrow {{
-    width: 0px;
-    height: 0px;
-    border-left: {arrow}px solid transparent;
-    border-right: {arrow}px solid transparent;
-    border-bottom: {arrow}px solid {header_text};
-    subcontrol-position: center right;
-    right: 4px;
-}}
-QHeaderView::down-arrow {{
-    width: 0px;
-    height: 0px;
-    border-left: {arrow}px solid transparent;
-    border-right: {arrow}px solid transparent;
-    border-top: {arrow}px solid {header_text};
-    subcontrol-position: center right;
-    right: 4px;
 }}
 
 /* Tabs. */

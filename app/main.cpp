@@ -59,7 +59,11 @@ int main(int argc, char* argv[]) {
   }
   qCInfo(lcStartup) << "OpenDatabase took" << open_time.elapsed() << "ms";
   context.db = &db;
-  if (!talvec::EnsureIndexes(db)) qCWarning(lcStartup) << "cannot add indexes:" << db.LastError();
+  if (!talvec::Migrate(db)) {
+    const QString cause = QStringLiteral("无法升级数据库: %1").arg(db.LastError());
+    db.CloseDatabase();
+    return DatabaseFailure(cause);
+  }
 
   // 4. The settings row.
   if (!talvec::LoadSystemSettings(db, &context.settings)) {

@@ -78,7 +78,13 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   }
   qCInfo(lcStartup) << "OpenDatabase took" << open_time.elapsed() << "ms";
   context.db = &db;
-  if (!EnsureIndexes(db)) qCWarning(lcStartup) << "cannot add indexes:" << db.LastError();
+  // A file of an older version is brought up to this one; one that cannot
+  // be (duplicate titles, say) is not used at all.
+  if (!Migrate(db)) {
+    const QString cause = QStringLiteral("无法升级数据库: %1").arg(db.LastError());
+    db.CloseDatabase();
+    return DatabaseFailure(cause);
+  }
 
   // 4. The settings row.
   if (!LoadSystemSettings(db, &context.settings)) {

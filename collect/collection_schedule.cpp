@@ -18,31 +18,6 @@ Q_LOGGING_CATEGORY(lcCycle, "talvec.collect.cycle")
 
 namespace talvec {
 
-std::optional<QTime> ReadTimeOfDay(const QString& text) {
-  static const QRegularExpression time_form(QStringLiteral(
-      "(?:^|\\s)(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?\\s*([AaPp][Mm])?\\s*$"));
-  const QRegularExpressionMatch m = time_form.match(text.trimmed());
-  if (!m.hasMatch()) return std::nullopt;
-  int hour = m.capturedView(1).toInt();
-  const QStringView half = m.capturedView(4);
-  if (!half.isEmpty()) {
-    if (hour < 1 || hour > 12) return std::nullopt;
-    const bool pm = half.startsWith(u'p', Qt::CaseInsensitive);
-    hour = hour % 12 + (pm ? 12 : 0);
-  }
-  const QTime time(hour, m.capturedView(2).toInt(), m.capturedView(3).toInt());
-  if (!time.isValid()) return std::nullopt;
-  return time;
-}
-
-bool InCollectionWindow(const QTime& now, const QString& begin, const QString& end) {
-  const QString format = QStringLiteral("HH:mm:ss");
-  const QString begin_text = ReadTimeOfDay(begin).value_or(QTime(0, 0, 0)).toString(format);
-  const QString end_text = ReadTimeOfDay(end).value_or(QTime(23, 59, 59)).toString(format);
-  const QString now_text = now.toString(format);
-  return begin_text <= now_text && now_text <= end_text;
-}
-
 QString ReadCollectionDate(const QVariant& value, const QDate& today) {
   if (!value.isNull()) {
     if (const std::optional<QDate> date = ReadDate(TrimBlanks(value.toString()))) {

@@ -12,6 +12,7 @@
 #include <qcorotask.h>
 
 #include "collect/collection_progress.h"
+#include "collect/collection_window.h"
 #include "collect/collection_state.h"
 #include "collect/construction_collector.h"
 #include "collect/list_collector.h"
@@ -23,16 +24,6 @@ class Database;
 class NetworkStatus;
 class PageFetcher;
 struct SystemSettings;
-
-// A time of day written "H:MM:SS" or "H:MM" (24-hour clock, optionally with
-// AM/PM), also as the time part of a date-time text.
-std::optional<QTime> ReadTimeOfDay(const QString& text);
-
-// Whether `now` lies in [begin, end], both bounds included, compared as
-// "HH:MM:SS" texts. An empty or unreadable bound leaves that side of the day
-// open (begin 00:00:00, end 23:59:59): a setting that cannot be read does not
-// switch collection off for good. A begin later than the end admits no time.
-bool InCollectionWindow(const QTime& now, const QString& begin, const QString& end);
 
 // SysSet.CollectionDate as the cycle starts from it: "YYYY-MM-DD", or, when
 // the value is Null, empty or not a date, seven days before today, which

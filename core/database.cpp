@@ -1,7 +1,13 @@
 #include "core/database.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 #include <sqlcipher/sqlite3.h>
 
@@ -13,17 +19,19 @@ QByteArray DatabasePassword() { return QByteArrayLiteral("Kw7rTq2mXa9pLe4sZd"); 
 
 // ---- Statement ----
 
-Statement::Statement(sqlite3* db, sqlite3_stmt* stmt, QString error)
-    : db_(db), stmt_(stmt), error_(std::move(error)) {}
+Statement::Statement(Database* owner, sqlite3* db, sqlite3_stmt* stmt, QString error)
+    : owner_(owner), db_(db), stmt_(stmt), error_(std::move(error)) {}
 
 Statement::Statement(Statement&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)),
+    : owner_(std::exchange(other.owner_, nullptr)),
+      db_(std::exchange(other.db_, nullptr)),
       stmt_(std::exchange(other.stmt_, nullptr)),
       error_(std::move(other.error_)) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
   if (this != &other) {
     if (stmt_) sqlite3_finalize(stmt_);
+    owner_ = std::exchange(other.owner_, nullptr);
     db_ = std::exchange(other.db_, nullptr);
     stmt_ = std::exchange(other.stmt_, nullptr);
     error_ = std::move(other.error_);
@@ -40,6 +48,7 @@ void Statement::SetError() {
     error_ = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
     qCWarning(lcDatabase) << "statement failed:" << error_
                           << (stmt_ ? sqlite3_sql(stmt_) : "");
+    if (owner_ && db_) owner_->RecordError(sqlite3_errcode(db_), error_);
   }
 }
 
@@ -160,11 +169,24 @@ bool Database::Fail(OpenFailure failure, const QString& text) {
   return false;
 }
 
-bool Database::RunPlain(const char* sql) {
+void Database::RecordError(int code, const QString& message) {
+  last_error_code_ = code & 0xff;
+  last_error_ = message;
+}
+
+bool Database::RunPlain(const char* sql, bool keep_error) {
+  if (!db_) return false;
   char* message = nullptr;
   const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+  if (rc == SQLITE_OK) {
+    if (message) sqlite3_free(message);
+    return true;
+  }
+  const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
   if (message) sqlite3_free(message);
-  return rc == SQLITE_OK;
+  qCWarning(lcDatabase) << sql << "failed:" << text;
+  if (keep_error) RecordError(rc, text);
+  return false;
 }
 
 bool Database::OpenDatabase(const QString& path, const QByteArray& password) {
@@ -178,10 +200,31 @@ bool Database::CreateDatabase(const QString& path, const QByteArray& password) {
   return Open(path, password, true);
 }
 
+namespace {
+
+// Device and inode of the file at `path`; empty when there is none.
+QByteArray FileIdentity(const QString& path) {
+#ifdef Q_OS_WIN
+  // No inode here: the creation time stands for the file's identity.
+  const QFileInfo info(path);
+  if (!info.exists()) return {};
+  return QByteArray::number(info.birthTime().toMSecsSinceEpoch());
+#else
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+  return QByteArray::number(static_cast<qulonglong>(st.st_dev)) + ':' +
+         QByteArray::number(static_cast<qulonglong>(st.st_ino));
+#endif
+}
+
+}  // namespace
+
 bool Database::Open(const QString& path, const QByteArray& password, bool create) {
   CloseDatabase();
   failure_ = OpenFailure::kNone;
   failure_text_.clear();
+  last_error_.clear();
+  last_error_code_ = 0;
 
   const QFileInfo info(path);
   if (!create && !info.exists()) {
@@ -195,7 +238,16 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
     return Fail(OpenFailure::kOther, QStringLiteral("无法打开数据库文件 %1: %2")
                                          .arg(path, QString::fromUtf8(sqlite3_errstr(rc))));
   }
-  sqlite3_busy_timeout(db_, 2000);
+  sqlite3_busy_timeout(db_, kOpenBusyTimeoutMs);
+  // SQLite falls back to reading only when the file cannot be opened for
+  // writing; such a file would fail at the first write.
+  if (sqlite3_db_readonly(db_, "main") == 1) {
+    return Fail(OpenFailure::kReadOnly, QStringLiteral("数据库文件只读，无法写入: %1").arg(path));
+  }
+  const QString folder = QDir::toNativeSeparators(info.absolutePath());
+  const QString log_failure =
+      QStringLiteral("无法在数据库所在的文件夹中创建日志文件 (-wal/-shm)，请检查文件夹的写入权限: %1")
+          .arg(folder);
   if (sqlite3_key(db_, password.constData(), password.size()) != SQLITE_OK) {
     return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库密码"));
   }
@@ -220,6 +272,10 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
       return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
     case SQLITE_CORRUPT:
       return Fail(OpenFailure::kCorrupt, QStringLiteral("数据库文件已损坏: %1").arg(path));
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+      // A file in WAL mode opens its -wal and -shm files at the first read.
+      return Fail(OpenFailure::kReadOnly, log_failure);
     default:
       return Fail(OpenFailure::kOther, QStringLiteral("无法读取数据库文件 %1: %2")
                                            .arg(path, QString::fromUtf8(sqlite3_errmsg(db_))));
@@ -239,17 +295,28 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
                   QStringLiteral("数据库文件由更新版本的程序写入 (版本 %1)").arg(version.toInt()));
     }
   }
-  if (!RunPlain("PRAGMA journal_mode=WAL") || !RunPlain("PRAGMA synchronous=FULL") ||
+  // A file in rollback mode switches to WAL here; where the folder does not
+  // allow the -wal file, the switch fails or leaves the old mode.
+  const QVariant mode = Scalar("PRAGMA journal_mode=WAL");
+  if (mode.toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+    const int code = last_error_code_;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+      return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
+    return Fail(OpenFailure::kReadOnly, log_failure);
+  }
+  if (!RunPlain("PRAGMA synchronous=FULL") ||
       !RunPlain("PRAGMA foreign_keys=ON") ||
       // Decrypted pages are kept: a month's search reads tens of megabytes.
       !RunPlain("PRAGMA cache_size=-65536")) {
     const int code = sqlite3_errcode(db_) & 0xff;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
       return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
-    return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库: %1")
-                                         .arg(QString::fromUtf8(sqlite3_errmsg(db_))));
+    return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库: %1").arg(last_error_));
   }
 
+  path_ = info.absoluteFilePath();
+  file_identity_ = FileIdentity(path_);
+  SetBusyTimeout(kBusyTimeoutMs);
   return true;
 }
 
@@ -258,22 +325,34 @@ void Database::CloseDatabase() {
     sqlite3_close_v2(db_);
     db_ = nullptr;
   }
+  path_.clear();
+  file_identity_.clear();
+}
+
+void Database::SetBusyTimeout(int ms) {
+  if (db_) sqlite3_busy_timeout(db_, ms);
+}
+
+bool Database::FileUnchanged() const {
+  if (!db_ || file_identity_.isEmpty()) return false;
+  return FileIdentity(path_) == file_identity_;
 }
 
 Statement Database::Prepare(Sql sql) {
   if (!db_) {
     qCWarning(lcDatabase) << "statement on a closed database:" << sql.text();
-    return Statement(nullptr, nullptr, QStringLiteral("database not open"));
+    return Statement(nullptr, nullptr, nullptr, QStringLiteral("database not open"));
   }
   sqlite3_stmt* stmt = nullptr;
   const int rc = sqlite3_prepare_v2(db_, sql.text(), -1, &stmt, nullptr);
   if (rc != SQLITE_OK) {
     const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
     qCWarning(lcDatabase) << "prepare failed:" << error << sql.text();
+    RecordError(rc, error);
     if (stmt) sqlite3_finalize(stmt);
-    return Statement(db_, nullptr, error);
+    return Statement(this, db_, nullptr, error);
   }
-  return Statement(db_, stmt, QString());
+  return Statement(this, db_, stmt, QString());
 }
 
 std::int64_t Database::LastInsertId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
@@ -281,22 +360,29 @@ std::int64_t Database::LastInsertId() const { return db_ ? sqlite3_last_insert_r
 int Database::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
 
 QString Database::LastError() const {
+  if (!last_error_.isEmpty()) return last_error_;
   return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("database not open");
 }
+
+bool Database::LastErrorIsBusy() const {
+  return last_error_code_ == SQLITE_BUSY || last_error_code_ == SQLITE_LOCKED;
+}
+
+void Database::SetLastErrorText(const QString& text) { last_error_ = text; }
 
 Database::Transaction::Transaction(Database& db) : db_(db) {
   active_ = db_.IsOpen() && db_.RunPlain("BEGIN IMMEDIATE");
 }
 
 Database::Transaction::~Transaction() {
-  if (active_) db_.RunPlain("ROLLBACK");
+  if (active_) db_.RunPlain("ROLLBACK", false);
 }
 
 bool Database::Transaction::Commit() {
   if (!active_) return false;
   active_ = false;
   if (db_.RunPlain("COMMIT")) return true;
-  db_.RunPlain("ROLLBACK");
+  db_.RunPlain("ROLLBACK", false);
   return false;
 }
 

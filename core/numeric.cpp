@@ -1,9 +1,9 @@
 #include "core/numeric.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <system_error>
 
 namespace talvec {
 
@@ -52,10 +52,13 @@ double NumericValue(const QString& text) {
     while (pos < n && IsSkipped(text.at(pos))) ++pos;
   };
   skip();
-  if (pos + 1 < n && text.at(pos) == QLatin1Char('&')) {
-    const QChar kind = text.at(pos + 1).toUpper();
-    if (kind == QLatin1Char('H')) return RadixValue(text, pos + 2, 16);
-    if (kind == QLatin1Char('O')) return RadixValue(text, pos + 2, 8);
+  if (pos < n && text.at(pos) == QLatin1Char('&')) {
+    qsizetype p = pos + 1;
+    while (p < n && IsSkipped(text.at(p))) ++p;
+    const QChar kind = p < n ? text.at(p).toUpper() : QChar();
+    if (kind == QLatin1Char('H')) return RadixValue(text, p + 1, 16);
+    if (kind == QLatin1Char('O')) return RadixValue(text, p + 1, 8);
+    return 0;
   }
 
   std::string number;
@@ -102,16 +105,23 @@ double NumericValue(const QString& text) {
       if (exp_digit) number += exponent;
     }
   }
-  const double value = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(value) ? value : 0;
+  // from_chars reads the C form whatever the process's locale ("12.5", not
+  // "12,5"); out of range, it leaves the value at 0.
+  double value = 0;
+  const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (result.ec != std::errc() || !std::isfinite(value)) return 0;
+  return value;
 }
 
 QString DecimalText(double value) {
   if (!std::isfinite(value)) return QStringLiteral("0");
   if (value == 0) return QStringLiteral("0");
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  QString text = QString::fromLatin1(buffer);
+  // The C form whatever the process's locale; "%.15G" as printf writes it.
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  if (error != std::errc()) return QStringLiteral("0");
+  QString text = QString::fromLatin1(buffer, end - buffer).toUpper();
   // "1.5E+20" keeps its form; "0.5" becomes ".5".
   if (text.startsWith(QLatin1String("0."))) text.remove(0, 1);
   else if (text.startsWith(QLatin1String("-0."))) text.remove(1, 1);

@@ -1,41 +1,118 @@
 #include "core/schema.h"
 
+#include <sqlcipher/sqlite3.h>
+
+#include <iterator>
+
 #include "core/database.h"
 
 namespace talvec {
 
-bool EnsureIndexes(Database& db) {
-  return
-      // A title is stored once; the index also serves every look-up by title.
-      db.Execute("CREATE UNIQUE INDEX IF NOT EXISTS List_MC ON List(MC)") &&
-      db.Execute("CREATE INDEX IF NOT EXISTS List_SJ ON List(SJ, LX)") &&
-      // The result announcements still waiting for analysis, newest first.
-      db.Execute(
-          "CREATE INDEX IF NOT EXISTS List_Queue ON List(SJ) "
-          "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')") &&
-      db.Execute("CREATE INDEX IF NOT EXISTS Favorites_MC ON Favorites(MC)") &&
-      db.Execute("CREATE INDEX IF NOT EXISTS Attention_MC ON Attention(MC)") &&
-      db.Execute("CREATE INDEX IF NOT EXISTS Attention_SJ ON Attention(SJ)") &&
-      db.Execute("CREATE INDEX IF NOT EXISTS GYS_GYS ON GYS(GYS)") &&
-      db.Execute("CREATE INDEX IF NOT EXISTS GYS_MC ON GYS(MC)");
+namespace {
+
+// Layout 1: the five tables.
+bool CreateTables(Database& db) {
+  return db.Execute(
+             "CREATE TABLE List(ID INTEGER PRIMARY KEY AUTOINCREMENT, MC TEXT, DZ TEXT, "
+             "SJ TEXT, LX INTEGER, ZBXX TEXT)") &&
+         db.Execute(
+             "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
+             "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "
+             "ServerDZ TEXT, WebDZ TEXT, CollectionDate TEXT, UIType INTEGER, Version TEXT, "
+             "AttentionProduct TEXT, AttentionPlace TEXT, AttentionTime REAL, "
+             "AttentionSave REAL)") &&
+         db.Execute("CREATE TABLE Favorites(MC TEXT, DZ TEXT, SJ TEXT)") &&
+         db.Execute("CREATE TABLE Attention(MC TEXT, DZ TEXT, SJ TEXT, ZT TEXT)") &&
+         db.Execute("CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)") &&
+         db.Execute("PRAGMA user_version=1");
 }
 
-bool CreateSchema(Database& db) {
+// Layout 2: an index for every look-up the program makes, and the record of
+// the last complete cycle. Files of layout 1 may hold some of the indexes.
+bool AddIndexesAndCycleLog(Database& db) {
+  // A title is stored once; the index also serves every look-up by title.
+  if (!db.Execute("CREATE UNIQUE INDEX IF NOT EXISTS List_MC ON List(MC)")) {
+    if (db.LastErrorCode() == SQLITE_CONSTRAINT) {
+      db.SetLastErrorText(QStringLiteral("数据库中存在重复的公告标题，无法建立唯一索引"));
+    }
+    return false;
+  }
+  return db.Execute("CREATE INDEX IF NOT EXISTS List_SJ ON List(SJ, LX)") &&
+         // The result announcements still waiting for analysis, newest first.
+         db.Execute(
+             "CREATE INDEX IF NOT EXISTS List_Queue ON List(SJ) "
+             "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Favorites_MC ON Favorites(MC)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Attention_MC ON Attention(MC)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Attention_SJ ON Attention(SJ)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS GYS_GYS ON GYS(GYS)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS GYS_MC ON GYS(MC)") &&
+         db.Execute("CREATE TABLE IF NOT EXISTS CycleLog(EndedAt TEXT, NewRows INTEGER)") &&
+         db.Execute("PRAGMA user_version=2");
+}
+
+// Step n takes a file from layout n - 1 to n and stamps n.
+constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog};
+static_assert(std::size(kSteps) == Database::kSchemaVersion,
+              "one step for every layout up to kSchemaVersion");
+
+int UserVersion(Database& db) {
+  const QVariant version = db.Scalar("PRAGMA user_version");
+  return version.isValid() ? version.toInt() : -1;
+}
+
+}  // namespace
+
+bool MigrateTo(Database& db, int version) {
+  if (version < 1 || version > Database::kSchemaVersion) return false;
   Database::Transaction tx(db);
-  const bool ok =
-      db.Execute(
-          "CREATE TABLE List(ID INTEGER PRIMARY KEY AUTOINCREMENT, MC TEXT, DZ TEXT, "
-          "SJ TEXT, LX INTEGER, ZBXX TEXT)") &&
-      db.Execute(
-          "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
-          "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "
-          "ServerDZ TEXT, WebDZ TEXT, CollectionDate TEXT, UIType INTEGER, Version TEXT, "
-          "AttentionProduct TEXT, AttentionPlace TEXT, AttentionTime REAL, AttentionSave REAL)") &&
-      db.Execute("CREATE TABLE Favorites(MC TEXT, DZ TEXT, SJ TEXT)") &&
-      db.Execute("CREATE TABLE Attention(MC TEXT, DZ TEXT, SJ TEXT, ZT TEXT)") &&
-      db.Execute("CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)") && EnsureIndexes(db) &&
-      db.Execute("PRAGMA user_version=1");
-  return ok && tx.Commit();
+  if (!tx.active()) return false;
+  const int from = UserVersion(db);
+  if (from != version - 1) {
+    if (from >= 0) {
+      db.SetLastErrorText(
+          QStringLiteral("数据库版本 %1 不能升级到版本 %2").arg(from).arg(version));
+    }
+    return false;
+  }
+  return kSteps[version - 1](db) && tx.Commit();
+}
+
+bool Migrate(Database& db) {
+  int version = UserVersion(db);
+  if (version < 0) return false;
+  if (version == Database::kSchemaVersion) return true;
+  if (version < 1 || version > Database::kSchemaVersion) {
+    db.SetLastErrorText(QStringLiteral("数据库版本 %1 无法识别").arg(version));
+    return false;
+  }
+  // A step writes: while it runs, another program's brief hold on the file
+  // is waited for as at open.
+  db.SetBusyTimeout(Database::kOpenBusyTimeoutMs);
+  bool ok = true;
+  while (ok && version < Database::kSchemaVersion) ok = MigrateTo(db, ++version);
+  db.SetBusyTimeout(Database::kBusyTimeoutMs);
+  return ok;
+}
+
+bool CreateSchema(Database& db, int version) {
+  if (version < 1 || version > Database::kSchemaVersion) return false;
+  for (int step = 1; step <= version; ++step) {
+    if (!MigrateTo(db, step)) return false;
+  }
+  return true;
+}
+
+std::optional<std::pair<QString, int>> ReadLastCycle(Database& db) {
+  Statement st = db.Query("SELECT EndedAt, NewRows FROM CycleLog ORDER BY rowid DESC LIMIT 1");
+  if (!st.Next()) return std::nullopt;
+  return std::pair<QString, int>(st.Text(0), static_cast<int>(st.Int(1)));
+}
+
+bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows) {
+  // One statement, so that the row is replaced whole; the table keeps one row.
+  return db.Execute("INSERT OR REPLACE INTO CycleLog(rowid, EndedAt, NewRows) VALUES(1, ?, ?)",
+                    ended_at, new_rows);
 }
 
 bool InsertDeliveredSettings(Database& db, const QDate& today) {
@@ -55,16 +132,3 @@ bool InsertDeliveredSettings(Database& db, const QDate& today) {
 
 }  // namespace talvec
 
-namespace talvec {
-std::optional<std::pair<QString, int>> ReadLastCycle(Database& db) {
-  Statement st = db.Prepare("SELECT EndedAt, NewRows FROM CycleLog LIMIT 1");
-  if (!st.Next()) return std::nullopt;
-  return std::make_pair(st.Text(0), static_cast<int>(st.Int(1)));
-}
-bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows) {
-  Database::Transaction tx(db);
-  return db.Execute("DELETE FROM CycleLog") &&
-         db.Execute("INSERT INTO CycleLog(EndedAt, NewRows) VALUES(?,?)", ended_at, new_rows) &&
-         tx.Commit();
-}
-}  // namespace talvec

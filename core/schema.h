@@ -1,20 +1,36 @@
-// Tables and indexes of the database file, and the settings row it is
-// delivered with.
+// Tables and indexes of the database file, the steps that bring an older file
+// up to the layout of this program, and the settings row a file is delivered
+// with.
 #pragma once
 
 #include <QDate>
+#include <QString>
+#include <optional>
+#include <utility>
+
+#include "core/database.h"
 
 namespace talvec {
 
-class Database;
+// Creates the tables of an empty, open file at layout `version` (1 is the
+// five tables alone; by default the layout of this program). Returns false,
+// with every step rolled back, on an error.
+bool CreateSchema(Database& db, int version = Database::kSchemaVersion);
 
-// Creates every table and index in an empty, open file and stamps the schema
-// version. Returns false (and leaves the transaction rolled back) on an error.
-bool CreateSchema(Database& db);
+// One step: takes a file at layout version - 1 to `version`, in one
+// transaction that stamps PRAGMA user_version as it commits. False, with the
+// file left as it was, when the file is not at version - 1 or the step fails.
+bool MigrateTo(Database& db, int version);
 
-// Creates the indexes a file lacks (a file written before an index was
-// added); costs nothing when they are all there.
-bool EnsureIndexes(Database& db);
+// Takes an open file from its layout up to Database::kSchemaVersion, step by
+// step; costs one read when it is there already. On failure the step that
+// failed is rolled back and LastError() says why in the user's words.
+bool Migrate(Database& db);
+
+// The end time ("yyyy-MM-dd HH:mm:ss") and the new-row count of the last
+// complete collection cycle; nothing when no cycle has completed yet.
+std::optional<std::pair<QString, int>> ReadLastCycle(Database& db);
+bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows);
 
 // Inserts the single settings row of a new installation. `today` fixes the
 // catch-up date so that the first cycle of a new user stays short.
@@ -22,11 +38,3 @@ bool InsertDeliveredSettings(Database& db, const QDate& today);
 
 }  // namespace talvec
 
-#include <QString>
-#include <optional>
-#include <utility>
-namespace talvec {
-// TEMP until the schema step lands.
-std::optional<std::pair<QString, int>> ReadLastCycle(Database& db);
-bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows);
-}  // namespace talvec

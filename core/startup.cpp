@@ -1,10 +1,24 @@
 #include "core/startup.h"
 
-#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
 #include <QSysInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+#include "core/database.h"
 #include "core/version_config.h"
+
+Q_LOGGING_CATEGORY(lcInstance, "talvec.startup.instance")
 
 namespace talvec {
 
@@ -38,17 +52,68 @@ QString OsVersion() {
 }
 
 QString SingleInstance::LockPath(const QString& program_folder) {
-  const QByteArray key = QCryptographicHash::hash(
-      QDir(program_folder).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-  return QDir::temp().filePath(QStringLiteral("TALVEC-%1.lock").arg(QString::fromLatin1(key)));
+  return QDir(program_folder).absoluteFilePath(QLatin1String(kDatabaseFileName) +
+                                               QLatin1String(".lock"));
 }
 
-SingleInstance::SingleInstance(const QString& program_folder)
-    : lock_(std::make_unique<QLockFile>(LockPath(program_folder))) {
-  // A lock left by a copy that died is taken over: QLockFile checks whether
-  // the holder's process still runs.
-  lock_->setStaleLockTime(0);
-  acquired_ = lock_->tryLock(0);
+#ifdef Q_OS_WIN
+
+SingleInstance::SingleInstance(const QString& program_folder) {
+  // A file opened without sharing: a second open fails while this handle
+  // lives, and the system closes the handle when the process ends.
+  const std::wstring path = QDir::toNativeSeparators(LockPath(program_folder)).toStdWString();
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    handle_ = reinterpret_cast<qintptr>(handle);
+    acquired_ = true;
+  } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+    acquired_ = false;
+  } else {
+    qCWarning(lcInstance) << "cannot open the lock file" << LockPath(program_folder)
+                         << "error" << GetLastError();
+    acquired_ = true;
+  }
 }
+
+SingleInstance::~SingleInstance() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+#else
+
+SingleInstance::SingleInstance(const QString& program_folder) {
+  const QByteArray path = QFile::encodeName(LockPath(program_folder));
+  // Close-on-exec: a program this one starts must not inherit the lock and
+  // keep it after this process ends.
+  int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    qCWarning(lcInstance) << "cannot open the lock file" << path << std::strerror(errno);
+    acquired_ = true;
+    return;
+  }
+  // flock belongs to the open file description: a second open of the same
+  // file, in this process or another, cannot take it.
+  int rc;
+  do {
+    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc == 0) {
+    handle_ = fd;
+    acquired_ = true;
+    return;
+  }
+  const int error = errno;
+  ::close(fd);
+  acquired_ = error != EWOULDBLOCK;
+  if (acquired_) qCWarning(lcInstance) << "cannot lock" << path << std::strerror(error);
+}
+
+SingleInstance::~SingleInstance() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+#endif
 
 }  // namespace talvec

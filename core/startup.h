@@ -2,9 +2,8 @@
 // whether another copy of the program already runs.
 #pragma once
 
-#include <QLockFile>
 #include <QString>
-#include <memory>
+#include <QtGlobal>
 
 namespace talvec {
 
@@ -19,16 +18,24 @@ QString OsName(const QString& os_version);
 // where there is no such service.
 QString OsVersion();
 
-// Holds a lock keyed on the program folder for as long as it lives.
+// Holds an exclusive lock on a file beside the database in the program folder
+// for as long as it lives. The lock belongs to the open file, not to its
+// content: the system releases it when the process ends, however it ends, so
+// a file left behind (empty, or any bytes) never keeps the program out.
 class SingleInstance {
  public:
   explicit SingleInstance(const QString& program_folder);
-  // False when another running copy holds the lock.
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+  ~SingleInstance();
+  // False when another running copy holds the lock. A lock file that cannot
+  // be opened at all is no proof of another copy: that start goes on (the
+  // database beside it says what is wrong with the folder).
   bool acquired() const { return acquired_; }
   static QString LockPath(const QString& program_folder);
 
  private:
-  std::unique_ptr<QLockFile> lock_;
+  qintptr handle_ = -1;  // file descriptor, or a Windows HANDLE
   bool acquired_ = false;
 };
 

@@ -243,7 +243,8 @@ TEST(CollectionCycle, StoppingInTheMiddleOfAFetchEndsTheCycleAtOnce) {
   site.stall = true;
   auto c = std::make_unique<Cycle>(site);
   QCoro::Task<> cycle = c->schedule.RunCollectionCycle();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return c->fetcher.pending() == 1; }, 5000));
+  // The request has reached the site and waits for its answer.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return c->fetcher.pending() == 1 && !site.requests.isEmpty(); }, 5000));
   const qsizetype requests = site.requests.size();
   c->schedule.Stop();
   EXPECT_TRUE(cycle.isReady());

@@ -1,8 +1,13 @@
 #include "core/database.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/schema.h"
 #include "tests/test_support.h"
@@ -86,13 +91,55 @@ TEST(Database, TransactionRollsBackWhenNotCommitted) {
   EXPECT_EQ(db.Scalar("Select count(*) from List").toInt(), 1);
 }
 
-TEST(Database, MissingIndexesAreAddedAgain) {
+TEST(Database, FailedBeginKeepsItsCauseAndDoesNotWaitLong) {
   TempDatabase temp;
   Database& db = temp.db();
-  ASSERT_TRUE(db.Execute("DROP INDEX List_Queue"));
-  ASSERT_TRUE(EnsureIndexes(db));
-  EXPECT_EQ(db.Scalar("SELECT count(*) FROM sqlite_master WHERE name=?", "List_Queue").toInt(), 1);
-  EXPECT_TRUE(EnsureIndexes(db));  // and again is harmless
+  Database other;  // another program holding the write lock
+  ASSERT_TRUE(other.OpenDatabase(temp.path(), DatabasePassword()));
+  ASSERT_TRUE(other.Execute("BEGIN EXCLUSIVE"));
+
+  QElapsedTimer clock;
+  clock.start();
+  {
+    Database::Transaction tx(db);
+    EXPECT_FALSE(tx.active());
+  }
+  // The short busy timeout, not the two seconds of the open (a loose bound:
+  // the machine is shared).
+  EXPECT_LT(clock.elapsed(), 1000);
+  EXPECT_TRUE(db.LastErrorIsBusy());
+  EXPECT_EQ(db.LastErrorCode(), 5);  // SQLITE_BUSY
+  EXPECT_TRUE(db.LastError().contains(QLatin1String("locked"))) << db.LastError().toStdString();
+
+  // Once the other program lets go, the write goes through.
+  ASSERT_TRUE(other.Execute("COMMIT"));
+  Database::Transaction tx(db);
+  EXPECT_TRUE(tx.active());
+  EXPECT_TRUE(db.Execute("Insert into List(MC) values(?)", "later"));
+  EXPECT_TRUE(tx.Commit());
+}
+
+TEST(Database, FileUnchangedUntilDeletedOrReplaced) {
+  TempDatabase temp;
+  Database& db = temp.db();
+  EXPECT_TRUE(db.FileUnchanged());
+  // Another database file moved over the path.
+  const QString other = temp.path() + QStringLiteral(".new");
+  {
+    Database db2;
+    ASSERT_TRUE(db2.CreateDatabase(other, DatabasePassword()));
+    ASSERT_TRUE(CreateSchema(db2));
+  }
+  ASSERT_EQ(std::rename(QFile::encodeName(other).constData(),
+                        QFile::encodeName(temp.path()).constData()), 0);
+  EXPECT_FALSE(db.FileUnchanged());
+
+  ASSERT_TRUE(db.OpenDatabase(temp.path(), DatabasePassword()));
+  EXPECT_TRUE(db.FileUnchanged());
+  ASSERT_TRUE(QFile::remove(temp.path()));
+  EXPECT_FALSE(db.FileUnchanged());
+  db.CloseDatabase();
+  EXPECT_FALSE(db.FileUnchanged());
 }
 
 TEST(Database, BadStatementsFailWithoutCrashing) {
@@ -179,6 +226,122 @@ TEST_F(OpenFailures, FileHeldExclusivelyByAnotherConnectionIsLocked) {
   Database db;
   EXPECT_FALSE(db.OpenDatabase(Path(), DatabasePassword()));
   EXPECT_EQ(db.failure(), OpenFailure::kLocked) << db.failureText().toStdString();
+}
+
+
+// Opens `path` in a child process that runs as an ordinary user (root writes
+// any file), and returns the OpenFailure it met.
+int OpenFailureAsUser(const QString& path) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+    Database db;
+    db.OpenDatabase(path, DatabasePassword());
+    _exit(static_cast<int>(db.failure()));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(OpenFailures, FileOrFolderThatCannotBeWrittenIsRefusedAtOpen) {
+  struct Case {
+    mode_t folder, file;
+    bool wal;  // the file in WAL mode, as the program leaves it; else as delivered
+    OpenFailure expected;
+  } cases[] = {
+      {0777, 0666, true, OpenFailure::kNone},  // the child can open a file it may write
+      {0777, 0444, true, OpenFailure::kReadOnly},
+      {0777, 0444, false, OpenFailure::kReadOnly},
+      {0555, 0666, true, OpenFailure::kReadOnly},   // no -wal/-shm beside it
+      {0555, 0666, false, OpenFailure::kReadOnly},
+  };
+  for (const Case& c : cases) {
+    QFile::remove(Path());
+    chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    {
+      Database db;
+      ASSERT_TRUE(db.CreateDatabase(Path(), DatabasePassword()));
+      ASSERT_TRUE(CreateSchema(db));
+      if (!c.wal) {
+        ASSERT_TRUE(db.Execute("PRAGMA journal_mode=DELETE"));
+      }
+    }
+    const QByteArray before = Read();
+    chmod(QFile::encodeName(Path()).constData(), c.file);
+    chmod(QFile::encodeName(dir.path()).constData(), c.folder);
+    EXPECT_EQ(OpenFailureAsUser(Path()), static_cast<int>(c.expected))
+        << std::oct << c.folder << " " << c.file << " wal " << c.wal;
+    chmod(QFile::encodeName(dir.path()).constData(), 0777);
+    EXPECT_EQ(Read(), before);
+  }
+  chmod(QFile::encodeName(dir.path()).constData(), 0700);
+}
+
+class Migration : public OpenFailures {
+ protected:
+  // A file of layout 1 holding `titles`, closed again.
+  void WriteVersion1(const QStringList& titles, bool with_title_index) {
+    Database db;
+    ASSERT_TRUE(db.CreateDatabase(Path(), DatabasePassword()));
+    ASSERT_TRUE(CreateSchema(db, 1));
+    ASSERT_TRUE(InsertDeliveredSettings(db, QDate(2026, 3, 1)));
+    if (with_title_index) {
+      ASSERT_TRUE(db.Execute("CREATE UNIQUE INDEX List_MC ON List(MC)"));
+    }
+    for (const QString& title : titles) ASSERT_TRUE(db.Execute("Insert into List(MC) values(?)", title));
+  }
+  static int Objects(Database& db) {
+    return db.Scalar("SELECT count(*) FROM sqlite_master").toInt();
+  }
+};
+
+TEST_F(Migration, Version1FileGetsTheIndexesAndTheCycleLog) {
+  for (bool with_title_index : {false, true}) {
+    QFile::remove(Path());
+    WriteVersion1({QStringLiteral("甲"), QStringLiteral("乙")}, with_title_index);
+    Database db;
+    ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword())) << db.failureText().toStdString();
+    EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
+    ASSERT_TRUE(Migrate(db)) << db.LastError().toStdString();
+    EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), Database::kSchemaVersion);
+    EXPECT_EQ(db.Scalar("SELECT count(*) FROM sqlite_master WHERE type='index' AND name IN "
+                        "('List_MC','List_SJ','List_Queue','Favorites_MC','Attention_MC',"
+                        "'Attention_SJ','GYS_GYS','GYS_MC')").toInt(), 8);
+    EXPECT_FALSE(db.Execute("Insert into List(MC) values(?)", "甲"));  // the title is unique now
+    EXPECT_EQ(db.Scalar("SELECT count(*) FROM List").toInt(), 2);
+    EXPECT_EQ(db.Scalar("SELECT count(*) FROM SysSet").toInt(), 1);
+
+    // The cycle log keeps one row, the last cycle's.
+    EXPECT_FALSE(ReadLastCycle(db).has_value());
+    ASSERT_TRUE(WriteLastCycle(db, QStringLiteral("2026-03-10 12:00:00"), 7));
+    ASSERT_TRUE(WriteLastCycle(db, QStringLiteral("2026-03-10 12:10:05"), 0));
+    EXPECT_EQ(ReadLastCycle(db), std::make_pair(QStringLiteral("2026-03-10 12:10:05"), 0));
+    EXPECT_EQ(db.Scalar("SELECT count(*) FROM CycleLog").toInt(), 1);
+
+    const int objects = Objects(db);
+    EXPECT_TRUE(Migrate(db));  // at the layout already: nothing to do
+    EXPECT_EQ(Objects(db), objects);
+  }
+}
+
+TEST_F(Migration, DuplicateTitlesRefuseTheMigrationAndLeaveTheFile) {
+  WriteVersion1({QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("甲")}, false);
+  Database db;
+  ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword()));
+  const int objects = Objects(db);
+  EXPECT_FALSE(Migrate(db));
+  EXPECT_TRUE(db.LastError().contains(QStringLiteral("重复的公告标题"))) << db.LastError().toStdString();
+  EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
+  EXPECT_EQ(Objects(db), objects);
+  EXPECT_EQ(db.Scalar("SELECT count(*) FROM List").toInt(), 3);
+  // A step out of order is refused as well.
+  EXPECT_FALSE(MigrateTo(db, 1));
+  db.CloseDatabase();
+
+  ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword()));
+  EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
+  EXPECT_EQ(Objects(db), objects);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "core/numeric.h"
 
 #include <gtest/gtest.h>
+#include <clocale>
+#include <string>
 
 namespace talvec {
 namespace {
@@ -43,6 +45,42 @@ TEST(DecimalText, FifteenDigitsNoTrailingZeros) {
   EXPECT_EQ(DecimalText(123456789012345.0), QStringLiteral("123456789012345"));
   EXPECT_EQ(DecimalText(1e15), QStringLiteral("1E+15"));
   EXPECT_EQ(DecimalText(0.1 + 0.2), QStringLiteral(".3"));
+}
+
+// Qt hands the user's locale to the C library at start; a decimal comma there
+// must change neither what a text is read as nor how a number is written.
+TEST(NumericValue, SameReadingAndWritingUnderADecimalCommaLocale) {
+  struct Read {
+    const char* text;
+    double value;
+  } reads[] = {
+      {"12.5万元", 12.5}, {"0.1", 0.1},   {"-3.75", -3.75}, {"1.5E3", 1500},
+      {"12,5", 12},       {"& H10", 16},  {"&\tO17", 15},  {" & h ff", 255},
+      {"&\nH1 0", 16},   {"& 5", 0},     {"1 2.5", 12.5},  {"- 2 . 5", -2.5},
+  };
+  struct Write {
+    double value;
+    const char* text;
+  } writes[] = {
+      {0.1, ".1"}, {-0.5, "-.5"}, {12.5, "12.5"}, {1e15, "1E+15"}, {1.5e-7, "1.5E-07"},
+      {123456789012345.0, "123456789012345"}, {0.1 + 0.2, ".3"},
+  };
+  struct Restore {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    ~Restore() { std::setlocale(LC_ALL, saved.c_str()); }
+  } restore;
+  for (const char* locale : {"C", "de_DE.UTF-8"}) {
+    // The set-up script generates the locale; a machine without it is a
+    // broken set-up, not a reason to skip.
+    ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr) << "locale " << locale << " missing";
+    ASSERT_NE(std::setlocale(LC_NUMERIC, locale), nullptr) << locale;
+    for (const Read& r : reads) {
+      EXPECT_DOUBLE_EQ(NumericValue(QString::fromUtf8(r.text)), r.value) << locale << " " << r.text;
+    }
+    for (const Write& w : writes) {
+      EXPECT_EQ(DecimalText(w.value), QLatin1String(w.text)) << locale << " " << w.value;
+    }
+  }
 }
 
 TEST(RoundToInt16, HalvesToEvenAndRange) {

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   const QCommandLineOption today({QStringLiteral("today")}, QStringLiteral("Today's date (default: the system date)."), QStringLiteral("YYYY-MM-DD"));
   const QCommandLineOption fault({QStringLiteral("fault")},
                                  QStringLiteral("Fault at start: none refuse[:S] errorwords[:1|2] status[:CODE] 404 500 stall[:S] "
-                                                "truncate[:BYTES] oversize[:MIB] garbage[:body] noheading nopageinfo."),
+                                                "truncate[:BYTES] oversize[:MIB] garbage[:body] noheading nopageinfo drip[:MS] gzipcut "
+                                                "gzipjunk gzipbomb[:MIB]."),
                                  QStringLiteral("MODE[:ARG]"));
   const QCommandLineOption fault_for({QStringLiteral("fault-for")}, QStringLiteral("End the fault after S seconds."), QStringLiteral("S"), QStringLiteral("0"));
   const QCommandLineOption fault_scope({QStringLiteral("fault-scope")}, QStringLiteral("Fault only requests whose path+query contains TEXT."), QStringLiteral("TEXT"));

@@ -11,7 +11,9 @@ QString U(const char* text) { return QString::fromUtf8(text); }
 
 const char kResultHeader[] = "各包中标/成交供应商名称、地址及报价";
 
-QString Head(const QString& title) {
+// `flush`: a body without the browser's default margin, so that the page
+// header starts at the very top.
+QString Head(const QString& title, bool flush = false) {
   return QStringLiteral(
              "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
              "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\n"
@@ -19,8 +21,62 @@ QString Head(const QString& title) {
              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />\n"
              "<title>%1</title>\n"
              "<link href=\"/css/style.css\" rel=\"stylesheet\" type=\"text/css\" />\n"
-             "</head>\n<body>\n")
-      .arg(title);
+             "</head>\n%2\n")
+      .arg(title, flush ? QStringLiteral("<body style=\"margin:0;padding:0\">") : QStringLiteral("<body>"));
+}
+
+// The header that opens every announcement page, as on the real sites: a top
+// strip, the banner with the site's name, the navigation bar and the position
+// line, in fixed heights of 28 + 150 + 40 + 35 = 253 px (3800 twips at
+// 96 dpi). It holds no list heading, no "页次", no error words and no
+// "版权所有", so nothing in it is taken for a mark of the page's content.
+struct HeaderLook {
+  const char* site;       // banner text
+  const char* subtitle;   // under the banner text
+  const char* colour;     // banner background
+  const char* nav_colour;
+  QStringList nav;        // "text|href" entries of the navigation bar
+};
+
+QString PageHeader(const HeaderLook& look, const QString& position) {
+  QString nav;
+  for (const QString& entry : look.nav) {
+    const QStringList parts = entry.split(u'|');
+    if (!nav.isEmpty()) nav += QStringLiteral("<span style=\"color:#e8c0c0;padding:0 6px\">|</span>");
+    nav += QStringLiteral("<a href=\"%1\" style=\"color:#fff;text-decoration:none;font-size:15px\">%2</a>")
+               .arg(parts.value(1), parts.value(0));
+  }
+  return QStringLiteral(
+             "<div id=\"siteHeader\" style=\"height:253px;margin:0;padding:0;overflow:hidden\">\n"
+             "<div class=\"topStrip\" style=\"height:28px;line-height:28px;margin:0;padding:0 12px;"
+             "overflow:hidden;background:#f3f3f3;color:#666;font-size:12px\">欢迎访问%1！"
+             "<span style=\"float:right\"><a href=\"/\" style=\"color:#666\">设为首页</a> "
+             "<a href=\"/\" style=\"color:#666\">加入收藏</a></span></div>\n"
+             "<div class=\"banner\" style=\"height:150px;margin:0;padding:0 24px;overflow:hidden;background:%3;"
+             "color:#fff\"><a href=\"/\" style=\"display:block;height:96px;line-height:110px;color:#fff;"
+             "text-decoration:none;font-size:40px;font-weight:bold;letter-spacing:4px\">%1</a>"
+             "<div style=\"height:54px;line-height:40px;font-size:16px\">%2</div></div>\n"
+             "<div class=\"nav\" style=\"height:40px;line-height:40px;margin:0;padding:0 24px;overflow:hidden;"
+             "background:%4\">%5</div>\n"
+             "<div class=\"position\" style=\"height:35px;line-height:35px;margin:0;padding:0 24px;overflow:hidden;"
+             "border-bottom:1px solid #ddd;box-sizing:border-box;color:#333;font-size:13px\">当前位置：%6</div>\n"
+             "</div>\n")
+      .arg(U(look.site), U(look.subtitle), QLatin1String(look.colour), QLatin1String(look.nav_colour), nav, position);
+}
+
+HeaderLook ProcurementLook() {
+  return {"四川政府采购网", "四川省财政厅主办 · 政府采购信息发布指定媒体", "#b5121b", "#8c0e15",
+          {QStringLiteral("首页|/"), QStringLiteral("政府采购|/view/zfcg.html"), QStringLiteral("通知公告|/view/tzgg.html"),
+           QStringLiteral("政策法规|/view/zcfg.html"), QStringLiteral("办事指南|/view/bszn.html"),
+           QStringLiteral("监督检查|/view/jdjc.html"), QStringLiteral("诚信建设|/view/cxjs.html"),
+           QStringLiteral("专家之窗|/view/zjzc.html")}};
+}
+
+HeaderLook ConstructionLook() {
+  return {"四川建设网", "四川省住房和城乡建设厅 · 工程建设项目招标投标信息", "#1d4f91", "#153a6b",
+          {QStringLiteral("首页|/"), QStringLiteral("招标公告|InvitNotice.aspx?typeid=0&amp;&amp;type=ZBGG"),
+           QStringLiteral("中标公示|/InvestmentInfo/ZhongBiao/"), QStringLiteral("政策法规|/Policy/"),
+           QStringLiteral("诚信体系|/Credit/"), QStringLiteral("办事指南|/Guide/")}};
 }
 
 // The procurement site's top bar and menu; no list heading, no "页次", no
@@ -102,10 +158,12 @@ QByteArray AnnouncementPage(const Announcement& item) {
   const Channel& channel = ChannelOfType(item.type);
   const QString title = item.title.trimmed();
   const QString& body = item.buyer;
-  QString html = Head(title + QStringLiteral(" - 四川政府采购网")) + SiteTop();
-  html += QStringLiteral("<div class=\"main\"><div class=\"position\">当前位置：<a href=\"/\">首页</a> &gt; "
-                         "<a href=\"%1\">%2</a></div>\n")
-              .arg(SiteSimulator::ListPath(item.type, 1), U(channel.heading));
+  QString channel_name = U(channel.heading);
+  channel_name.chop(2);  // without "列表": the header holds no list heading
+  QString html = Head(title + QStringLiteral(" - 四川政府采购网"), true);
+  html += PageHeader(ProcurementLook(), QStringLiteral("<a href=\"/\">首页</a> &gt; 政府采购 &gt; <a href=\"%1\">%2</a>")
+                                            .arg(SiteSimulator::ListPath(item.type, 1), channel_name));
+  html += QStringLiteral("<div class=\"main\">\n");
   html += QStringLiteral("<div class=\"contentTitle\"><h1>%1</h1><p>发布时间：%2 信息来源：%3</p></div>\n")
               .arg(title.toHtmlEscaped(), Date(item.date), body.toHtmlEscaped());
   html += QStringLiteral("<div class=\"contentText\">\n<table class=\"info\" border=\"1\" cellspacing=\"0\">\n"
@@ -187,14 +245,16 @@ QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders, List
 QByteArray TenderPage(const ConstructionTender& tender) {
   QString html = QStringLiteral(
                      "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
-                     "charset=utf-8\" />\n<title>%1--四川建设网</title>\n</head>\n<body>\n"
-                     "<div class=\"top\"><a href=\"/\">四川建设网</a></div>\n<h1>%1</h1>\n"
+                     "charset=utf-8\" />\n<title>%1--四川建设网</title>\n</head>\n<body style=\"margin:0;padding:0\">\n"
+                     "%4<div class=\"main\">\n<h1>%1</h1>\n"
                      "<p>工程所在地：%2 发布日期：%3</p>\n"
                      "<p>本招标项目%1已由有关部门批准建设，招标人为%2相关单位，建设资金已落实。项目已具备招标条件，"
-                     "现对该项目进行公开招标。</p>\n<p>投标人资格要求：具备相应资质，近三年内无不良记录。</p>\n"
+                     "现对该项目进行公开招标。</p>\n<p>投标人资格要求：具备相应资质，近三年内无不良记录。</p>\n</div>\n"
                      "<div class=\"footer\">版权所有：四川省住房和城乡建设厅 四川建设网</div>\n</body>\n</html>\n")
                      .arg(tender.title.toHtmlEscaped(), tender.place.isEmpty() ? QStringLiteral("四川省") : tender.place,
-                          Date(tender.date));
+                          Date(tender.date),
+                          PageHeader(ConstructionLook(), QStringLiteral("<a href=\"/\">首页</a> &gt; 招标投标 &gt; "
+                                                                        "<a href=\"InvitNotice.aspx?typeid=0&amp;&amp;type=ZBGG\">招标公告</a>")));
   return html.toUtf8();
 }
 

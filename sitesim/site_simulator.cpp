@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <algorithm>
+#include <zlib.h>
 
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
@@ -45,8 +46,19 @@ struct Reply {
 // Faults that need the connection itself (the QTcpServer path): QHttpServer
 // 6.4 answers every request at once and always completely.
 bool IsConnectionFault(const Fault& fault) {
-  return fault.mode == FaultMode::kStall || fault.mode == FaultMode::kTruncate ||
-         (fault.mode == FaultMode::kGarbage && fault.arg != QLatin1String("body"));
+  switch (fault.mode) {
+    case FaultMode::kStall:
+    case FaultMode::kTruncate:
+    case FaultMode::kDrip:
+    case FaultMode::kGzipCut:
+    case FaultMode::kGzipJunk:
+    case FaultMode::kGzipBomb:
+      return true;
+    case FaultMode::kGarbage:
+      return fault.arg != QLatin1String("body");
+    default:
+      return false;
+  }
 }
 
 QByteArray StatusText(int status) {
@@ -59,9 +71,10 @@ QByteArray StatusText(int status) {
   }
 }
 
-QByteArray Serialize(const Reply& reply, qint64 content_length = -1) {
+QByteArray Serialize(const Reply& reply, qint64 content_length = -1, bool gzip = false) {
   QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + StatusText(reply.status) + "\r\n";
   head += "Content-Type: " + reply.type + "\r\n";
+  if (gzip) head += "Content-Encoding: gzip\r\n";
   head += "Content-Length: " + QByteArray::number(content_length < 0 ? reply.body.size() : content_length) + "\r\n";
   head += "Connection: close\r\n\r\n";
   return head;
@@ -73,6 +86,48 @@ QByteArray Garbage(quint64 seed, int size) {
   for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(rng.Next() & 0xFF);
   bytes[0] = '\x89';  // never a status line
   return bytes;
+}
+
+// A gzip stream (RFC 1952) of `prefix` followed by `filler` repeated until the
+// whole input is `total` bytes (at least the prefix); empty when zlib fails.
+QByteArray Gzip(const QByteArray& prefix, qint64 total = -1, const QByteArray& filler = {}) {
+  z_stream z{};
+  if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+  QByteArray out;
+  char buffer[65536];
+  qint64 left = std::max<qint64>(0, total - prefix.size());
+  if (filler.isEmpty()) left = 0;
+  bool ok = true;
+  auto feed = [&](const QByteArray& bytes, int flush) {
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    z.avail_in = static_cast<uInt>(bytes.size());
+    do {
+      z.next_out = reinterpret_cast<Bytef*>(buffer);
+      z.avail_out = sizeof buffer;
+      const int status = deflate(&z, flush);
+      if (status == Z_STREAM_ERROR) {
+        ok = false;
+        return;
+      }
+      out.append(buffer, static_cast<qsizetype>(sizeof buffer - z.avail_out));
+    } while (z.avail_out == 0);
+  };
+  feed(prefix, left > 0 ? Z_NO_FLUSH : Z_FINISH);
+  while (ok && left > 0) {
+    const QByteArray piece = left >= filler.size() ? filler : filler.left(left);
+    left -= piece.size();
+    feed(piece, left > 0 ? Z_NO_FLUSH : Z_FINISH);
+  }
+  deflateEnd(&z);
+  return ok ? out : QByteArray();
+}
+
+// Filler for the gzip bomb: list items, 64 KiB of them per piece.
+QByteArray BombFiller() {
+  const QByteArray item = QStringLiteral("<li>填充内容 filler text filler text filler text</li>\n").toUtf8();
+  QByteArray piece;
+  while (piece.size() + item.size() <= 65536) piece += item;
+  return piece;
 }
 
 // Hands each new connection either to QHttpServer (normal answers and the
@@ -131,6 +186,28 @@ class Exchange : public QObject {
   }
   void Abort() { socket_->abort(); }
 
+  // Sends `head` at once, then one byte of `body` every `interval_ms`, then
+  // closes. The timer belongs to this object, so it dies with the connection.
+  void Drip(const QByteArray& head, const QByteArray& body, int interval_ms) {
+    Send(head, body.isEmpty());
+    if (body.isEmpty()) return;
+    drip_body_ = body;
+    drip_sent_ = 0;
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [this, timer] {
+      if (socket_->state() != QAbstractSocket::ConnectedState) {
+        timer->stop();
+        return;
+      }
+      socket_->write(drip_body_.constData() + drip_sent_, 1);
+      if (++drip_sent_ >= drip_body_.size()) {
+        timer->stop();
+        socket_->disconnectFromHost();
+      }
+    });
+    timer->start(interval_ms);
+  }
+
  private:
   void Read() {
     if (done_) {
@@ -150,6 +227,8 @@ class Exchange : public QObject {
   std::function<void(Exchange*, const QString&)> handle_;
   QByteArray buffer_;
   bool done_ = false;
+  QByteArray drip_body_;
+  qsizetype drip_sent_ = 0;
 };
 
 }  // namespace
@@ -168,6 +247,10 @@ QString FaultName(FaultMode mode) {
     case FaultMode::kGarbage: return QStringLiteral("garbage");
     case FaultMode::kNoHeading: return QStringLiteral("noheading");
     case FaultMode::kNoPageInfo: return QStringLiteral("nopageinfo");
+    case FaultMode::kDrip: return QStringLiteral("drip");
+    case FaultMode::kGzipCut: return QStringLiteral("gzipcut");
+    case FaultMode::kGzipJunk: return QStringLiteral("gzipjunk");
+    case FaultMode::kGzipBomb: return QStringLiteral("gzipbomb");
   }
   return {};
 }
@@ -182,7 +265,7 @@ std::optional<Fault> ParseFault(const QString& text) {
     fault.arg = name;
     return fault;
   }
-  for (int m = 0; m <= static_cast<int>(FaultMode::kNoPageInfo); ++m) {
+  for (int m = 0; m <= static_cast<int>(kLastFaultMode); ++m) {
     if (FaultName(static_cast<FaultMode>(m)) == name) {
       fault.mode = static_cast<FaultMode>(m);
       return fault;
@@ -329,7 +412,8 @@ class SiteSimulator::Impl {
     return reply;
   }
 
-  // The connection path: stall, truncate, garbage (and anything out of scope).
+  // The connection path: stall, truncate, garbage, drip, the gzip faults (and
+  // anything out of scope).
   void HandleConnection(Exchange* exchange, const QString& target) {
     if (target.startsWith(QLatin1String("/__sim/"))) {
       const Reply reply = Control(QUrl(target));
@@ -361,6 +445,32 @@ class SiteSimulator::Impl {
         const qsizetype sent = fault.arg.isEmpty() ? reply.body.size() / 2
                                                    : std::clamp<qsizetype>(fault.arg.toLongLong(), 0, reply.body.size() - 1);
         exchange->Send(Serialize(reply, reply.body.size()) + reply.body.left(sent), true);
+        return;
+      }
+      case FaultMode::kDrip: {
+        const int ms = fault.arg.isEmpty() ? 2000 : std::clamp(fault.arg.toInt(), 1, 3600000);
+        const Reply reply = Dispatch(QUrl(target), {});
+        exchange->Drip(Serialize(reply), reply.body, ms);
+        return;
+      }
+      case FaultMode::kGzipCut: {
+        const Reply reply = Dispatch(QUrl(target), {});
+        const QByteArray stream = Gzip(reply.body);
+        const QByteArray cut = stream.left(stream.size() / 2);
+        exchange->Send(Serialize(reply, cut.size(), true) + cut, true);
+        return;
+      }
+      case FaultMode::kGzipJunk: {
+        const Reply reply = Dispatch(QUrl(target), {});
+        const QByteArray bytes = Gzip(reply.body) + Garbage(options_.seed, 512);
+        exchange->Send(Serialize(reply, bytes.size(), true) + bytes, true);
+        return;
+      }
+      case FaultMode::kGzipBomb: {
+        const Reply reply = Dispatch(QUrl(target), {});
+        const qint64 mib = fault.arg.isEmpty() ? 64 : std::clamp(fault.arg.toInt(), 1, 1024);
+        const QByteArray bytes = Gzip(reply.body, mib * 1024 * 1024, BombFiller());
+        exchange->Send(Serialize(reply, bytes.size(), true) + bytes, true);
         return;
       }
       default:  // garbage instead of HTTP

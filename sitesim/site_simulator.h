@@ -83,7 +83,12 @@ enum class FaultMode {
   kGarbage,     // random bytes instead of HTTP, then close; arg "body": HTTP 200 with a random body
   kNoHeading,   // list pages without the channel heading; construction page without GVList marker
   kNoPageInfo,  // list pages without "页次"; construction page without the myPager marker
+  kDrip,        // head at once (full Content-Length), then one body byte every arg ms (default 2000)
+  kGzipCut,     // the body gzip-compressed (Content-Encoding: gzip), the stream cut in half
+  kGzipJunk,    // a complete gzip stream of the body followed by junk bytes
+  kGzipBomb,    // a small gzip stream that inflates to arg MiB (default 64): the page, then filler
 };
+inline constexpr FaultMode kLastFaultMode = FaultMode::kGzipBomb;
 
 struct Fault {
   FaultMode mode = FaultMode::kNone;
@@ -93,7 +98,8 @@ struct Fault {
 };
 
 // "mode[:arg]", mode one of none refuse errorwords status 404 500 stall truncate
-// oversize garbage noheading nopageinfo; nullopt when the mode is unknown.
+// oversize garbage noheading nopageinfo drip gzipcut gzipjunk gzipbomb; nullopt
+// when the mode is unknown.
 std::optional<Fault> ParseFault(const QString& text);
 QString FaultName(FaultMode mode);
 

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -21,7 +22,7 @@ namespace {
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-// ---- The grammars, read the way the Parts say (plain string searches) ----
+// ---- The grammars, read with plain string searches as the collectors and the result reader do ----
 
 QString Between(const QString& text, const QString& open, const QString& close) {
   const qsizetype a = text.indexOf(open);
@@ -114,10 +115,14 @@ struct Fetched {
   qint64 elapsed_ms = 0;
 };
 
-Fetched Fetch(QNetworkAccessManager& nam, const QString& url, int timeout_ms = 5000) {
+// decompress_limit: QNetworkRequest's decompressed-safety-check threshold
+// (0: Qt's default, -1: off).
+Fetched Fetch(QNetworkAccessManager& nam, const QString& url, int timeout_ms = 5000, qint64 decompress_limit = 0) {
   QElapsedTimer clock;
   clock.start();
-  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(nam.get(QNetworkRequest(QUrl(url))),
+  QNetworkRequest request{QUrl(url)};
+  if (decompress_limit != 0) request.setDecompressedSafetyCheckThreshold(decompress_limit);
+  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(nam.get(request),
                                                                   [](QNetworkReply* r) { r->deleteLater(); });
   QSignalSpy done(reply.get(), &QNetworkReply::finished);
   Fetched f;
@@ -325,6 +330,51 @@ TEST_F(SiteSimTest, EveryAnnouncementHasItsPage) {
   EXPECT_TRUE(QString::fromUtf8(missing.body).contains(U("页面没有找到")));
 }
 
+// Every announcement and tender page opens with the site header, fixed bands
+// adding up to the 253 px the viewer crops; the header holds none of the marks
+// the readers look for, so result pages still read between their marks.
+TEST_F(SiteSimTest, AnnouncementPagesOpenWithTheSiteHeader) {
+  // The newest page of each channel; of the result channels three that carry both marks.
+  QList<QPair<QString, std::optional<Announcement>>> pages;
+  for (int type = 1; type <= kChannelCount; ++type) {
+    const bool result = type == 4 || type == 9;
+    int taken = 0;
+    for (const Announcement& a : sim_.Announcements(type)) {
+      if (result && !(a.has_header && a.has_footer)) continue;
+      pages.append({a.address, a});
+      if (++taken == (result ? 3 : 1)) break;
+    }
+  }
+  pages.append({QStringLiteral("/InvestmentInfo/ZhaoBiao/") + sim_.ConstructionTenders().first().link, std::nullopt});
+  const QRegularExpression band(QStringLiteral("<div class=\"(?:topStrip|banner|nav|position)\" style=\"height:(\\d+)px"));
+  for (const auto& [address, item] : pages) {
+    SCOPED_TRACE(address.toStdString());
+    const QString text = Get(address);
+    const qsizetype body = text.indexOf(QStringLiteral("<body"));
+    const qsizetype body_end = text.indexOf(u'>', body) + 1;
+    ASSERT_GT(body, 0);
+    EXPECT_TRUE(text.mid(body, body_end - body).contains(QStringLiteral("margin:0")));
+    const QString rest = text.mid(body_end).trimmed();
+    ASSERT_TRUE(rest.startsWith(QStringLiteral("<div id=\"siteHeader\" style=\"height:253px;")));
+    const qsizetype end = text.indexOf(QStringLiteral("<h1>"));
+    ASSERT_GT(end, body_end);
+    const QString header = text.mid(body_end, end - body_end);
+    int height = 0;
+    for (auto it = band.globalMatch(header); it.hasNext();) height += it.next().captured(1).toInt();
+    EXPECT_EQ(height, 253);
+    for (const char* mark : {"无法找到该页", "页面没有找到", "页次", "版权所有", "各包中标/成交供应商名称、地址及报价", "<li>"}) {
+      EXPECT_FALSE(header.contains(U(mark))) << mark;
+    }
+    for (int t = 1; t <= kChannelCount; ++t) EXPECT_FALSE(header.contains(U(ChannelOfType(t).heading))) << t;
+    if (item && (item->type == 4 || item->type == 9)) {
+      const qsizetype result = text.indexOf(U("各包中标/成交供应商名称、地址及报价"));
+      EXPECT_GT(result, end);
+      EXPECT_GT(text.indexOf(U("版权所有")), result);
+      EXPECT_EQ(ReadResultPage(text).cell, item->result_cell);
+    }
+  }
+}
+
 TEST_F(SiteSimTest, ResultPagesCarryTheThreeLayoutsAndTheReaderCases) {
   QMap<ResultLayout, int> layouts;
   int no_header = 0, no_footer = 0, multi = 0, wan = 0, yuan = 0, apostrophe_cells = 0;
@@ -394,7 +444,7 @@ TEST_F(SiteSimTest, ConstructionListFollowsItsGrammarWithMixedCaseMarkers) {
   const Fetched f = Fetch(nam_, Url(SiteSimulator::ConstructionListPath()));
   ASSERT_TRUE(f.finished);
   const QString text = QString::fromUtf8(f.body);
-  // The markers are there, but not in the case the Part writes them.
+  // The markers are there, but only a search that ignores case finds them.
   EXPECT_FALSE(text.contains(QStringLiteral("ContentPlaceHolder1_GVList")));
   EXPECT_FALSE(text.contains(QStringLiteral("ContentPlaceHolder1_myPager")));
   const std::optional<QList<Row>> rows = ParseConstructionPage(text);
@@ -580,6 +630,94 @@ TEST_F(SiteSimTest, DropHeadingAndDropPageInfo) {
   EXPECT_TRUE(ParseListPage(Get(SiteSimulator::ListPath(8, 1)), U(ChannelOfType(8).heading)));
 }
 
+// The encoding faults scoped to one channel through the control request, as a
+// client sees them; the next channel's page stays normal meanwhile. A cut
+// stream is the hostile one: Qt reports no error and hands over the part it
+// could inflate, so only the missing end of the page shows it.
+TEST_F(SiteSimTest, EncodingFaultsAsAClientSeesThem) {
+  const QString faulted = SiteSimulator::ListPath(1, 1);
+  const QString other = SiteSimulator::ListPath(2, 1);
+  const QByteArray page = Fetch(nam_, Url(faulted)).body;
+  ASSERT_FALSE(page.isEmpty());
+  enum class Seen { kDecodingError, kPrefix, kInflated };
+  struct Case {
+    const char* mode;
+    const char* arg;
+    qint64 decompress_limit;  // 0: Qt's default safety check, -1: none
+    Seen seen;
+  };
+  const Case cases[] = {
+      {"gzipcut", "", 0, Seen::kPrefix},
+      {"gzipjunk", "", 0, Seen::kDecodingError},
+      {"gzipbomb", "16", 0, Seen::kDecodingError},  // Qt's safety check stops the inflation
+      {"gzipbomb", "16", -1, Seen::kInflated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.mode) + ':' + c.arg + " limit " + std::to_string(c.decompress_limit));
+    const Fetched set = Fetch(nam_, Url(QStringLiteral("/__sim/fault?mode=%1&arg=%2&scope=channelCode%3Dshiji_cggg1%26")
+                                            .arg(QLatin1String(c.mode), QLatin1String(c.arg))));
+    ASSERT_EQ(set.status, 200);
+    ASSERT_EQ(sim_.CurrentFault().scope, QStringLiteral("channelCode=shiji_cggg1&"));
+    const Fetched f = Fetch(nam_, Url(faulted), 20000, c.decompress_limit);
+    ASSERT_TRUE(f.finished);
+    switch (c.seen) {
+      case Seen::kDecodingError:
+        EXPECT_EQ(f.error, QNetworkReply::UnknownContentError);
+        EXPECT_FALSE(ParseListPage(QString::fromUtf8(f.body), U(ChannelOfType(1).heading)));
+        break;
+      case Seen::kPrefix:
+        EXPECT_EQ(f.error, QNetworkReply::NoError);
+        EXPECT_LT(f.body.size(), page.size());
+        EXPECT_TRUE(page.startsWith(f.body));
+        EXPECT_FALSE(ParseListPage(QString::fromUtf8(f.body), U(ChannelOfType(1).heading)));
+        break;
+      case Seen::kInflated:
+        EXPECT_EQ(f.error, QNetworkReply::NoError);
+        EXPECT_EQ(f.body.size(), 16 << 20);
+        EXPECT_TRUE(f.body.startsWith(page));  // the page, then the filler
+        break;
+    }
+    const Fetched normal = Fetch(nam_, Url(other));
+    EXPECT_EQ(normal.error, QNetworkReply::NoError);
+    EXPECT_TRUE(ParseListPage(QString::fromUtf8(normal.body), U(ChannelOfType(2).heading)));
+  }
+}
+
+// Drip sends the head at once and then the body byte by byte; the simulator
+// answers other requests meanwhile and stops dripping when the client leaves.
+TEST_F(SiteSimTest, DripIsSlowWithoutHoldingTheSimulatorUp) {
+  const QString version = QStringLiteral("/QYP/GetVersion.asp");  // 9 bytes: 0.9 s at 100 ms a byte
+  sim_.SetFault(Fault{FaultMode::kDrip, QStringLiteral("100"), 0, version});
+  QElapsedTimer clock;
+  clock.start();
+  std::unique_ptr<QNetworkReply> slow(nam_.get(QNetworkRequest(QUrl(Url(version)))));
+  QSignalSpy head(slow.get(), &QNetworkReply::metaDataChanged);
+  QSignalSpy done(slow.get(), &QNetworkReply::finished);
+  ASSERT_TRUE(head.wait(2000));
+  EXPECT_LT(clock.elapsed(), 500);
+  EXPECT_EQ(slow->rawHeader("Content-Length"), "9");
+  // Another page, out of scope, meanwhile: answered at once and in full.
+  const Fetched other = Fetch(nam_, Url(SiteSimulator::ListPath(4, 1)), 2000);
+  ASSERT_TRUE(other.finished);
+  EXPECT_LT(other.elapsed_ms, 500);
+  EXPECT_TRUE(ParseListPage(QString::fromUtf8(other.body), U(ChannelOfType(4).heading)));
+  EXPECT_TRUE(done.isEmpty());
+  ASSERT_TRUE(done.wait(5000));
+  EXPECT_GE(clock.elapsed(), 800);
+  EXPECT_EQ(slow->error(), QNetworkReply::NoError);
+  EXPECT_EQ(slow->readAll(), "1.01.0020");
+
+  // A client that gives up: the simulator drops the connection's timer and
+  // goes on answering.
+  sim_.SetFault(FaultMode::kDrip, QStringLiteral("50"));
+  EXPECT_FALSE(Fetch(nam_, Url(SiteSimulator::ListPath(5, 1)), 300).finished);  // aborted
+  QTest::qWait(200);
+  sim_.SetFault(FaultMode::kNone);
+  const Fetched after = Fetch(nam_, Url(SiteSimulator::ListPath(5, 1)));
+  EXPECT_EQ(after.status, 200);
+  EXPECT_TRUE(ParseListPage(QString::fromUtf8(after.body), U(ChannelOfType(5).heading)));
+}
+
 TEST_F(SiteSimTest, FaultScopeAndDuration) {
   sim_.SetFault(Fault{FaultMode::kErrorWords, {}, 1, QStringLiteral("method=newsView")});
   EXPECT_FALSE(Get(SiteSimulator::ListPath(4, 1)).contains(U("无法找到该页")));
@@ -644,7 +782,7 @@ TEST(SiteSimFault, ParseFault) {
   EXPECT_EQ(ParseFault(QStringLiteral("NoHeading"))->mode, FaultMode::kNoHeading);
   EXPECT_EQ(ParseFault(QStringLiteral("none"))->mode, FaultMode::kNone);
   EXPECT_FALSE(ParseFault(QStringLiteral("explode")));
-  for (int m = 0; m <= static_cast<int>(FaultMode::kNoPageInfo); ++m) {
+  for (int m = 0; m <= static_cast<int>(kLastFaultMode); ++m) {
     EXPECT_EQ(ParseFault(FaultName(static_cast<FaultMode>(m)))->mode, static_cast<FaultMode>(m));
   }
 }

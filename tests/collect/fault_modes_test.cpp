@@ -51,6 +51,7 @@ TEST_P(FaultModes, CycleRidesOutTheFault) {
   settings.SiteBaseAddress = sim.BaseUrl();
   PageFetcher fetcher;
   fetcher.SetTransferTimeout(kTimeoutMs);
+  fetcher.SetDeadline(kTimeoutMs);
   NetworkStatus network(fetcher, sim.BaseUrl());
   network.timerCheckNet().setInterval(kRecheckMs);
   network.SetNetworkOk(true);
@@ -143,10 +144,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"ErrorWords2", "errorwords:2", true},
                       FaultCase{"Status404", "404", false}, FaultCase{"Status500", "500", false},
                       FaultCase{"Stall", "stall:30", true}, FaultCase{"Truncate", "truncate", true},
-                      FaultCase{"Oversize", "oversize:2", true}, FaultCase{"Garbage", "garbage", true},
+                      FaultCase{"Oversize", "oversize:3", true}, FaultCase{"Garbage", "garbage", true},
                       FaultCase{"GarbageBody", "garbage:body", false},
                       FaultCase{"NoHeading", "noheading", false},
-                      FaultCase{"NoPageInfo", "nopageinfo", false}),
+                      FaultCase{"NoPageInfo", "nopageinfo", false},
+                      FaultCase{"Drip", "drip:50", true}, FaultCase{"GzipCut", "gzipcut", true},
+                      FaultCase{"GzipJunk", "gzipjunk", true}, FaultCase{"GzipBomb", "gzipbomb:16", true}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

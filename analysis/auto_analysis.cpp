@@ -5,6 +5,7 @@
 
 #include "core/database.h"
 #include "core/settings.h"
+#include "core/text.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcAnalysis)
 

@@ -2,13 +2,10 @@
 
 #include <span>
 
-#include "analysis/text_ops.h"
 #include "core/numeric.h"
-#include "core/settings.h"
+#include "core/text.h"
 
 namespace talvec {
-
-using namespace analysis_text;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "collect/page_fetcher.h"
 #include "core/database.h"
 #include "core/settings.h"
-#include "collect/list_page.h"
+#include "core/text.h"
 
 Q_LOGGING_CATEGORY(lcAnalysis, "talvec.analysis")
 

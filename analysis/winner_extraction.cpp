@@ -1,10 +1,8 @@
 #include "analysis/winner_extraction.h"
 
-#include "analysis/text_ops.h"
+#include "core/text.h"
 
 namespace talvec {
-
-using namespace analysis_text;
 
 namespace {
 

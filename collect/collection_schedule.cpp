@@ -13,6 +13,7 @@
 #include "core/database.h"
 #include "core/schema.h"
 #include "core/settings.h"
+#include "core/text.h"
 
 Q_LOGGING_CATEGORY(lcCycle, "talvec.collect.cycle")
 

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 
 #include "core/database.h"
-#include "core/settings.h"
+#include "core/text.h"
 
 namespace talvec {
 
@@ -60,12 +60,6 @@ std::optional<QDate> ReadDate(const QString& text) {
 QString ReformatDate(const QString& text) {
   const std::optional<QDate> date = ReadDate(text);
   return date ? DateText(*date) : text;
-}
-
-QString CutChars(const QString& text, qsizetype n) {
-  if (text.size() <= n) return text;
-  if (n > 0 && text.at(n - 1).isHighSurrogate()) --n;
-  return text.left(n);
 }
 
 StoredAnnouncement StoredForm(const ListItem& item) {

@@ -49,9 +49,6 @@ QString ReformatDate(const QString& text);
 std::optional<QDate> ReadDate(const QString& text);
 inline QString DateText(const QDate& date) { return date.toString(QStringLiteral("yyyy-MM-dd")); }
 
-// The first `n` characters, never splitting a surrogate pair.
-QString CutChars(const QString& text, qsizetype n);
-
 // The fields as they are stored and looked up: blanks trimmed, title cut to
 // 127 characters, address to 255, date to 20.
 struct StoredAnnouncement {

@@ -5,16 +5,9 @@
 
 #include "core/database.h"
 #include "core/numeric.h"
+#include "core/text.h"
 
 namespace talvec {
-
-QString TrimBlanks(const QString& text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text.at(begin) == QLatin1Char(' ')) ++begin;
-  while (end > begin && text.at(end - 1) == QLatin1Char(' ')) --end;
-  return text.mid(begin, end - begin);
-}
 
 QString SystemSettings::ResearchItem(int k) const {
   if (k < 0) return {};

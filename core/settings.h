@@ -34,7 +34,6 @@ struct SystemSettings {
 };
 
 // The readings of single columns, kept apart so they can be tested alone.
-QString TrimBlanks(const QString& text);
 void ReadAttentionNotice(const QString& text, bool* popup, bool* sound);
 qint16 ReadIntervalSeconds(const QVariant& updatetime);
 qint16 ReadUIType(const QVariant& ui_type);

@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 
 #include "core/database.h"
-#include "core/settings.h"
+#include "core/text.h"
 
 Q_LOGGING_CATEGORY(lcFavorites, "talvec.favorites")
 

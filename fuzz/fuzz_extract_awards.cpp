@@ -7,7 +7,7 @@
 #include "analysis/award_cleaning.h"
 #include "analysis/winner_extraction.h"
 #include "core/numeric.h"
-#include "core/settings.h"
+#include "core/text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QStringMatcher>
 #include <memory>
 
-#include "core/settings.h"
+#include "core/text.h"
 
 namespace talvec {
 

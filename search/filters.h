@@ -41,12 +41,6 @@ QString RegionChoiceWords(int index);
 QString CategoryChoiceWords(int index);
 QString PublicBodyChoiceWords(int index);
 
-// A word occurs in a title when the title contains it as an exact,
-// case-sensitive substring; the empty word occurs in every title.
-inline bool WordOccurs(QStringView title, QStringView word) {
-  return word.isEmpty() || title.contains(word, Qt::CaseSensitive);
-}
-
 // Splits a word list at every blank, after trimming its outer blanks.
 // Two blanks in a row give an empty word.
 QStringList SplitWords(const QString& words);

@@ -4,6 +4,7 @@
 
 #include "core/database.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "search/filters.h"
 
 Q_LOGGING_CATEGORY(lcSearch, "talvec.search")

@@ -1,9 +1,10 @@
-#include <QApplication>
+// The main of the tests of the subsystem libraries: an event loop, no window
+// system. These tests link neither Qt Gui nor Qt Widgets.
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  QCoreApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

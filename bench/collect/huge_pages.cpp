@@ -18,6 +18,7 @@
 #include "core/database.h"
 #include "core/schema.h"
 #include "core/settings.h"
+#include "core/text.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "tests/raw_http_server.h"
 #include "tests/test_support.h"
 

@@ -8,6 +8,7 @@
 #include "collect/page_fetcher.h"
 #include "core/numeric.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "sitesim/site_simulator.h"
 #include "tests/test_support.h"
 

@@ -7,6 +7,7 @@
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
 #include "core/database.h"
+#include "core/text.h"
 #include "tests/collect/fake_site.h"
 #include "tests/test_support.h"
 

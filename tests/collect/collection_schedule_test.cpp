@@ -217,12 +217,21 @@ TEST(CollectionCycle, AFailingAndADrippingChannelDoNotHoldTheOthers) {
   EXPECT_LE(site.requests.filter(QStringLiteral("cgygg&")).size(), CollectionSchedule::kUnusableLimit);
 }
 
-TEST(CollectionCycle, AFileThatCannotBeWrittenEndsTheCycleAndSaysWhy) {
+// Another program holding the write lock for good, or a full disk (the file
+// held at its present size).
+class UnwritableFile : public ::testing::TestWithParam<bool> {};
+
+TEST_P(UnwritableFile, EndsTheCycleAfterBoundedTriesAndSaysWhy) {
+  const bool full = GetParam();
   Site site;
   Cycle c(site);
   Database other;
-  ASSERT_TRUE(other.OpenDatabase(c.temp.path(), DatabasePassword()));
-  ASSERT_TRUE(other.Execute("BEGIN EXCLUSIVE"));
+  if (full) {
+    ASSERT_TRUE(c.temp.db().Execute("PRAGMA max_page_count=1"));
+  } else {
+    ASSERT_TRUE(other.OpenDatabase(c.temp.path(), DatabasePassword()));
+    ASSERT_TRUE(other.Execute("BEGIN EXCLUSIVE"));
+  }
   QSignalSpy progress(&c.schedule, &CollectionSchedule::progressChanged);
   QElapsedTimer clock;
   clock.start();
@@ -235,8 +244,13 @@ TEST(CollectionCycle, AFileThatCannotBeWrittenEndsTheCycleAndSaysWhy) {
   // One page asked per pass, a bounded number of passes.
   EXPECT_LE(site.requests.size(), 1 + CollectionSchedule::kWriteFailurePasses + 2);
   EXPECT_TRUE(c.schedule.timerUpdate().isActive());
-  other.Execute("ROLLBACK");
+  if (!full) other.Execute("ROLLBACK");
 }
+
+INSTANTIATE_TEST_SUITE_P(CollectionCycle, UnwritableFile, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "DiskFull" : "Locked");
+                         });
 
 TEST(CollectionCycle, StoppingInTheMiddleOfAFetchEndsTheCycleAtOnce) {
   Site site;

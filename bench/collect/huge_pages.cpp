@@ -38,10 +38,13 @@ QString ListPage(const QString& heading, qint64 max_utf8_bytes, int first, int* 
 
 QString ResultPage(qint64 max_utf8_bytes) {
   QString cell;
+  qint64 bytes = 0;
   int n = 0;
   do {
-    cell += QStringLiteral("第%1包，成都某某信息技术有限公司，120000元，").arg(n++);
-  } while (cell.toUtf8().size() < max_utf8_bytes - 1000 && max_utf8_bytes > 100000);
+    const QString piece = QStringLiteral("第%1包，成都某某信息技术有限公司，120000元，").arg(n++);
+    bytes += piece.toUtf8().size();
+    cell += piece;
+  } while (bytes < max_utf8_bytes - 1000 && max_utf8_bytes > 100000);
   return QStringLiteral("<table><tr><td>各包中标/成交供应商名称、地址及报价</td><td>") + cell +
          QStringLiteral("</td></tr></table>版权所有");
 }

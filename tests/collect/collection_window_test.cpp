@@ -55,5 +55,19 @@ TEST(ReadTimeOfDay, TwelveHourBoundsInTheWindow) {
                                  QStringLiteral("18:00:00 整")));
 }
 
+TEST(CollectionWindow, BoundsAreIncludedAndUnreadableBoundsLeaveTheDayOpen) {
+  const QString begin = QStringLiteral("8:00:00"), end = QStringLiteral("18:00:00");
+  EXPECT_FALSE(InCollectionWindow(QTime(7, 59, 59), begin, end));
+  EXPECT_TRUE(InCollectionWindow(QTime(8, 0, 0), begin, end));
+  EXPECT_TRUE(InCollectionWindow(QTime(18, 0, 0), begin, end));
+  EXPECT_FALSE(InCollectionWindow(QTime(18, 0, 1), begin, end));
+  EXPECT_FALSE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("19:00:00"), QStringLiteral("07:00:00")));
+  EXPECT_TRUE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("1899-12-30 08:00:00"), QStringLiteral("6:00:00 PM")));
+  EXPECT_FALSE(InCollectionWindow(QTime(18, 30, 0), QStringLiteral("08:00"), QStringLiteral("6:00:00 PM")));
+  EXPECT_TRUE(InCollectionWindow(QTime(0, 0, 0), QString(), QStringLiteral("垃圾")));
+  EXPECT_TRUE(InCollectionWindow(QTime(23, 59, 59), QStringLiteral("25:00:00"), QString()));
+  EXPECT_FALSE(InCollectionWindow(QTime(7, 0, 0), QStringLiteral("08:00:00"), QString()));
+}
+
 }  // namespace
 }  // namespace talvec

@@ -49,7 +49,6 @@ class PageFetcher : public Service {
   // Test seams: shorter bounds.
   void SetTransferTimeout(int ms) { timeout_ms_ = ms; }
   void SetDeadline(int ms) { deadline_ms_ = ms; }
-  int transferTimeout() const { return timeout_ms_; }
   // Requests started and not yet finished.
   int pending() const { return pending_; }
 

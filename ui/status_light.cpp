@@ -79,12 +79,6 @@ void StatusLight::StartCycle() {
   StartWorking();
 }
 
-void StatusLight::StopAll() {
-  Timer1.stop();
-  Timer2.stop();
-  Timer3.stop();
-}
-
 void StatusLight::Tick(QTimer* timer) {
   const int level = AdvancePulse(pulse_);
   if (timer == &Timer1) Show(0, level, 0);

@@ -38,7 +38,6 @@ class StatusLight : public QObject {
   // A cycle starts the pulse from a pseudo-random level (the same sequence
   // in every run of the program).
   void StartCycle();
-  void StopAll();
 
   PulseState& pulse() { return pulse_; }
   QTimer& timer1() { return Timer1; }

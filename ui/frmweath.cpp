@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -78,6 +80,15 @@ void FrmWeath::CreateControls() {
   // The viewer window itself is only created when a page is first shown.
   viewer_ = new Viewer(this);
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
+  MenuGR = search_->MenuGR;
+  auto add_menu = [this](const char* name, const QString& caption) {
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+  };
+  MenuData = add_menu("MenuData", QStringLiteral("【大数据】"));
+  MenuSystem = add_menu("MenuSystem", QStringLiteral("【系统管理】"));
+  MenuZH = add_menu("MenuZH", QStringLiteral("【帮助】"));
 
   // The status bar says what the collection is doing.
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));

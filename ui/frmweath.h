@@ -13,6 +13,7 @@
 
 class QFrame;
 class QLabel;
+class QMenu;
 
 namespace talvec {
 
@@ -53,6 +54,13 @@ class FrmWeath : public QMainWindow {
   Viewer& viewer() { return *viewer_; }
   SearchUi& search() { return *search_; }
   const QString& VersionString() const { return version_string_; }
+
+  // The menu bar, in its fixed order. The personal menu is built by the
+  // search side (favorites); the others are filled by their windows.
+  QMenu* MenuGR = nullptr;      // 【个人管理】
+  QMenu* MenuData = nullptr;    // 【大数据】
+  QMenu* MenuSystem = nullptr;  // 【系统管理】
+  QMenu* MenuZH = nullptr;      // 【帮助】
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,170 @@
+#include "watch/watch_matcher.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QLoggingCategory>
+
+#include "core/database.h"
+#include "core/numeric.h"
+#include "core/settings.h"
+#include "core/text.h"
+
+Q_LOGGING_CATEGORY(lcWatch, "talvec.watch")
+
+namespace talvec {
+
+int ReadLookBackDays(const QVariant& value) {
+  if (value.isNull()) return 7;
+  return RoundToInt16(NumericValue(TrimBlanks(value.toString()))).value_or(7);
+}
+
+std::optional<WatchSettings> ReadWatchSettings(Database& db) {
+  Statement st = db.Prepare("Select * from SysSet");
+  if (!st.Next()) {
+    qCWarning(lcWatch) << "settings row unreadable:" << (st.ok() ? "no row" : st.error());
+    return std::nullopt;
+  }
+  QHash<QString, QVariant> row;
+  for (int i = 0; i < st.ColumnCount(); ++i) row.insert(st.ColumnName(i).toLower(), st.Value(i));
+  WatchSettings s;
+  s.product = TrimBlanks(row.value(QStringLiteral("attentionproduct")).toString());
+  s.place = TrimBlanks(row.value(QStringLiteral("attentionplace")).toString());
+  s.look_back_days = ReadLookBackDays(row.value(QStringLiteral("attentiontime")));
+  return s;
+}
+
+bool WatchWordsPass(const QString& title, const QString& words) {
+  if (words.isEmpty()) return true;
+  // Nothing occurs in an empty title, not even the empty word.
+  return !title.isEmpty() && AnyWordOccurs(title, words);
+}
+
+bool WatchMatches(const QString& title, const WatchSettings& settings) {
+  return WatchWordsPass(title, settings.product) && WatchWordsPass(title, settings.place);
+}
+
+bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
+                         std::vector<WatchCandidate>* candidates) {
+  candidates->clear();
+  const QString first = from.toString(QStringLiteral("yyyy-MM-dd"));
+  const QString last = to.toString(QStringLiteral("yyyy-MM-dd"));
+  Statement st = db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, last);
+  auto cell = [&st](int column) { return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column)); };
+  while (st.Next()) candidates->push_back({cell(0), cell(1), cell(2)});
+  if (!st.ok()) {
+    qCWarning(lcWatch) << "candidates unreadable:" << st.error();
+    candidates->clear();
+    return false;
+  }
+  return true;
+}
+
+QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& matches) {
+  if (matches.empty()) return {};
+  Database::Transaction tx(db);
+  if (!tx.active()) {
+    qCWarning(lcWatch) << "watch list not writable:" << db.LastError();
+    return {};
+  }
+  QStringList added;
+  Statement count = db.Prepare("SELECT count(*) FROM Attention WHERE MC = ?");
+  Statement insert = db.Prepare("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES(?, ?, ?, '1')");
+  for (const WatchCandidate& c : matches) {
+    count.Reset();
+    count.BindAll(c.title);
+    if (!count.Next()) {
+      qCWarning(lcWatch) << "check failed:" << count.error();
+      continue;
+    }
+    if (count.Int(0) != 0) continue;
+    insert.Reset();
+    insert.BindAll(c.title, c.address, c.date);
+    if (!insert.Run()) {
+      qCWarning(lcWatch) << "insert failed:" << insert.error();
+      continue;
+    }
+    added.append(c.title);
+  }
+  count = Statement();
+  insert = Statement();
+  if (!tx.Commit()) {
+    qCWarning(lcWatch) << "watch entries not stored:" << db.LastError();
+    return {};
+  }
+  return added;
+}
+
+WatchMatcher::WatchMatcher(Database& db, const SystemSettings& settings, WatchOptions options,
+                           QObject* parent)
+    : Service(parent),
+      db_(db),
+      settings_(settings),
+      today_(std::move(options.today)),
+      slice_ms_(options.slice_ms),
+      ticks_(options.initial_ticks),
+      TimerGZ(this) {
+  setObjectName(QStringLiteral("WatchMatcher"));
+  TimerGZ.setObjectName(QStringLiteral("TimerGZ"));
+  TimerGZ.setInterval(1000);
+  connect(&TimerGZ, &QTimer::timeout, this, &WatchMatcher::Tick);
+}
+
+WatchMatcher::~WatchMatcher() { Stop(); }
+
+void WatchMatcher::OnStop() { TimerGZ.stop(); }
+
+void WatchMatcher::Load() {
+  if (!stopping()) TimerGZ.start();
+}
+
+void WatchMatcher::Tick() {
+  if (running_ || stopping()) return;
+  ++ticks_;
+  if (ticks_ <= kTicksBetweenRuns) return;
+  ticks_ = 0;
+  Run();
+}
+
+QCoro::Task<WatchRunResult> WatchMatcher::Run() {
+  WatchRunResult result;
+  if (running_ || stopping()) co_return result;
+  running_ = true;
+  const bool timer_was_on = TimerGZ.isActive();
+  TimerGZ.stop();
+
+  if (const std::optional<WatchSettings> words = ReadWatchSettings(db_)) {
+    const QDate today = Today();
+    std::vector<WatchCandidate> candidates;
+    if (ReadWatchCandidates(db_, today.addDays(-words->look_back_days), today, &candidates)) {
+      result.ran = true;
+      result.candidates = static_cast<int>(candidates.size());
+      std::vector<WatchCandidate> matches;
+      QElapsedTimer slice;
+      slice.start();
+      for (WatchCandidate& c : candidates) {
+        // Clicks and the other timers are served between slices.
+        if (slice.elapsed() >= slice_ms_) {
+          if (!co_await Pause(0)) co_return result;
+          slice.restart();
+        }
+        if (WatchMatches(c.title, *words)) matches.push_back(std::move(c));
+      }
+      result.matched = static_cast<int>(matches.size());
+      result.added = AddWatchEntries(db_, matches);
+    }
+  }
+
+  running_ = false;
+  if (timer_was_on && !stopping()) TimerGZ.start();
+  qCInfo(lcWatch) << "run:" << result.candidates << "candidates," << result.matched << "matching,"
+                  << result.added.size() << "added";
+  emit runFinished(result);
+  if (!result.added.isEmpty() && notices_ && !stopping()) {
+    if (settings_.SoundNotice) notices_->PlayNoticeSound();
+    if (settings_.PopupNotice) notices_->ShowWatchList();
+    notices_->EntriesAdded(result);
+  }
+  co_return result;
+}
+
+}  // namespace talvec

@@ -97,7 +97,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   ApplySkin(app, context.program_folder, context.settings.UIType);
 
   // 6. and 7. The services, the main window and its load.
-  Services services(db, context.settings, options.schedule);
+  Services services(db, context.settings, options.schedule, options.watch);
   FrmWeath window(context, services);
   // Shutdown, in order: the services stop (no request or statement after
   // that), the database closes, the event loop ends.

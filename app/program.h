@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "collect/collection_schedule.h"
+#include "watch/watch_matcher.h"
 
 namespace talvec {
 
@@ -14,6 +15,7 @@ class MessageSink;
 
 struct ProgramOptions {
   ScheduleOptions schedule;
+  WatchOptions watch;
   MessageSink* messages = nullptr;  // null: real message boxes
   // Called once the main window is shown.
   std::function<void(FrmWeath&)> on_shown;

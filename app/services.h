@@ -7,6 +7,7 @@
 #include "collect/collection_schedule.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
+#include "watch/watch_matcher.h"
 
 namespace talvec {
 
@@ -16,20 +17,22 @@ struct SystemSettings;
 class Services {
  public:
   // `settings` is the program's live settings record.
-  Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {});
+  Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
+           WatchOptions watch_options = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
   ~Services();
 
-  // Stops the services that start work first (analysis, collection), then
-  // the network status and the fetcher; every pending request is aborted
-  // and every suspended coroutine ends.
+  // Stops the services that start work first (watch matcher, analysis,
+  // collection), then the network status and the fetcher; every pending
+  // request is aborted and every suspended coroutine ends.
   void Stop();
 
   PageFetcher fetcher;
   NetworkStatus network;
   CollectionSchedule schedule;
   AutoAnalysis analysis;
+  WatchMatcher watch;
 };
 
 }  // namespace talvec

@@ -14,6 +14,7 @@
 #include "ui/status_light.h"
 #include "ui/status_texts.h"
 #include "ui/twips.h"
+#include "ui/watch_notifier.h"
 
 namespace talvec {
 
@@ -81,6 +82,12 @@ void FrmWeath::CreateControls() {
   viewer_ = new Viewer(this);
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
   MenuGR = search_->MenuGR;
+  watch_notices_ = new WatchNotifier(context_, *viewer_, services_.watch, this);
+  MenuGR->addSeparator();
+  MenuGZ = MenuGR->addAction(QStringLiteral("我的观注(&M)"));
+  MenuGZ->setObjectName(QStringLiteral("MenuGZ"));
+  MenuGZ->setShortcut(QKeySequence(Qt::Key_F3));
+  connect(MenuGZ, &QAction::triggered, watch_notices_, [this] { watch_notices_->OpenWatchList(); });
   auto add_menu = [this](const char* name, const QString& caption) {
     QMenu* menu = menuBar()->addMenu(caption);
     menu->setObjectName(QLatin1String(name));
@@ -104,7 +111,6 @@ void FrmWeath::CreateControls() {
 
   // Timers as the window's design has them; all stopped until load.
   Timer4 = MakeTimer("Timer4", 1000);
-  TimerGZ = MakeTimer("TimerGZ", 1000);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
 }
 
@@ -122,6 +128,8 @@ void FrmWeath::Load() {
   // 7. The schedule and upgrade timers follow their settings.
   schedule().LoadScheduleTimer(context_.settings.research);
   if (context_.settings.Upgrade == 1) TimerSystemUP->start();
+  // The watch matcher's TimerGZ runs from load.
+  services_.watch.Load();
   // 8. The first check of the schedule comes a minute after start.
   schedule().LoadFirstSchedulePass();
   // 9. The probe of the procurement site; the window opens without waiting.

@@ -13,6 +13,7 @@
 
 class QFrame;
 class QLabel;
+class QAction;
 class QMenu;
 
 namespace talvec {
@@ -20,6 +21,7 @@ namespace talvec {
 class SearchUi;
 class StatusLight;
 class Viewer;
+class WatchNotifier;
 
 // "Veltrano" shown on two lines: the name split in its middle.
 QString TwoLineName(const QString& name);
@@ -53,6 +55,9 @@ class FrmWeath : public QMainWindow {
   // The one announcement viewer; every window opens pages through it.
   Viewer& viewer() { return *viewer_; }
   SearchUi& search() { return *search_; }
+  // The watch matcher (owns TimerGZ) and its notices: sound, FrmGZ, tray.
+  WatchMatcher& watch() { return services_.watch; }
+  WatchNotifier& watchNotices() { return *watch_notices_; }
   const QString& VersionString() const { return version_string_; }
 
   // The menu bar, in its fixed order. The personal menu is built by the
@@ -61,6 +66,7 @@ class FrmWeath : public QMainWindow {
   QMenu* MenuData = nullptr;    // 【大数据】
   QMenu* MenuSystem = nullptr;  // 【系统管理】
   QMenu* MenuZH = nullptr;      // 【帮助】
+  QAction* MenuGZ = nullptr;    // 我的观注(&M), F3
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -76,6 +82,7 @@ class FrmWeath : public QMainWindow {
   StatusLight* status_light_ = nullptr;
   Viewer* viewer_ = nullptr;
   SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
+  WatchNotifier* watch_notices_ = nullptr;
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;
@@ -84,7 +91,6 @@ class FrmWeath : public QMainWindow {
   QLabel* LabelCollect = nullptr;  // what the collection is doing
 
   QTimer* Timer4 = nullptr;
-  QTimer* TimerGZ = nullptr;
   QTimer* TimerSystemUP = nullptr;
 };
 

@@ -4,6 +4,7 @@
 //
 //   TALVEC_TEST_FIRST_CHECK_SECONDS  the schedule's first check after N s
 //   TALVEC_TEST_CONSTRUCTION_BASE    the construction site's address
+//   TALVEC_TEST_WATCH_TICKS          the watch matcher's tick count at load
 //   TALVEC_MESSAGE_LOG               boxes are written to this file and
 //                                    answered with their first button
 #include <QProcessEnvironment>
@@ -18,6 +19,10 @@ int main(int argc, char* argv[]) {
   bool ok = false;
   const int first = env.value(QStringLiteral("TALVEC_TEST_FIRST_CHECK_SECONDS")).toInt(&ok);
   if (ok && first >= 0) options.schedule.first_check_seconds = first;
+  const int ticks = env.value(QStringLiteral("TALVEC_TEST_WATCH_TICKS")).toInt(&ok);
+  if (ok && ticks >= 0 && ticks <= talvec::WatchMatcher::kTicksBetweenRuns) {
+    options.watch.initial_ticks = static_cast<qint16>(ticks);
+  }
   options.schedule.construction_base = env.value(QStringLiteral("TALVEC_TEST_CONSTRUCTION_BASE"));
   std::optional<talvec::testing::MessageLog> log;
   if (env.contains(QStringLiteral("TALVEC_MESSAGE_LOG"))) {

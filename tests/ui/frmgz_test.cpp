@@ -1,0 +1,261 @@
+// The watch-list window offscreen: its load, saving, marking, deleting,
+// sorting and closing, and the pop-up that refills an open window.
+#include "ui/frmgz.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include "core/app_context.h"
+#include "core/settings.h"
+#include "tests/test_support.h"
+#include "ui/messages.h"
+#include "ui/viewer.h"
+#include "ui/watch_list_model.h"
+#include "ui/watch_notifier.h"
+
+namespace talvec {
+namespace {
+
+const QDate kToday(2026, 12, 9);
+QString Day(int days_back) { return kToday.addDays(-days_back).toString("yyyy-MM-dd"); }
+
+// Records every box as "caption|text" and answers Yes/No boxes as told.
+struct Boxes : MessageSink {
+  Boxes() { SetMessageSink(this); }
+  ~Boxes() override { SetMessageSink(nullptr); }
+  QMessageBox::StandardButton Show(QWidget*, QMessageBox::Icon, const QString& caption,
+                                   const QString& text, const QString&,
+                                   QMessageBox::StandardButtons buttons) override {
+    shown.append(caption + u'|' + text);
+    if (buttons & QMessageBox::Yes) return yes ? QMessageBox::Yes : QMessageBox::No;
+    return QMessageBox::Ok;
+  }
+  QStringList shown;
+  bool yes = true;
+};
+
+struct Window {
+  Window() {
+    settings.SiteBaseAddress = QStringLiteral("http://site.test");
+    Entry("旧的已阅", Day(3), "2");
+    Entry("新的已阅", Day(0), "2");
+    Entry("旧的未阅", Day(20), "1");  // beyond the 15 keep days
+    Entry("成都电脑", Day(2), "1", "/a.html");
+    Entry("成都电脑", Day(15), "1", "/b.html");  // the cut-off day stays
+    Entry("绵阳空调", Day(1), "1", "http://other.test/t.html");
+    EXPECT_TRUE(temp.db().Execute(
+        "UPDATE SysSet SET AttentionProduct = ' 电脑 ', AttentionPlace = '成都', AttentionTime = 7, "
+        "AttentionSave = 15, AttentionNotice = '1'"));
+  }
+  void Entry(const QString& title, const QString& date, const char* state,
+             const QString& address = "/x.html") {
+    EXPECT_TRUE(temp.db().Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES(?, ?, ?, ?)", title,
+                                  address, date, state));
+  }
+  FrmGZ* Open() {
+    window = new FrmGZ(
+        temp.db(), settings,
+        [this](const QString& address, const QString& caption) -> QWidget* {
+          opened.append(address + u'|' + caption);
+          viewer = new QWidget;
+          viewer->setAttribute(Qt::WA_DeleteOnClose);
+          viewer->show();
+          return viewer;
+        },
+        [] { return kToday; });
+    window->show();
+    return window;
+  }
+  QStringList Column(int column) {
+    QStringList texts;
+    for (int r = 0; r < window->model()->rowCount(); ++r) texts.append(window->model()->TextAt(r, column));
+    return texts;
+  }
+  QString Stored(const char* column) {
+    Statement st = temp.db().Prepare("SELECT * FROM SysSet");
+    EXPECT_TRUE(st.Next());
+    for (int i = 0; i < st.ColumnCount(); ++i) {
+      if (st.ColumnName(i) == QLatin1String(column)) return st.Text(i);
+    }
+    return {};
+  }
+
+  Boxes boxes;
+  testing::TempDatabase temp;
+  SystemSettings settings;
+  QPointer<FrmGZ> window;
+  QPointer<QWidget> viewer;
+  QStringList opened;
+};
+
+TEST(FrmGZ, OpeningFillsThePanelPurgesAndListsUnreadFirst) {
+  Window w;
+  FrmGZ* f = w.Open();
+  EXPECT_EQ(f->windowTitle(), "我的观注");
+  EXPECT_EQ(f->Text1->text(), "电脑");
+  EXPECT_EQ(f->Text2->text(), "成都");
+  EXPECT_EQ(f->Text3->text(), "7");
+  EXPECT_EQ(f->Text4->text(), "15");
+  EXPECT_TRUE(f->Check2->isChecked());
+  EXPECT_FALSE(f->Check3->isChecked());  // no second flag: off
+  EXPECT_FALSE(f->Command2->isEnabled());
+  EXPECT_FALSE(f->MenuDelete->isEnabled());
+  EXPECT_FALSE(f->MenuDellall->isEnabled());
+  EXPECT_EQ(w.Column(WatchListModel::kColTitle),
+            QStringList({"绵阳空调", "成都电脑", "成都电脑", "新的已阅", "旧的已阅"}));
+  EXPECT_EQ(w.Column(WatchListModel::kColNumber), QStringList({"1", "2", "3", "4", "5"}));
+  EXPECT_EQ(w.Column(WatchListModel::kColState), QStringList({"未阅", "未阅", "未阅", "已阅", "已阅"}));
+  EXPECT_EQ(f->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "中标项目");
+  EXPECT_TRUE(f->ListView1->isColumnHidden(WatchListModel::kColAddress));
+
+  // A click on the list offers the commands.
+  QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(f->Command2->isEnabled());
+  EXPECT_TRUE(f->MenuDellall->isEnabled());
+
+  // Header clicks flip the one direction, whichever column; numbers sort as text.
+  for (int i = 0; i < 5; ++i) w.Entry(QStringLiteral("补充%1").arg(i), Day(0), "2");
+  f->Refill();
+  f->SortByHeader(WatchListModel::kColDate);
+  EXPECT_EQ(f->sortDirection(), Qt::DescendingOrder);
+  EXPECT_EQ(w.Column(WatchListModel::kColDate).first(), Day(0));
+  f->SortByHeader(WatchListModel::kColNumber);
+  EXPECT_EQ(w.Column(WatchListModel::kColNumber),
+            QStringList({"1", "10", "2", "3", "4", "5", "6", "7", "8", "9"}));
+}
+
+TEST(FrmGZ, SavingIsRefusedOrStoresTheTextAndTheFlagsAtOnce) {
+  Window w;
+  FrmGZ* f = w.Open();
+  f->Text1->setText(" ");
+  f->Text2->clear();
+  f->Command1->click();
+  EXPECT_EQ(w.boxes.shown, QStringList({"数据安全|观注产品和观注地方不能同时为空!"}));
+  EXPECT_EQ(w.Stored("AttentionProduct"), " 电脑 ");
+
+  f->Text1->setText(" O'Neil 电脑 ");
+  f->Text3->setText("31");
+  f->Command1->click();
+  EXPECT_EQ(w.boxes.shown.last(), "数据安全|观注时长应为1至30天!");
+  EXPECT_EQ(w.Stored("AttentionProduct"), " 电脑 ");
+
+  f->Text3->setText("");
+  f->Text3->stepBy(1);  // the up-down starts at its minimum
+  EXPECT_EQ(f->Text3->text(), "1");
+  f->Text3->stepBy(40);
+  EXPECT_EQ(f->Text3->text(), "30");
+  f->Check2->setChecked(false);
+  f->Check3->setChecked(true);
+  f->Command1->click();
+  EXPECT_EQ(w.boxes.shown.last(), "数据安全|设置观注成功!");
+  EXPECT_EQ(w.Stored("AttentionProduct"), "O'Neil 电脑");
+  EXPECT_EQ(w.Stored("AttentionPlace"), "");
+  EXPECT_EQ(w.Stored("AttentionTime"), "30.0");
+  EXPECT_EQ(w.Stored("AttentionNotice"), "0,1");
+  EXPECT_FALSE(w.settings.PopupNotice);
+  EXPECT_TRUE(w.settings.SoundNotice);
+  EXPECT_TRUE(f->isVisible());
+
+  ASSERT_TRUE(w.temp.db().Execute("DROP TABLE SysSet"));
+  f->Check2->setChecked(true);
+  f->Command1->click();
+  EXPECT_EQ(w.boxes.shown.last(), "数据安全|设置观注失败!");
+  EXPECT_TRUE(w.settings.PopupNotice);  // the choice holds in memory
+}
+
+TEST(FrmGZ, DoubleClickOpensTheEntryAndMarksItsTitleReadOnClose) {
+  Window w;
+  FrmGZ* f = w.Open();
+  f->OpenRow(1);  // 成都电脑, relative address
+  EXPECT_EQ(w.opened.last(), "http://site.test/a.html|成都电脑");
+  EXPECT_EQ(w.Column(WatchListModel::kColState).mid(0, 3), QStringList({"未阅", "未阅", "未阅"}));
+  w.viewer->close();  // destroyed: the viewing ends
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(w.Column(WatchListModel::kColTitle).mid(0, 3),
+            QStringList({"绵阳空调", "新的已阅", "成都电脑"}));
+  EXPECT_EQ(w.temp.db().Scalar("SELECT count(*) FROM Attention WHERE MC = '成都电脑' AND ZT = '2'").toInt(), 2);
+
+  f->OpenRow(0);  // absolute address unchanged
+  EXPECT_EQ(w.opened.last(), "http://other.test/t.html|绵阳空调");
+  f->OpenRow(99);
+  EXPECT_EQ(w.opened.size(), 2);
+  delete f;  // the window goes before the viewer: nothing is left to refill
+  w.viewer->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(FrmGZ, DeletionsAreConfirmedAndGoByTitle) {
+  Window w;
+  FrmGZ* f = w.Open();
+  f->ListView1->setCurrentIndex(f->model()->index(1, 0));  // 成都电脑
+  w.boxes.yes = false;
+  f->DeleteCurrent();
+  EXPECT_EQ(f->model()->rowCount(), 5);
+  w.boxes.yes = true;
+  f->DeleteCurrent();
+  EXPECT_EQ(w.boxes.shown.last(), "数据安全|是否删除此项目?");
+  EXPECT_EQ(w.Column(WatchListModel::kColTitle), QStringList({"绵阳空调", "新的已阅", "旧的已阅"}));
+
+  // No to deleting everything still shows what came meanwhile.
+  w.Entry("后来的", Day(0), "1");
+  w.boxes.yes = false;
+  f->DeleteAll();
+  EXPECT_EQ(w.boxes.shown.last(), "数据安全|是否删除全部观注?");
+  EXPECT_EQ(w.Column(WatchListModel::kColTitle).first(), "后来的");
+  w.boxes.yes = true;
+  f->DeleteAll();
+  EXPECT_EQ(f->model()->rowCount(), 0);
+}
+
+TEST(FrmGZ, EnterInATextBoxClosesWithoutSaving) {
+  Window w;
+  FrmGZ* f = w.Open();
+  f->Text1->setText("别的词");
+  QTest::keyClick(f->Text1, Qt::Key_Return);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.window.isNull());
+  EXPECT_EQ(w.Stored("AttentionProduct"), " 电脑 ");
+  EXPECT_TRUE(w.boxes.shown.isEmpty());
+}
+
+TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {
+  Boxes boxes;
+  testing::TempDatabase temp;
+  AppContext context;
+  context.db = &temp.db();
+  context.program_folder = QStringLiteral(TALVEC_BIN_DIR);
+  QWidget owner;
+  Viewer viewer(&owner);
+  WatchMatcher matcher(temp.db(), context.settings);
+  WatchNotifier notifier(context, viewer, matcher, &owner);
+  EXPECT_EQ(notifier.SoundFile(), QStringLiteral(TALVEC_BIN_DIR "/Notice.wav"));
+
+  notifier.PlayNoticeSound();
+  EXPECT_EQ(notifier.soundRequests(), 1);
+  notifier.ShowWatchList();
+  QPointer<FrmGZ> first = notifier.watchList();
+  ASSERT_TRUE(first);
+  EXPECT_TRUE(first->isVisible());
+  EXPECT_EQ(first->windowModality(), Qt::ApplicationModal);
+  EXPECT_EQ(first->model()->rowCount(), 0);
+
+  ASSERT_TRUE(temp.db().Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES('新公告', '/n', ?, '1')",
+                                QDate::currentDate().toString("yyyy-MM-dd")));
+  notifier.ShowWatchList();
+  EXPECT_EQ(notifier.watchList(), first.data());  // no second window
+  EXPECT_EQ(first->model()->rowCount(), 1);
+  EXPECT_EQ(WatchNotifier::TrayToolTip(1), "我的观注: 1 条未阅");
+
+  first->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull());
+  EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+}  // namespace
+}  // namespace talvec

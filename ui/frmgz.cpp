@@ -1,0 +1,342 @@
+#include "ui/frmgz.h"
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+#include <algorithm>
+#include <cmath>
+
+#include "core/database.h"
+#include "core/numeric.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "ui/messages.h"
+#include "ui/twips.h"
+#include "ui/viewer_rules.h"
+#include "ui/watch_list_model.h"
+
+Q_LOGGING_CATEGORY(lcFrmGZ, "talvec.watch.window")
+
+namespace talvec {
+
+namespace {
+
+constexpr int kListLeftTwips = 120;
+constexpr int kListTopTwips = 1380;
+const QString kCaption = QStringLiteral("数据安全");
+
+// The list: any press is the list's click; a right press pops the menu.
+class WatchListView : public QTreeView {
+ public:
+  using QTreeView::QTreeView;
+  QMenu* menu = nullptr;
+  std::function<void()> on_press;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    QTreeView::mousePressEvent(event);
+    if (on_press) on_press();
+  }
+  void contextMenuEvent(QContextMenuEvent* event) override {
+    if (menu) menu->popup(event->globalPos());
+    event->accept();
+  }
+};
+
+}  // namespace
+
+DayCountBox::DayCountBox(int minimum, int maximum, QWidget* parent)
+    : QAbstractSpinBox(parent), minimum_(minimum), maximum_(maximum) {
+  setAccelerated(false);
+}
+
+QString DayCountBox::text() const { return lineEdit()->text(); }
+
+void DayCountBox::setText(const QString& text) { lineEdit()->setText(text); }
+
+void DayCountBox::stepBy(int steps) {
+  const double value = NumericValue(TrimBlanks(text()));
+  const double start = std::isfinite(value) ? std::round(value) : minimum_;
+  const int next = static_cast<int>(std::clamp(start + steps, double(minimum_), double(maximum_)));
+  setText(QString::number(next));
+}
+
+FrmGZ::FrmGZ(Database& db, SystemSettings& settings, OpenModalPage open_page,
+             std::function<QDate()> today, QWidget* parent)
+    : QDialog(parent),
+      db_(db),
+      settings_(settings),
+      open_page_(std::move(open_page)),
+      today_(std::move(today)) {
+  setObjectName(QStringLiteral("FrmGZ"));
+  setWindowTitle(QStringLiteral("我的观注"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setSizeGripEnabled(true);
+  CreateControls();
+  LoadSettings();
+  Refill();
+}
+
+int FrmGZ::Px(int twips) const {
+  return TwipsToPixels(twips, screen() ? screen()->logicalDotsPerInch() : 96.0);
+}
+
+void FrmGZ::CreateControls() {
+  auto place = [this](QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+  };
+  auto label = [this, &place](const QString& text, int left, int top, int width) {
+    auto* l = new QLabel(text, this);
+    place(l, left, top, width, 360);
+    return l;
+  };
+  auto name = [](QWidget* w, const char* object_name) { w->setObjectName(QLatin1String(object_name)); };
+
+  label(QStringLiteral("观注产品"), 120, 150, 960);
+  Text1 = new QLineEdit(this);
+  name(Text1, "Text1");
+  place(Text1, 1080, 150, 4950, 360);
+  label(QStringLiteral("观注地方"), 6300, 150, 960);
+  Text2 = new QLineEdit(this);
+  name(Text2, "Text2");
+  place(Text2, 7260, 150, 4950, 360);
+  Command1 = new QPushButton(QStringLiteral("设置(&S)"), this);
+  name(Command1, "Command1");
+  place(Command1, 12450, 135, 1500, 390);
+
+  label(QStringLiteral("观注时长"), 120, 720, 960);
+  Text3 = new DayCountBox(kLookBackMin, kLookBackMax, this);
+  name(Text3, "Text3");
+  place(Text3, 1080, 720, 900, 360);
+  label(QStringLiteral("天"), 2040, 720, 300);
+  label(QStringLiteral("保留时间"), 2580, 720, 960);
+  Text4 = new DayCountBox(kKeepMin, kKeepMax, this);
+  name(Text4, "Text4");
+  place(Text4, 3540, 720, 900, 360);
+  label(QStringLiteral("天"), 4500, 720, 300);
+
+  Frame1 = new QGroupBox(QStringLiteral("提示方式"), this);
+  name(Frame1, "Frame1");
+  place(Frame1, 5100, 540, 4200, 720);
+  Check2 = new QCheckBox(QStringLiteral("弹出提示"), Frame1);
+  name(Check2, "Check2");
+  place(Check2, 240, 300, 1800, 330);
+  Check3 = new QCheckBox(QStringLiteral("声音提示"), Frame1);
+  name(Check3, "Check3");
+  place(Check3, 2160, 300, 1800, 330);
+
+  Command2 = new QPushButton(QStringLiteral("一键阅读(&R)"), this);
+  name(Command2, "Command2");
+  place(Command2, 12450, 705, 1500, 390);
+
+  auto* list = new WatchListView(this);
+  ListView1 = list;
+  name(ListView1, "ListView1");
+  ListView1->setRootIsDecorated(false);
+  ListView1->setUniformRowHeights(true);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->header()->setStretchLastSection(false);
+  ListView1->header()->setSectionsClickable(true);
+  model_ = new WatchListModel(this);
+  ListView1->setModel(model_);
+  // The columns: number, title (set by the resize), date, state, address.
+  ListView1->setColumnWidth(WatchListModel::kColNumber, Px(1000));
+  ListView1->setColumnWidth(WatchListModel::kColDate, Px(1500));
+  ListView1->setColumnWidth(WatchListModel::kColState, Px(1000));
+  ListView1->setColumnHidden(WatchListModel::kColAddress, true);
+
+  // Out of sight beyond the right edge; Enter and Esc close the window.
+  CancelButton = new QPushButton(QStringLiteral("取消"), this);
+  name(CancelButton, "CancelButton");
+  CancelButton->setDefault(true);
+  CancelButton->setAutoDefault(true);
+  CancelButton->setFocusPolicy(Qt::NoFocus);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+  MenuKJJ = new QMenu(QStringLiteral("快捷键"), this);
+  name(MenuKJJ, "MenuKJJ");
+  MenuDelete = MenuKJJ->addAction(QStringLiteral("删除观注(&D)"));
+  MenuDelete->setObjectName(QStringLiteral("MenuDelete"));
+  MenuKJJ->addSeparator();
+  MenuDellall = MenuKJJ->addAction(QStringLiteral("删除所有观注(&All)"));
+  MenuDellall->setObjectName(QStringLiteral("MenuDellall"));
+  list->menu = MenuKJJ;
+  list->on_press = [this] { EnableListCommands(); };
+  // Disabled at every opening, until the list is clicked.
+  Command2->setEnabled(false);
+  MenuDelete->setEnabled(false);
+  MenuDellall->setEnabled(false);
+
+  connect(Command1, &QPushButton::clicked, this, &FrmGZ::SaveSettings);
+  connect(Command2, &QPushButton::clicked, this, &FrmGZ::MarkAllRead);
+  connect(MenuDelete, &QAction::triggered, this, &FrmGZ::DeleteCurrent);
+  connect(MenuDellall, &QAction::triggered, this, &FrmGZ::DeleteAll);
+  connect(ListView1, &QTreeView::doubleClicked, this,
+          [this](const QModelIndex& index) { OpenRow(index.row()); });
+  connect(ListView1->header(), &QHeaderView::sectionClicked, this, &FrmGZ::SortByHeader);
+
+  const QScreen* screen = this->screen();
+  const QSize available = screen ? screen->availableGeometry().size() : QSize(1280, 800);
+  resize(std::min(available.width() - 40, Px(14700)), std::min(available.height() - 80, Px(9000)));
+}
+
+void FrmGZ::LoadSettings() {
+  const std::optional<WatchForm> form = ReadWatchForm(db_);
+  if (!form) {
+    // Without the row the keep days are unknown: nothing is purged, the
+    // panel shows the design values.
+    Text3->setText(QStringLiteral("7"));
+    Text4->setText(QStringLiteral("15"));
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("无法读取观注设置。"), db_.LastError());
+    return;
+  }
+  Text1->setText(form->product);
+  Text2->setText(form->place);
+  Text3->setText(form->look_back_days);
+  Text4->setText(form->keep_days);
+  Check2->setChecked(form->popup);
+  Check3->setChecked(form->sound);
+  if (!PurgeWatchEntries(db_, PurgeCutoff(Today(), form->keep_days))) {
+    qCWarning(lcFrmGZ) << "old entries not purged:" << db_.LastError();
+  }
+}
+
+void FrmGZ::Refill() {
+  std::vector<WatchEntry> entries;
+  if (!LoadWatchEntries(db_, &entries)) {
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("无法读取观注。"), db_.LastError());
+  }
+  model_->SetEntries(std::move(entries));
+  if (model_->rowCount() == 0) {
+    Command2->setEnabled(false);
+    MenuDelete->setEnabled(false);
+    MenuDellall->setEnabled(false);
+  }
+}
+
+void FrmGZ::EnableListCommands() {
+  const bool rows = model_->rowCount() > 0;
+  MenuDelete->setEnabled(rows);
+  Command2->setEnabled(rows);
+  MenuDellall->setEnabled(rows);
+}
+
+void FrmGZ::SaveSettings() {
+  WatchForm form{Text1->text(), Text2->text(), Text3->text(), Text4->text(), Check2->isChecked(),
+                 Check3->isChecked()};
+  switch (CheckWatchForm(form)) {
+    case WatchSaveRefusal::kNoWords:
+      ShowMessage(this, QMessageBox::Warning, kCaption,
+                  QStringLiteral("观注产品和观注地方不能同时为空!"));
+      Text1->setFocus();
+      return;
+    case WatchSaveRefusal::kLookBackRange:
+      ShowMessage(this, QMessageBox::Warning, kCaption, QStringLiteral("观注时长应为1至30天!"));
+      Text3->setFocus();
+      return;
+    case WatchSaveRefusal::kKeepRange:
+      ShowMessage(this, QMessageBox::Warning, kCaption, QStringLiteral("保留时间应为7至30天!"));
+      Text4->setFocus();
+      return;
+    case WatchSaveRefusal::kNone:
+      break;
+  }
+  // The matcher's next run notices as chosen, whatever the write does.
+  settings_.PopupNotice = form.popup;
+  settings_.SoundNotice = form.sound;
+  if (SaveWatchForm(db_, form)) {
+    ShowMessage(this, QMessageBox::Information, kCaption, QStringLiteral("设置观注成功!"));
+  } else {
+    ShowMessage(this, QMessageBox::Warning, kCaption, QStringLiteral("设置观注失败!"),
+                db_.LastError());
+  }
+}
+
+void FrmGZ::MarkAllRead() {
+  if (!MarkAllWatchRead(db_)) qCWarning(lcFrmGZ) << "not marked read:" << db_.LastError();
+  Refill();
+  emit entriesChanged();
+}
+
+void FrmGZ::MarkTitleRead(const QString& title) {
+  if (!MarkWatchTitleRead(db_, title)) qCWarning(lcFrmGZ) << "not marked read:" << db_.LastError();
+  Refill();
+  emit entriesChanged();
+}
+
+void FrmGZ::OpenRow(int row) {
+  const WatchEntry* entry = model_->EntryAt(row);
+  if (!entry) return;
+  const QString title = entry->title;
+  QWidget* viewer = open_page_
+                        ? open_page_(AnnouncementAddress(entry->address, settings_.SiteBaseAddress), title)
+                        : nullptr;
+  if (!viewer) {
+    MarkTitleRead(title);
+    return;
+  }
+  // Read once the user closes the viewer; this window may be gone by then.
+  connect(viewer, &QObject::destroyed, this, [this, title] { MarkTitleRead(title); });
+}
+
+void FrmGZ::DeleteCurrent() {
+  const WatchEntry* entry = model_->EntryAt(ListView1->currentIndex().row());
+  if (!entry) return;
+  const QString title = entry->title;
+  if (ShowMessage(this, QMessageBox::Question, kCaption, QStringLiteral("是否删除此项目?"),
+                  QString(), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    return;
+  }
+  if (!DeleteWatchTitle(db_, title)) {
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"), QStringLiteral("删除失败。"),
+                db_.LastError());
+  }
+  Refill();
+  emit entriesChanged();
+}
+
+void FrmGZ::DeleteAll() {
+  if (ShowMessage(this, QMessageBox::Question, kCaption, QStringLiteral("是否删除全部观注?"),
+                  QString(), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+    if (!DeleteAllWatch(db_)) {
+      ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                  QStringLiteral("删除失败。"), db_.LastError());
+    }
+  }
+  Refill();
+  emit entriesChanged();
+}
+
+void FrmGZ::SortByHeader(int section) {
+  sort_order_ = sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+  model_->SortBy(section, sort_order_);
+  ListView1->header()->setSortIndicatorShown(true);
+  ListView1->header()->setSortIndicator(section, sort_order_);
+}
+
+void FrmGZ::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  const int left = Px(kListLeftTwips);
+  const int top = Px(kListTopTwips);
+  ListView1->setGeometry(left, top, std::max(0, width() - 2 * left - Px(200)),
+                         std::max(0, height() - top - Px(500)));
+  // Measured inside the list's frame, so that the columns just fit.
+  const int inner = ListView1->width() - 2 * ListView1->frameWidth();
+  ListView1->setColumnWidth(WatchListModel::kColTitle, std::max(Px(8000), inner - Px(3500)));
+  CancelButton->move(width() + CancelButton->width() + Px(200), 0);
+}
+
+}  // namespace talvec

@@ -1,0 +1,50 @@
+// The rows of the watch-list window's ListView1: number, title, date,
+// read state and the hidden address, sorted by a column's text on request.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <optional>
+#include <vector>
+
+#include "watch/watch_list.h"
+
+namespace talvec {
+
+class WatchListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum Column { kColNumber, kColTitle, kColDate, kColState, kColAddress, kColumnCount };
+
+  explicit WatchListModel(QObject* parent = nullptr);
+
+  // Replaces the rows, numbered from 1 in the given order; a sort asked for
+  // earlier applies to the new rows.
+  void SetEntries(std::vector<WatchEntry> entries);
+  // Sorts by the column's text, as shown (the numbers too).
+  void SortBy(int column, Qt::SortOrder order);
+
+  const WatchEntry* EntryAt(int row) const;
+  QString TextAt(int row, int column) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  struct Row {
+    int number;
+    WatchEntry entry;
+  };
+  static QString Text(const Row& row, int column);
+  void Sort();
+
+  std::vector<Row> rows_;
+  std::optional<int> sort_column_;
+  Qt::SortOrder sort_order_ = Qt::AscendingOrder;
+  QIcon icon_;
+};
+
+}  // namespace talvec

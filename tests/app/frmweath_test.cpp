@@ -2,6 +2,7 @@
 #include "ui/frmweath.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -28,7 +29,8 @@ struct Window {
   // The window's own timers, or those of the services it shows.
   QTimer* timer(const char* name) {
     for (QObject* owner : std::initializer_list<QObject*>{window.get(), &services->schedule,
-                                                        &services->analysis, &services->network}) {
+                                                        &services->analysis, &services->network,
+                                                        &services->watch}) {
       if (auto* t = owner->findChild<QTimer*>(QLatin1String(name))) return t;
     }
     return nullptr;
@@ -52,12 +54,26 @@ TEST(FrmWeath, LoadSetsCaptionTitleAndTimers) {
   EXPECT_TRUE(w.timer("TimerUpdate")->isActive());
   ASSERT_NE(w.timer("TimerSystemUP"), nullptr);
   EXPECT_TRUE(w.timer("TimerSystemUP")->isActive());
+  ASSERT_NE(w.timer("TimerGZ"), nullptr);
+  EXPECT_TRUE(w.timer("TimerGZ")->isActive());
+  EXPECT_EQ(w.timer("TimerGZ")->interval(), 1000);
   EXPECT_FALSE(w.timer("Timer1")->isActive());
   EXPECT_FALSE(w.timer("Timer2")->isActive());
   EXPECT_FALSE(w.window->network().NetworkOk());
   auto* light = w.window->findChild<QWidget*>(QStringLiteral("PicJD"));
   ASSERT_NE(light, nullptr);
   EXPECT_TRUE(light->isHidden());
+}
+
+TEST(FrmWeath, TheWatchListIsF3AfterASeparatorBelowTheFavorites) {
+  Window w(2, 2);
+  const QList<QAction*> items = w.window->MenuGR->actions();
+  ASSERT_GE(items.size(), 3);
+  EXPECT_EQ(items[0]->text(), QStringLiteral("收藏夹(&F)"));
+  EXPECT_TRUE(items[1]->isSeparator());
+  EXPECT_EQ(items[2], w.window->MenuGZ);
+  EXPECT_EQ(items[2]->text(), QStringLiteral("我的观注(&M)"));
+  EXPECT_EQ(items[2]->shortcut(), QKeySequence(Qt::Key_F3));
 }
 
 TEST(FrmWeath, ManualCollectionAndUpgradeLeaveTheirTimersStopped) {

@@ -59,6 +59,22 @@ bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
   return true;
 }
 
+bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
+                    std::vector<WatchCandidate>* candidates) {
+  const QString first = day.toString(QStringLiteral("yyyy-MM-dd"));
+  Statement st = last_day
+                     ? db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, first)
+                     : db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ < ?", first,
+                                day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+  auto cell = [&st](int column) { return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column)); };
+  while (st.Next()) candidates->push_back({cell(0), cell(1), cell(2)});
+  if (!st.ok()) {
+    qCWarning(lcWatch) << "candidates of" << first << "unreadable:" << st.error();
+    return false;
+  }
+  return true;
+}
+
 QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& matches) {
   if (matches.empty()) return {};
   Database::Transaction tx(db);
@@ -134,16 +150,27 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
 
   if (const std::optional<WatchSettings> words = ReadWatchSettings(db_)) {
     const QDate today = Today();
+    const QDate from = today.addDays(-words->look_back_days);
     std::vector<WatchCandidate> candidates;
-    if (ReadWatchCandidates(db_, today.addDays(-words->look_back_days), today, &candidates)) {
+    std::vector<WatchCandidate> matches;
+    QElapsedTimer slice;
+    slice.start();
+    // Clicks and the other timers are served between slices of the work;
+    // no statement stays open across a yield.
+    auto due = [&slice, this] { return slice.elapsed() >= slice_ms_; };
+    bool read = true;
+    for (QDate day = from; read && day <= today; day = day.addDays(1)) {
+      if (due()) {
+        if (!co_await Pause(0)) co_return result;
+        slice.restart();
+      }
+      read = AppendWatchDay(db_, day, day == today, &candidates);
+    }
+    if (read) {
       result.ran = true;
       result.candidates = static_cast<int>(candidates.size());
-      std::vector<WatchCandidate> matches;
-      QElapsedTimer slice;
-      slice.start();
       for (WatchCandidate& c : candidates) {
-        // Clicks and the other timers are served between slices.
-        if (slice.elapsed() >= slice_ms_) {
+        if (due()) {
           if (!co_await Pause(0)) co_return result;
           slice.restart();
         }

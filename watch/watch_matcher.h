@@ -51,6 +51,11 @@ struct WatchCandidate {
 // The announcements dated from `from` to `to`, both days included.
 bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
                          std::vector<WatchCandidate>* candidates);
+// One day's part of that window, appended: dates from `day` up to the next
+// day's text, or up to `day` itself when it is the window's last. The days
+// of a window together select exactly what the whole window selects.
+bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
+                    std::vector<WatchCandidate>* candidates);
 // Adds, in one transaction, each candidate whose title is not yet on the
 // watch list as an unread entry; a title whose check or insert fails is
 // not added. The titles added, in order.

@@ -149,8 +149,8 @@ TEST(WatchMatcher, TheDateWindowEndsTodayAndReachesBackTheLookBack) {
   };
   const Case cases[] = {
       {0, {"今天电脑"}},
-      {QVariant(), {"七天前电脑", "今天电脑", "昨天电脑"}},  // Null: 7 days
-      {1, {"今天电脑", "昨天电脑"}},
+      {QVariant(), {"七天前电脑", "今天电脑", "昨天带时间电脑", "昨天电脑"}},  // Null: 7 days
+      {1, {"今天电脑", "昨天带时间电脑", "昨天电脑"}},
   };
   for (const Case& c : cases) {
     Matcher m;
@@ -159,6 +159,11 @@ TEST(WatchMatcher, TheDateWindowEndsTodayAndReachesBackTheLookBack) {
     m.Announce("七天前电脑", 7);
     m.Announce("八天前电脑", 8);
     m.Announce("明天电脑", -1);
+    // Dates compare as text: a time after today's date lies beyond the window.
+    m.Announce("昨天带时间电脑", 0);
+    m.Announce("今天带时间电脑", 0);
+    ASSERT_TRUE(m.temp.db().Execute("UPDATE List SET SJ = ? WHERE MC = '昨天带时间电脑'", Day(1) + " 08:00"));
+    ASSERT_TRUE(m.temp.db().Execute("UPDATE List SET SJ = ? WHERE MC = '今天带时间电脑'", Day(0) + " 08:00"));
     m.Watch("电脑", QVariant(), c.days);
     m.Run();
     EXPECT_EQ(m.Entries(), c.expected) << c.days.toString().toStdString();

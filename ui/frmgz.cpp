@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeView>
 #include <algorithm>
 #include <cmath>
@@ -333,9 +334,15 @@ void FrmGZ::resizeEvent(QResizeEvent* event) {
   const int top = Px(kListTopTwips);
   ListView1->setGeometry(left, top, std::max(0, width() - 2 * left - Px(200)),
                          std::max(0, height() - top - Px(500)));
-  // Measured inside the list's frame, so that the columns just fit.
-  const int inner = ListView1->width() - 2 * ListView1->frameWidth();
-  ListView1->setColumnWidth(WatchListModel::kColTitle, std::max(Px(8000), inner - Px(3500)));
+  // Measured inside the list's frame and beside a vertical scroll bar, so
+  // that the columns just fit when the list is long.
+  const int inner = ListView1->width() - 2 * ListView1->frameWidth() -
+                    ListView1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView1);
+  int others = 0;
+  for (int column : {WatchListModel::kColNumber, WatchListModel::kColDate, WatchListModel::kColState}) {
+    others += ListView1->columnWidth(column);
+  }
+  ListView1->setColumnWidth(WatchListModel::kColTitle, std::max(Px(8000), inner - others));
   CancelButton->move(width() + CancelButton->width() + Px(200), 0);
 }
 

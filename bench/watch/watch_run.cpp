@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   talvec::SystemSettings settings;
-  talvec::WatchMatcher matcher(db, settings, talvec::WatchOptions{0, [] { return kLastDay; }});
+  talvec::WatchMatcher matcher(db, settings, talvec::WatchOptions{0, [] { return kLastDay; }, 4});
 
   // The longest gap between ticks of a 10 ms timer.
   qint64 max_gap = 0;

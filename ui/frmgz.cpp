@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
+#include <QScrollBar>
 #include <QTreeView>
 #include <algorithm>
 #include <cmath>
@@ -337,7 +337,7 @@ void FrmGZ::resizeEvent(QResizeEvent* event) {
   // Measured inside the list's frame and beside a vertical scroll bar, so
   // that the columns just fit when the list is long.
   const int inner = ListView1->width() - 2 * ListView1->frameWidth() -
-                    ListView1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView1);
+                    ListView1->verticalScrollBar()->sizeHint().width() - 2;
   int others = 0;
   for (int column : {WatchListModel::kColNumber, WatchListModel::kColDate, WatchListModel::kColState}) {
     others += ListView1->columnWidth(column);

@@ -24,19 +24,6 @@ QStringList Titles(Database& db) {
   return titles;
 }
 
-TEST(WatchList, UnreadFirstThenNewestFirst) {
-  testing::TempDatabase temp;
-  Database& db = temp.db();
-  AddEntry(db, "read new", Day(0), "2");
-  AddEntry(db, "unread old", Day(5), "1");
-  AddEntry(db, " unread new ", Day(1), "1");
-  AddEntry(db, "read old", Day(3), "2");
-  AddEntry(db, "unread new, added later", Day(1), "1");
-  EXPECT_EQ(Titles(db), QStringList({"unread new, added later", "unread new", "unread old",
-                                     "read new", "read old"}));
-  EXPECT_EQ(UnreadWatchCount(db), 3);
-}
-
 TEST(WatchList, PurgeKeepsTheCutOffDay) {
   struct Case {
     const char* keep_days;
@@ -62,24 +49,6 @@ TEST(WatchList, PurgeKeepsTheCutOffDay) {
     kept.sort();
     EXPECT_EQ(titles, kept) << c.keep_days;
   }
-}
-
-TEST(WatchList, MarkingAndDeletingGoByTitle) {
-  testing::TempDatabase temp;
-  Database& db = temp.db();
-  AddEntry(db, "甲", Day(0), "1");
-  AddEntry(db, "甲", Day(2), "1");  // an older file may hold a title twice
-  AddEntry(db, "O'Neil", Day(1), "1");
-  AddEntry(db, "乙", Day(1), "1");
-  ASSERT_TRUE(MarkWatchTitleRead(db, "甲"));
-  EXPECT_EQ(Titles(db), QStringList({"乙", "O'Neil", "甲", "甲"}));
-  ASSERT_TRUE(DeleteWatchTitle(db, "甲"));
-  ASSERT_TRUE(DeleteWatchTitle(db, "O'Neil"));
-  EXPECT_EQ(Titles(db), QStringList({"乙"}));
-  ASSERT_TRUE(MarkAllWatchRead(db));
-  EXPECT_EQ(UnreadWatchCount(db), 0);
-  ASSERT_TRUE(DeleteAllWatch(db));
-  EXPECT_TRUE(Titles(db).isEmpty());
 }
 
 TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {

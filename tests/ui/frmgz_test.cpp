@@ -214,11 +214,14 @@ TEST(FrmGZ, DeletionsAreConfirmedAndGoByTitle) {
 
 TEST(FrmGZ, EnterInATextBoxClosesWithoutSaving) {
   Window w;
-  FrmGZ* f = w.Open();
-  f->Text1->setText("别的词");
-  QTest::keyClick(f->Text1, Qt::Key_Return);
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(w.window.isNull());
+  for (int box = 0; box < 4; ++box) {
+    FrmGZ* f = w.Open();
+    f->Text1->setText("别的词");
+    QWidget* boxes[] = {f->Text1, f->Text2, f->Text3, f->Text4};
+    QTest::keyClick(boxes[box], Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.window.isNull()) << box;
+  }
   EXPECT_EQ(w.Stored("AttentionProduct"), " 电脑 ");
   EXPECT_TRUE(w.boxes.shown.isEmpty());
 }

@@ -3,6 +3,7 @@
 #include "ui/frmgz.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -237,6 +238,22 @@ TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {
   WatchMatcher matcher(temp.db(), context.settings);
   WatchNotifier notifier(context, viewer, matcher, &owner);
   EXPECT_EQ(notifier.SoundFile(), QStringLiteral(TALVEC_BIN_DIR "/Notice.wav"));
+  // The delivered chime: 16-bit PCM, short, never at full scale.
+  QFile wav(notifier.SoundFile());
+  ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
+  const QByteArray bytes = wav.readAll();
+  ASSERT_GT(bytes.size(), 44);
+  EXPECT_EQ(bytes.left(4), "RIFF");
+  EXPECT_EQ(bytes.mid(8, 4), "WAVE");
+  const auto* pcm = reinterpret_cast<const qint16*>(bytes.constData() + 44);
+  const qsizetype frames = (bytes.size() - 44) / 2;
+  EXPECT_GT(frames, 44100 * 3 / 10);
+  EXPECT_LT(frames, 44100 * 2);
+  int peak = 0;
+  for (qsizetype i = 0; i < frames; ++i) peak = std::max(peak, std::abs(int(pcm[i])));
+  EXPECT_GT(peak, 8000);
+  EXPECT_LT(peak, 30000);
+  EXPECT_LT(std::abs(int(pcm[0])) + std::abs(int(pcm[frames - 1])), 200);  // no click
 
   notifier.PlayNoticeSound();
   EXPECT_EQ(notifier.soundRequests(), 1);

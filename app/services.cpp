@@ -4,10 +4,12 @@
 
 namespace talvec {
 
-Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options)
+Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options,
+                   UpdateCheckOptions update_options)
     : network(fetcher, settings.SiteBaseAddress),
       schedule(db, settings, fetcher, network, std::move(schedule_options)),
-      analysis(db, settings, fetcher, network) {
+      analysis(db, settings, fetcher, network),
+      update(fetcher, settings, std::move(update_options)) {
   // Each collection cycle switches automatic analysis on or off.
   QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &analysis,
                    &AutoAnalysis::OnCycleStart);
@@ -16,6 +18,7 @@ Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions
 Services::~Services() { Stop(); }
 
 void Services::Stop() {
+  update.Stop();
   analysis.Stop();
   schedule.Stop();
   network.Stop();

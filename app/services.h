@@ -7,6 +7,7 @@
 #include "collect/collection_schedule.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
+#include "update/update_check.h"
 
 namespace talvec {
 
@@ -16,12 +17,14 @@ struct SystemSettings;
 class Services {
  public:
   // `settings` is the program's live settings record.
-  Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {});
+  Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
+           UpdateCheckOptions update_options = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
   ~Services();
 
-  // Stops the services that start work first (analysis, collection), then
+  // Stops the services that start work first (update check, analysis,
+  // collection), then
   // the network status and the fetcher; every pending request is aborted
   // and every suspended coroutine ends.
   void Stop();
@@ -30,6 +33,7 @@ class Services {
   NetworkStatus network;
   CollectionSchedule schedule;
   AutoAnalysis analysis;
+  UpdateCheck update;  // TimerSystemUP and MenuUpdate
 };
 
 }  // namespace talvec

@@ -14,6 +14,7 @@
 #include "ui/status_light.h"
 #include "ui/status_texts.h"
 #include "ui/twips.h"
+#include "ui/update_menu.h"
 
 namespace talvec {
 
@@ -106,6 +107,7 @@ void FrmWeath::CreateControls() {
   Timer4 = MakeTimer("Timer4", 1000);
   TimerGZ = MakeTimer("TimerGZ", 1000);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
+  InstallUpdateCommands(this, MenuZH, TimerSystemUP, services_.update);
 }
 
 void FrmWeath::Load() {

@@ -7,13 +7,6 @@
 
 namespace talvec {
 
-QString NextDotsText(qint16* counter) {
-  *counter = static_cast<qint16>(*counter + 1);
-  const int dots = *counter % 4;
-  if (dots == 0) *counter = 0;
-  return QStringLiteral("系统升级中") + QString(dots, QLatin1Char('.'));
-}
-
 FrmUpdate::FrmUpdate(UpdaterOptions options, QWidget* parent)
     : QMainWindow(parent), run_(std::move(options), this) {
   setObjectName(QStringLiteral("frmUpdate"));

@@ -12,10 +12,6 @@ class QProgressBar;
 
 namespace talvec {
 
-// Label1's text for an animation counter; advances the counter (1, 2, 3,
-// then 0 again).
-QString NextDotsText(qint16* counter);
-
 class FrmUpdate : public QMainWindow {
   Q_OBJECT
 

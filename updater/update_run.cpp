@@ -48,6 +48,13 @@ QString TransferStateText(int state) {
   }
 }
 
+QString NextDotsText(qint16* counter) {
+  *counter = static_cast<qint16>(*counter + 1);
+  const int dots = *counter % 4;
+  if (dots == 0) *counter = 0;
+  return QStringLiteral("系统升级中") + QString(dots, QLatin1Char('.'));
+}
+
 QString MainProgramFile(const QString& program_folder) {
 #ifdef Q_OS_WIN
   return program_folder + QStringLiteral("/TALVEC.exe");
@@ -129,9 +136,8 @@ void UpdateRun::StartDownload() {
   emit transferState(1);
   QNetworkReply* reply = manager_.get(request);
   reply_ = reply;
-  // The body stays in the reply until it is written in chunks; this bounds
-  // what waits in memory.
-  reply->setReadBufferSize(64 * 1024);
+  // No read buffer limit: with one, Qt 6.4 never finishes an answer that
+  // has no Content-Length. Each readyRead drains the reply instead.
   connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] {
     emit transferState(2);
     emit transferState(3);

@@ -21,6 +21,10 @@ namespace talvec {
 // The status text of a transfer state (1 to 11), "" for any other state.
 QString TransferStateText(int state);
 
+// Label1's text at a tick of the dots animation; advances the counter
+// (1, 2, 3, then 0 again).
+QString NextDotsText(qint16* counter);
+
 // "TALVEC" (".exe" on Windows) in the program folder.
 QString MainProgramFile(const QString& program_folder);
 

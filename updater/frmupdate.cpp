@@ -76,9 +76,4 @@ FrmUpdate::FrmUpdate(UpdaterOptions options, QWidget* parent)
   });
 }
 
-void FrmUpdate::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  Panel1->setMinimumWidth(width() - 8);
-}
-
 }  // namespace talvec

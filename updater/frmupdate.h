@@ -20,9 +20,6 @@ class FrmUpdate : public QMainWindow {
 
   UpdateRun& run() { return run_; }
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   UpdateRun run_;
   QTimer* Timer1 = nullptr;

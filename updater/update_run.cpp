@@ -130,6 +130,7 @@ void UpdateRun::StartDownload() {
   written_ = 0;
   expected_ = -1;
   reply_failure_.clear();
+  reply_finished_ = false;
   ++attempts_;
   QNetworkRequest request(url);
   request.setRawHeader("Accept-Encoding", "identity");
@@ -176,24 +177,55 @@ bool UpdateRun::WriteChunk(const QByteArray& chunk) {
     return false;
   }
   emit chunkWritten(chunk.size());
-  emit progress(written_, std::max<qint64>(expected_, 0));
-  // Ten seconds of the watchdog count from the last chunk.
-  Timer4.start();
   return true;
 }
 
-bool UpdateRun::ReadChunks(bool all) {
-  while (reply_ && (reply_->bytesAvailable() >= kChunkBytes || (all && reply_->bytesAvailable() > 0))) {
+bool UpdateRun::ReadChunks(bool all, bool* more) {
+  *more = false;
+  for (int n = 0; reply_ && (reply_->bytesAvailable() >= kChunkBytes || (all && reply_->bytesAvailable() > 0)); ++n) {
+    if (n == kChunksPerTurn) {
+      *more = true;
+      return true;
+    }
     if (!WriteChunk(reply_->read(kChunkBytes))) return false;
   }
   return true;
 }
 
 void UpdateRun::OnReadyRead() {
+  if (!drain_scheduled_) Drain();
+}
+
+void UpdateRun::Drain() {
+  drain_scheduled_ = false;
   if (!reply_) return;
   const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-  if (status.isValid() && status.toInt() != 200) return;  // the body of an error page is not read
-  if (!ReadChunks(false)) reply_->abort();
+  if (status.isValid() && status.toInt() != 200) {  // the body of an error page is not read
+    if (reply_finished_) Conclude();
+    return;
+  }
+  const qint64 before = written_;
+  bool more = false;
+  if (!ReadChunks(reply_finished_, &more)) {
+    if (reply_finished_) {
+      Conclude();
+    } else {
+      reply_->abort();  // finished() concludes
+    }
+    return;
+  }
+  if (written_ != before) {
+    emit progress(written_, std::max<qint64>(expected_, 0));
+    // The watchdog's ten seconds count from the last chunk.
+    if (!reply_finished_) Timer4.start();
+  }
+  if (more) {
+    // A bounded share of the work per turn of the event loop.
+    drain_scheduled_ = true;
+    QTimer::singleShot(0, this, &UpdateRun::Drain);
+    return;
+  }
+  if (reply_finished_) Conclude();
 }
 
 void UpdateRun::OnWatchdog() {
@@ -215,6 +247,18 @@ void UpdateRun::DropReply() {
 void UpdateRun::OnFinished() {
   if (!reply_) return;
   Timer4.stop();
+  reply_finished_ = true;
+  const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+  if (!reply_failure_.isEmpty() || reply_->error() != QNetworkReply::NoError || !status.isValid() ||
+      status.toInt() != 200) {
+    Conclude();
+  } else if (!drain_scheduled_) {
+    Drain();  // what is left in the reply, then Conclude()
+  }
+}
+
+void UpdateRun::Conclude() {
+  if (!reply_) return;
   QNetworkReply* reply = reply_;
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   QString why = reply_failure_;
@@ -222,7 +266,6 @@ void UpdateRun::OnFinished() {
   if (why.isEmpty() && (!status.isValid() || status.toInt() != 200)) {
     why = QStringLiteral("HTTP %1").arg(status.toInt());
   }
-  if (why.isEmpty() && !ReadChunks(true)) why = reply_failure_;
   if (why.isEmpty() && expected_ >= 0 && written_ != expected_) {
     why = QStringLiteral("下载不完整: %1 / %2 字节").arg(written_).arg(expected_);
   }

@@ -47,6 +47,8 @@ class UpdateRun : public QObject {
 
  public:
   static constexpr qint64 kChunkBytes = 1024;
+  // Chunks written per turn of the event loop at most.
+  static constexpr int kChunksPerTurn = 128;
   enum class Stage { kIdle, kDownloading, kRunningPackage, kDone, kFailed };
 
   explicit UpdateRun(UpdaterOptions options, QObject* parent = nullptr);
@@ -81,8 +83,10 @@ class UpdateRun : public QObject {
   void StartDownload();
   void OnReadyRead();
   void OnFinished();
+  void Drain();
+  void Conclude();
   void OnWatchdog();
-  bool ReadChunks(bool all);
+  bool ReadChunks(bool all, bool* more);
   bool WriteChunk(const QByteArray& chunk);
   void AttemptFailed(const QString& why);
   void DropReply();
@@ -99,6 +103,8 @@ class UpdateRun : public QObject {
   QTimer Timer4;
   QPointer<QNetworkReply> reply_;
   QString reply_failure_;
+  bool reply_finished_ = false;
+  bool drain_scheduled_ = false;
   std::unique_ptr<QFile> part_;
   qint64 written_ = 0;
   qint64 expected_ = -1;

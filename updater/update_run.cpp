@@ -360,6 +360,10 @@ void UpdateRun::OnPackageFinished(int exit_code, QProcess::ExitStatus status) {
 }
 
 void UpdateRun::Install() {
+  if (!QFileInfo::exists(TempFolder())) {
+    Fail(QStringLiteral("升级包没有放入任何文件"));
+    return;
+  }
   const InstallReport report = InstallFolder(TempFolder(), options_.program_folder);
   for (const QString& line : report.refused) qCWarning(lcUpdater) << "not installed:" << line;
   if (report.installed.isEmpty()) {

@@ -245,6 +245,33 @@ TEST(UpdateRun, DownloadFaults) {
   }
 }
 
+// The package runs only to its end, within its bound, and must have
+// filled "temp"; otherwise nothing of what it left is installed.
+TEST(UpdateRun, APackageThatFailsHangsOrFillsNothingInstallsNothing) {
+  const struct {
+    const char* name;
+    QByteArray script;
+    const char* status;
+  } cases[] = {
+      {"fails", "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexit 3\n",
+       "升级包运行失败 (退出码 3)"},
+      {"hangs", "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexec sleep 30\n",
+       "升级包在 0 秒内没有结束"},
+      {"fills nothing", "#!/bin/sh\nexit 0\n", "升级包没有放入任何文件"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Updater u(MakerKey().SignPackage(c.script));
+    UpdaterOptions options = u.Options();
+    options.package_wait_ms = 400;
+    u.Run(options);
+    EXPECT_EQ(u.run->stage(), UpdateRun::Stage::kFailed);
+    EXPECT_EQ(u.status.toStdString(), c.status);
+    EXPECT_EQ(Read(u.Folder() + QStringLiteral("/TALVEC")), "old program");
+    u.ExpectCleanFolder();
+  }
+}
+
 TEST(UpdateRun, NoServerRetriesThenGivesTheOldProgramBack) {
   Updater u(QByteArray("unused"));
   UpdaterOptions options = u.Options();

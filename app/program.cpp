@@ -97,7 +97,10 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   ApplySkin(app, context.program_folder, context.settings.UIType);
 
   // 6. and 7. The services, the main window and its load.
-  Services services(db, context.settings, options.schedule, options.watch);
+  UpdateCheckOptions update_options;
+  update_options.program_folder = context.program_folder;
+  update_options.own_version = context.version;
+  Services services(db, context.settings, options.schedule, options.watch, std::move(update_options));
   FrmWeath window(context, services);
   // Shutdown, in order: the services stop (no request or statement after
   // that), the database closes, the event loop ends.

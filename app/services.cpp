@@ -5,11 +5,12 @@
 namespace talvec {
 
 Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options,
-                   WatchOptions watch_options)
+                   WatchOptions watch_options, UpdateCheckOptions update_options)
     : network(fetcher, settings.SiteBaseAddress),
       schedule(db, settings, fetcher, network, std::move(schedule_options)),
       analysis(db, settings, fetcher, network),
-      watch(db, settings, std::move(watch_options)) {
+      watch(db, settings, std::move(watch_options)),
+      update(fetcher, settings, std::move(update_options)) {
   // Each collection cycle switches automatic analysis on or off.
   QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &analysis,
                    &AutoAnalysis::OnCycleStart);
@@ -18,6 +19,7 @@ Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions
 Services::~Services() { Stop(); }
 
 void Services::Stop() {
+  update.Stop();
   watch.Stop();
   analysis.Stop();
   schedule.Stop();

@@ -8,6 +8,7 @@
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
 #include "watch/watch_matcher.h"
+#include "update/update_check.h"
 
 namespace talvec {
 
@@ -18,14 +19,14 @@ class Services {
  public:
   // `settings` is the program's live settings record.
   Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
-           WatchOptions watch_options = {});
+           WatchOptions watch_options = {}, UpdateCheckOptions update_options = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
   ~Services();
 
-  // Stops the services that start work first (watch matcher, analysis,
-  // collection), then the network status and the fetcher; every pending
-  // request is aborted and every suspended coroutine ends.
+  // Stops the services that start work first (update check, watch matcher,
+  // analysis, collection), then the network status and the fetcher; every
+  // pending request is aborted and every suspended coroutine ends.
   void Stop();
 
   PageFetcher fetcher;
@@ -33,6 +34,7 @@ class Services {
   CollectionSchedule schedule;
   AutoAnalysis analysis;
   WatchMatcher watch;
+  UpdateCheck update;  // TimerSystemUP and MenuUpdate
 };
 
 }  // namespace talvec

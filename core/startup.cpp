@@ -16,7 +16,6 @@
 #endif
 
 #include "core/database.h"
-#include "core/version_config.h"
 
 Q_LOGGING_CATEGORY(lcInstance, "talvec.startup.instance")
 
@@ -26,12 +25,6 @@ QString VersionString(int major, int minor, int revision) {
   return QString::number(major) + QLatin1Char('.') +
          QStringLiteral("%1").arg(minor, 2, 10, QLatin1Char('0')) + QLatin1Char('.') +
          QStringLiteral("%1").arg(revision, 4, 10, QLatin1Char('0'));
-}
-
-QString ProgramVersionString() {
-  static const QString text =
-      VersionString(kVersionMajor, kVersionMinor, kVersionRevision);
-  return text;
 }
 
 QString OsName(const QString& os_version) {

@@ -9,7 +9,8 @@ namespace talvec {
 
 // "1.01.0020" for 1, 1, 20.
 QString VersionString(int major, int minor, int revision);
-// The program's own version, from the build.
+// The program's own version; defined in core/version.cpp, which each
+// program links through a talvec_version library of its own.
 QString ProgramVersionString();
 
 // Maps an operating-system version number ("6.1.7601") to its name.

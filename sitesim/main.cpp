@@ -8,6 +8,7 @@
 #include <QLoggingCategory>
 #include <cstdio>
 
+#include "sitesim/management.h"
 #include "sitesim/site_simulator.h"
 
 using talvec::sitesim::Options;
@@ -35,7 +36,11 @@ int main(int argc, char** argv) {
   const QCommandLineOption control_port({QStringLiteral("control-port")}, QStringLiteral("Extra port for the control requests only."), QStringLiteral("N"));
   const QCommandLineOption listen({QStringLiteral("listen")}, QStringLiteral("Address to listen on."), QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
   const QCommandLineOption no_quirks({QStringLiteral("no-quirks")}, QStringLiteral("No titles with apostrophes, blanks at the ends or over 127 characters."));
-  parser.addOptions({port, seed, days, today, fault, fault_for, fault_scope, new_every, control_port, listen, no_quirks});
+  const QCommandLineOption update_version({QStringLiteral("update-version")}, QStringLiteral("Version the management server offers (default: the program's own)."), QStringLiteral("V"));
+  const QCommandLineOption update_package({QStringLiteral("update-package")}, QStringLiteral("Signed package served as /QYP/Update.exe."), QStringLiteral("FILE"));
+  const QCommandLineOption update_fault({QStringLiteral("update-fault")}, QStringLiteral("Fault of the package: stall truncate[:BYTES] nolength liar[:DELTA] flip otherkey unsigned throttle[:KIB/S]."), QStringLiteral("MODE[:ARG]"));
+  parser.addOptions({port, seed, days, today, fault, fault_for, fault_scope, new_every, control_port, listen, no_quirks,
+                     update_version, update_package, update_fault});
   parser.process(app);
 
   Options options;
@@ -66,7 +71,13 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  options.management_version = parser.value(update_version);
+  options.update_package = parser.value(update_package);
   SiteSimulator sim(options);
+  if (parser.isSet(update_fault) && !sim.management().SetFault(parser.value(update_fault), 0)) {
+    std::fprintf(stderr, "sitesim: unknown update fault %s\n", qPrintable(parser.value(update_fault)));
+    return 2;
+  }
   if (!sim.Listen(static_cast<quint16>(parser.value(port).toUInt()), address)) {
     std::fprintf(stderr, "sitesim: cannot listen on port %s\n", qPrintable(parser.value(port)));
     return 1;

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <zlib.h>
 
+#include "sitesim/management.h"
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
 
@@ -281,10 +282,13 @@ class SiteSimulator::Impl {
       : q_(q),
         options_(std::move(options)),
         catalogue_(options_.seed, Today(), options_.days_back, options_.quirks),
-        fault_(options_.fault) {
+        fault_(options_.fault),
+        management_(options_.management_version, options_.update_package) {
     listener_ = new ListenSocket;
     listener_->setParent(q_);
-    listener_->connection_fault = [this] { return listener_->isListening() && IsConnectionFault(fault_); };
+    listener_->connection_fault = [this] {
+      return listener_->isListening() && (IsConnectionFault(fault_) || management_.NeedsConnection());
+    };
     listener_->take = [this](QTcpSocket* socket) {
       auto* exchange = new Exchange(socket, q_, [this](Exchange* e, const QString& target) { HandleConnection(e, target); });
       exchanges_.removeIf([](const QPointer<Exchange>& e) { return e.isNull(); });
@@ -420,6 +424,12 @@ class SiteSimulator::Impl {
       exchange->Send(Serialize(reply) + reply.body, true);
       return;
     }
+    if (Management::IsPackagePath(QUrl(target).path()) && management_.NeedsConnection()) {
+      ++requests_;
+      emit q_->RequestReceived(target);
+      management_.Serve(exchange->socket());
+      return;
+    }
     if (!IsConnectionFault(fault_) || !InScope(target)) {
       const Reply reply = Answer(target);
       exchange->Send(Serialize(reply) + reply.body, true);
@@ -524,8 +534,8 @@ class SiteSimulator::Impl {
       }
       return Reply{404, pages::ErrorPage(1)};
     }
-    if (path.compare(QLatin1String("/QYP/GetVersion.asp"), Qt::CaseInsensitive) == 0) {
-      return Reply{200, pages::VersionText(options_.management_version)};
+    if (std::optional<ManagementReply> answer = management_.Answer(path)) {
+      return Reply{answer->status, std::move(answer->body), answer->type};
     }
     return Reply{404, pages::ErrorPage(1)};
   }
@@ -551,6 +561,11 @@ class SiteSimulator::Impl {
         return Reply{200, ("ok " + FaultName(fault->mode) + ' ' + fault->arg + '\n').toUtf8(), kText};
       }
       return Reply{200, (FaultName(fault_.mode) + ' ' + fault_.arg + '\n').toUtf8(), kText};
+    }
+    if (path == QLatin1String("/__sim/update")) {
+      const ManagementReply answer = management_.Control(query);
+      if (management_.NeedsConnection()) listener_->CloseHttpSockets();
+      return Reply{answer.status, answer.body, answer.type};
     }
     if (path == QLatin1String("/__sim/add")) {
       const QString type_text = query.queryItemValue(QStringLiteral("type"));
@@ -611,6 +626,7 @@ class SiteSimulator::Impl {
   Options options_;
   Catalogue catalogue_;
   Fault fault_;
+  Management management_;
   QHttpServer http_;
   QHttpServer control_;
   ListenSocket* listener_ = nullptr;
@@ -713,5 +729,7 @@ QString SiteSimulator::ConstructionListPath() {
 }
 
 qint64 SiteSimulator::RequestCount() const { return impl_->requests_; }
+
+Management& SiteSimulator::management() { return impl_->management_; }
 
 }  // namespace talvec::sitesim

@@ -27,6 +27,8 @@
 
 namespace talvec::sitesim {
 
+class Management;
+
 // The ten channels of the procurement site, in channel order (k = type - 1).
 struct Channel {
   int type;             // AnnouncementType 1..10
@@ -110,7 +112,8 @@ struct Options {
   int new_every_seconds = 90;  // an automatic new announcement this often; 0 = never
   Fault fault;                 // fault at start
   bool quirks = true;          // a few titles with an apostrophe, padded or longer than 127
-  QString management_version = QStringLiteral("1.01.0020");  // "/QYP/GetVersion.asp"
+  QString management_version;  // "/QYP/GetVersion.asp"; empty: the program's own version
+  QString update_package;      // "/QYP/Update.exe": a signed package file (see management.h)
 };
 
 class SiteSimulator : public QObject {
@@ -150,6 +153,9 @@ class SiteSimulator : public QObject {
   static QString ConstructionListPath();  // "/InvestmentInfo/ZhaoBiao/InvitNotice.aspx?typeid=0&&type=ZBGG"
 
   qint64 RequestCount() const;  // requests answered or faulted, control requests excluded
+
+  // The management server: version, update package and its faults.
+  Management& management();
 
  signals:
   // Emitted for every request (not the control requests) before it is answered;

@@ -15,6 +15,7 @@
 #include "ui/status_texts.h"
 #include "ui/twips.h"
 #include "ui/watch_notifier.h"
+#include "ui/update_menu.h"
 
 namespace talvec {
 
@@ -112,6 +113,7 @@ void FrmWeath::CreateControls() {
   // Timers as the window's design has them; all stopped until load.
   Timer4 = MakeTimer("Timer4", 1000);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
+  InstallUpdateCommands(this, MenuZH, TimerSystemUP, services_.update);
 }
 
 void FrmWeath::Load() {

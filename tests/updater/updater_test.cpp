@@ -1,0 +1,379 @@
+// The updater's work: download against the simulator's management server
+// with each of its faults, the signature, the install.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "sitesim/management.h"
+#include "sitesim/site_simulator.h"
+#include "tests/raw_http_server.h"
+#include "updater/install.h"
+#include "updater/package.h"
+#include "updater/update_run.h"
+
+namespace talvec {
+namespace {
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+package::SigningKey MakerKey() {
+  QString error;
+  std::optional<package::SigningKey> key = package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
+  EXPECT_TRUE(key) << error.toStdString();
+  return std::move(*key);
+}
+
+// A signed package of the files (relative path, content).
+QByteArray MakePackage(const std::vector<std::pair<QString, QByteArray>>& files) {
+  QTemporaryDir dir;
+  for (const auto& [name, bytes] : files) Write(dir.filePath(name), bytes);
+  QString error;
+  std::optional<QByteArray> tar = package::TarFolder(dir.path(), &error);
+  EXPECT_TRUE(tar) << error.toStdString();
+  return MakerKey().SignPackage(package::SelfExtractor(*tar));
+}
+
+TEST(UpdaterTexts, DotsAndStateTexts) {
+  qint16 counter = 0;
+  QStringList dots;
+  for (int i = 0; i < 9; ++i) dots << NextDotsText(&counter);
+  EXPECT_EQ(dots.join(u'|'), QStringLiteral("系统升级中.|系统升级中..|系统升级中...|系统升级中|"
+                                            "系统升级中.|系统升级中..|系统升级中...|系统升级中|系统升级中."));
+  const char* texts[] = {"",
+                         "正在查询服务器IP地址",
+                         "成功找到服务器IP地址",
+                         "正在尝试与服务器连接",
+                         "与服务器连接成功",
+                         "正在向服务器发送请求",
+                         "发送请求已成功",
+                         "正在接收服务器响应",
+                         "成功接受服务器响应",
+                         "正在解除与服务器的连接",
+                         "成功解除与服务器的连接",
+                         "无法连接服务器，请重试！",
+                         ""};
+  for (int state = 0; state <= 12; ++state) EXPECT_EQ(TransferStateText(state), QString::fromUtf8(texts[state])) << state;
+}
+
+TEST(PackageSignature, OnlyTheMakersUntouchedPackageVerifies) {
+  const QByteArray payload = package::SelfExtractor(QByteArray(5000, 'x'));
+  const QByteArray good = MakerKey().SignPackage(payload);
+  const QByteArray public_key = MakerKey().PublicKey();
+  QByteArray flipped = good;
+  flipped[100] = static_cast<char>(flipped[100] ^ 0x20);
+  QByteArray bad_signature = good;
+  bad_signature[good.size() - 1] = static_cast<char>(bad_signature[good.size() - 1] ^ 0x01);
+  const QByteArray other = package::SigningKey::Generate()->SignPackage(payload);
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    bool ok;
+    const char* why;
+  } cases[] = {
+      {"good", good, true, ""},
+      {"flipped payload byte", flipped, false, "签名与程序内置的公钥不符"},
+      {"flipped signature byte", bad_signature, false, "签名与程序内置的公钥不符"},
+      {"other key", other, false, "签名与程序内置的公钥不符"},
+      {"no signature", payload, false, "升级包没有签名"},
+      {"signature cut", good.left(good.size() - 1), false, "升级包没有签名"},
+      {"empty", QByteArray(), false, "升级包没有签名"},
+  };
+  for (const auto& c : cases) {
+    const package::Verdict verdict = package::VerifyPackage(c.bytes, public_key);
+    EXPECT_EQ(verdict.ok, c.ok) << c.name;
+    EXPECT_EQ(verdict.why, QString::fromUtf8(c.why)) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(verdict.payload_size, payload.size());
+    }
+  }
+}
+
+// A program folder with an old program and the user's data, the simulator
+// serving a package, and the updater with short timers.
+struct Updater {
+  explicit Updater(const QByteArray& package_bytes) {
+    Write(packages.filePath(QStringLiteral("Update.exe")), package_bytes);
+    Write(Folder() + QStringLiteral("/TALVEC"), "old program");
+    Write(Folder() + QStringLiteral("/talvec.qzv"), "the user's data");
+    sitesim::Options o;
+    o.new_every_seconds = 0;
+    o.today = QDate(2026, 12, 8);
+    o.update_package = packages.filePath(QStringLiteral("Update.exe"));
+    sim = std::make_unique<sitesim::SiteSimulator>(o);
+    EXPECT_TRUE(sim->Listen());
+  }
+  QString Folder() const { return folder.path(); }
+  UpdaterOptions Options() {
+    UpdaterOptions o;
+    o.program_folder = Folder();
+    o.management_base = sim->BaseUrl();
+    o.retry_ms = 50;
+    o.watchdog_ms = 600;
+    o.restart_delay_ms = 10;
+    o.max_attempts = 2;
+    o.start_program = [this](const QString& program, const QString&) { return started << program, true; };
+    return o;
+  }
+  // Runs the updater until it is over.
+  void Run(UpdaterOptions options) {
+    run = std::make_unique<UpdateRun>(std::move(options));
+    QObject::connect(run.get(), &UpdateRun::transferState, [this](int s) { states << s; });
+    QObject::connect(run.get(), &UpdateRun::statusText, [this](const QString& t) { status = t; });
+    QObject::connect(run.get(), &UpdateRun::chunkWritten, [this](qint64 n) { chunks << n; });
+    bool over = false;
+    QObject::connect(run.get(), &UpdateRun::finished, [&over] { over = true; });
+    run->Start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return over; }, 20000));
+  }
+  void Fault(const char* fault, int times = 0) {
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("fault"), QString::fromUtf8(fault));
+    query.addQueryItem(QStringLiteral("times"), QString::number(times));
+    sim->management().Control(query);
+  }
+  // Whatever happened: no partial package, no temp folder, the data as it was.
+  void ExpectCleanFolder() {
+    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/Update.exe")));
+    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/Update.exe.part")));
+    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/temp")));
+    EXPECT_EQ(Read(Folder() + QStringLiteral("/talvec.qzv")), "the user's data");
+    EXPECT_EQ(started, QStringList{Folder() + QStringLiteral("/TALVEC")});
+  }
+
+  QTemporaryDir folder;
+  QTemporaryDir packages;
+  std::unique_ptr<sitesim::SiteSimulator> sim;
+  std::unique_ptr<UpdateRun> run;
+  QList<int> states;
+  QList<qint64> chunks;
+  QString status;
+  QStringList started;
+};
+
+const std::vector<std::pair<QString, QByteArray>> kNewFiles = {
+    {QStringLiteral("TALVEC"), QByteArray(300000, 'N')},
+    {QStringLiteral("help/index.html"), "<html>new help</html>"},
+    {QStringLiteral("talvec.qzv"), "an empty database that must not replace the user's"},
+};
+
+TEST(UpdateRun, GoodPackageIsInstalledAndTheProgramStarted) {
+  Updater u(MakePackage(kNewFiles));
+  u.Run(u.Options());
+  EXPECT_EQ(u.run->stage(), UpdateRun::Stage::kDone);
+  EXPECT_EQ(u.status, QStringLiteral("升级成功！"));
+  EXPECT_EQ(Read(u.Folder() + QStringLiteral("/TALVEC")), QByteArray(300000, 'N'));
+  EXPECT_EQ(Read(u.Folder() + QStringLiteral("/help/index.html")), "<html>new help</html>");
+  u.ExpectCleanFolder();
+  EXPECT_FALSE(u.states.contains(11));
+  EXPECT_EQ(u.states.first(), 1);
+  EXPECT_EQ(u.states.last(), 12);
+  EXPECT_TRUE(u.states.contains(7));
+  for (qsizetype i = 0; i + 1 < u.chunks.size(); ++i) ASSERT_EQ(u.chunks[i], 1024);
+  EXPECT_LE(u.chunks.last(), 1024);
+}
+
+TEST(UpdateRun, AnAnswerOf2500BytesIsWrittenIn1024_1024_452) {
+  testing::RawHttpServer server([](const QByteArray&) {
+    return testing::RawHttpServer::Answer{"HTTP/1.1 200 OK\r\nContent-Length: 2500\r\nConnection: close\r\n\r\n" +
+                                          QByteArray(2500, 'z')};
+  });
+  Updater u(QByteArray("unused"));
+  UpdaterOptions options = u.Options();
+  options.management_base = server.base();
+  u.Run(options);
+  EXPECT_EQ(u.chunks, (QList<qint64>{1024, 1024, 452}));
+  // Not a signed package: never run, nothing installed.
+  EXPECT_EQ(u.run->stage(), UpdateRun::Stage::kFailed);
+  EXPECT_TRUE(u.status.startsWith(QStringLiteral("升级包校验失败"))) << u.status.toStdString();
+  EXPECT_EQ(Read(u.Folder() + QStringLiteral("/TALVEC")), "old program");
+  u.ExpectCleanFolder();
+}
+
+// Each fault of the server's package: either the download recovers and the
+// package is installed, or nothing is installed and the old program starts.
+TEST(UpdateRun, DownloadFaults) {
+  const QByteArray good = MakePackage(kNewFiles);
+  const struct {
+    const char* fault;
+    int times;
+    bool installed;
+    const char* status;  // start of the final status text
+    int attempts;
+  } cases[] = {
+      {"stall", 1, true, "升级成功！", 2},  // the watchdog starts it cleanly again
+      {"nolength", 0, true, "升级成功！", 1},  // read to the end of the transfer
+      {"throttle:4000", 0, true, "升级成功！", 1},
+      {"truncate", 0, false, "下载升级包失败", 2},
+      {"truncate", 1, true, "升级成功！", 2},
+      {"liar:100", 0, false, "下载升级包失败", 2},       // claims more than it sends
+      {"liar:-100", 0, false, "升级包校验失败", 1},  // claims less: the signature is cut off
+      {"flip", 0, false, "升级包校验失败: 签名与程序内置的公钥不符", 1},
+      {"otherkey", 0, false, "升级包校验失败: 签名与程序内置的公钥不符", 1},
+      {"unsigned", 0, false, "升级包校验失败: 升级包没有签名", 1},
+      {"stall", 0, false, "下载升级包失败: 下载 0 秒没有进展", 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + " x" + std::to_string(c.times));
+    Updater u(good);
+    u.Fault(c.fault, c.times);
+    u.Run(u.Options());
+    EXPECT_EQ(u.run->stage(), c.installed ? UpdateRun::Stage::kDone : UpdateRun::Stage::kFailed);
+    EXPECT_TRUE(u.status.startsWith(QString::fromUtf8(c.status))) << u.status.toStdString();
+    EXPECT_EQ(u.run->attempts(), c.attempts);
+    EXPECT_EQ(Read(u.Folder() + QStringLiteral("/TALVEC")),
+              c.installed ? QByteArray(300000, 'N') : QByteArray("old program"));
+    EXPECT_EQ(QFile::exists(u.Folder() + QStringLiteral("/help/index.html")), c.installed);
+    u.ExpectCleanFolder();
+    if (!c.installed && !QString::fromUtf8(c.status).contains(QStringLiteral("校验"))) {
+      EXPECT_TRUE(u.states.contains(11));
+    }
+  }
+}
+
+// The package runs only to its end, within its bound, and must have
+// filled "temp"; otherwise nothing of what it left is installed.
+TEST(UpdateRun, APackageThatFailsHangsOrFillsNothingInstallsNothing) {
+  const struct {
+    const char* name;
+    QByteArray script;
+    const char* status;
+  } cases[] = {
+      {"fails", "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexit 3\n",
+       "升级包运行失败 (退出码 3)"},
+      {"hangs", "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexec sleep 30\n",
+       "升级包在 0 秒内没有结束"},
+      {"fills nothing", "#!/bin/sh\nexit 0\n", "升级包没有放入任何文件"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Updater u(MakerKey().SignPackage(c.script));
+    UpdaterOptions options = u.Options();
+    options.package_wait_ms = 400;
+    u.Run(options);
+    EXPECT_EQ(u.run->stage(), UpdateRun::Stage::kFailed);
+    EXPECT_EQ(u.status.toStdString(), c.status);
+    EXPECT_EQ(Read(u.Folder() + QStringLiteral("/TALVEC")), "old program");
+    u.ExpectCleanFolder();
+  }
+}
+
+TEST(UpdateRun, NoServerRetriesThenGivesTheOldProgramBack) {
+  Updater u(QByteArray("unused"));
+  UpdaterOptions options = u.Options();
+  options.management_base = QStringLiteral("http://127.0.0.1:1");
+  u.Run(options);
+  EXPECT_EQ(u.run->attempts(), 2);
+  EXPECT_TRUE(u.states.contains(11));
+  EXPECT_EQ(Read(u.Folder() + QStringLiteral("/TALVEC")), "old program");
+  u.ExpectCleanFolder();
+}
+
+// The install by itself: each case is one folder with an old program file,
+// the user's data, and a temp folder from a package.
+TEST(Install, ReplacesWholeFilesAndRefusesWhatItMustNot) {
+  QTemporaryDir dir;
+  const QString program = dir.filePath(QStringLiteral("program"));
+  const QString temp = dir.filePath(QStringLiteral("program/temp"));
+  Write(program + QStringLiteral("/TALVEC"), "old program");
+  Write(program + QStringLiteral("/readonly.txt"), "old read-only");
+  QFile::setPermissions(program + QStringLiteral("/readonly.txt"), QFileDevice::ReadOwner);
+  Write(program + QStringLiteral("/talvec.qzv"), "data");
+  Write(program + QStringLiteral("/talvec.qzv-wal"), "wal");
+  Write(dir.filePath(QStringLiteral("secret")), "outside");
+  Write(temp + QStringLiteral("/TALVEC"), "new program");
+  Write(temp + QStringLiteral("/readonly.txt"), "new read-only");
+  Write(temp + QStringLiteral("/sub/deep.txt"), "deep");
+  Write(temp + QStringLiteral("/talvec.qzv"), "empty database");
+  Write(temp + QStringLiteral("/TALVEC.qzv-wal"), "other wal");
+  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("secret")), temp + QStringLiteral("/linked.txt")));
+  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("program")), temp + QStringLiteral("/loop")));
+  QFile::setPermissions(temp + QStringLiteral("/TALVEC"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                             QFileDevice::ExeOwner);
+  // The running program keeps its open file; the name gets the new one.
+  QFile in_use(program + QStringLiteral("/TALVEC"));
+  ASSERT_TRUE(in_use.open(QIODevice::ReadOnly));
+
+  const InstallReport report = InstallFolder(temp, program);
+  EXPECT_TRUE(report.ok()) << report.failed.join(u';').toStdString();
+  QStringList installed = report.installed;
+  installed.sort();
+  EXPECT_EQ(installed, (QStringList{QStringLiteral("TALVEC"), QStringLiteral("readonly.txt"),
+                                    QStringLiteral("sub/deep.txt")}));
+  EXPECT_EQ(report.refused.size(), 4) << report.refused.join(u';').toStdString();
+  EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), "new program");
+  EXPECT_TRUE(QFileInfo(program + QStringLiteral("/TALVEC")).isExecutable());
+  EXPECT_EQ(in_use.readAll(), "old program");
+  EXPECT_EQ(Read(program + QStringLiteral("/readonly.txt")), "new read-only");
+  EXPECT_EQ(Read(program + QStringLiteral("/sub/deep.txt")), "deep");
+  EXPECT_EQ(Read(program + QStringLiteral("/talvec.qzv")), "data");
+  EXPECT_EQ(Read(program + QStringLiteral("/talvec.qzv-wal")), "wal");
+  EXPECT_FALSE(QFile::exists(program + QStringLiteral("/linked.txt")));
+  EXPECT_FALSE(QFile::exists(program + QStringLiteral("/loop")));
+  EXPECT_TRUE(QDir(program).entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files).isEmpty());
+}
+
+TEST(Install, AFileThatCannotBeWrittenInstallsNothingAndSaysWhich) {
+  QTemporaryDir dir;
+  const QString program = dir.filePath(QStringLiteral("program"));
+  const QString temp = dir.filePath(QStringLiteral("temp"));
+  Write(program + QStringLiteral("/TALVEC"), "old program");
+  QDir().mkpath(program + QStringLiteral("/help.html/inside"));  // a folder where the file goes
+  Write(temp + QStringLiteral("/TALVEC"), "new program");
+  Write(temp + QStringLiteral("/help.html"), "new help");
+  const InstallReport report = InstallFolder(temp, program);
+  EXPECT_FALSE(report.ok());
+  ASSERT_EQ(report.failed.size(), 1);
+  EXPECT_TRUE(report.failed[0].startsWith(QStringLiteral("help.html: "))) << report.failed[0].toStdString();
+  EXPECT_TRUE(report.installed.isEmpty());
+  EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), "old program");
+  EXPECT_TRUE(QDir(program).entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files).isEmpty());
+}
+
+// The install killed at random moments: every file is whole, old or new.
+TEST(Install, KilledInTheMiddleLeavesEveryFileWhole) {
+  QTemporaryDir dir;
+  const QString program = dir.filePath(QStringLiteral("program"));
+  const QString temp = dir.filePath(QStringLiteral("temp"));
+  constexpr int kFiles = 24;
+  const QByteArray old_bytes(512 * 1024, 'o');
+  const QByteArray new_bytes(700 * 1024, 'n');
+  for (int i = 0; i < kFiles; ++i) Write(temp + QStringLiteral("/f%1.bin").arg(i), new_bytes);
+  std::mt19937 random(7);
+  int mixed = 0;
+  for (int round = 0; round < 6; ++round) {
+    for (int i = 0; i < kFiles; ++i) Write(program + QStringLiteral("/f%1.bin").arg(i), old_bytes);
+    QProcess child;
+    child.start(QStringLiteral(INSTALL_CHILD), {temp, program});
+    ASSERT_TRUE(child.waitForStarted());
+    QTest::qWait(static_cast<int>(random() % 60));
+    child.kill();
+    child.waitForFinished();
+    int now_new = 0;
+    for (int i = 0; i < kFiles; ++i) {
+      const QByteArray bytes = Read(program + QStringLiteral("/f%1.bin").arg(i));
+      ASSERT_TRUE(bytes == old_bytes || bytes == new_bytes) << "round " << round << " file " << i;
+      now_new += bytes == new_bytes;
+    }
+    mixed += now_new > 0 && now_new < kFiles;
+  }
+  RecordProperty("rounds_with_old_and_new_files", mixed);
+}
+
+
+}  // namespace
+}  // namespace talvec

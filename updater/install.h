@@ -1,0 +1,30 @@
+// The install step of the updater: the files the package put into "temp"
+// replace those of the program folder, each one atomically.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace talvec {
+
+struct InstallReport {
+  QStringList installed;  // relative paths now holding the new file
+  QStringList refused;    // "path: why", left out by rule (user data, links, odd names)
+  QStringList failed;     // "path: why", could not be written
+  bool ok() const { return failed.isEmpty(); }
+};
+
+// True for the files of the user's data, which an update never replaces:
+// the database file and the files beside it.
+bool IsUserDataFile(const QString& relative_path);
+
+// Installs every file beneath `source` into `destination` in two passes:
+// first each new file is written whole beside its target (a hidden
+// ".NAME.talvec-new"), flushed to disk; then each is renamed over its
+// target. If any file cannot be written in the first pass, the written ones
+// are removed and nothing is installed. A process killed at any point
+// leaves every target whole, old or new. Symbolic links, names that leave
+// the folder and the user's data files are refused.
+InstallReport InstallFolder(const QString& source, const QString& destination);
+
+}  // namespace talvec

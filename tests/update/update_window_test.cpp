@@ -44,7 +44,7 @@ struct Window {
     context.version = QStringLiteral("1.01.0020");
     SetMessageSink(&log);
     services = std::make_unique<Services>(
-        temp.db(), context.settings, ScheduleOptions{},
+        temp.db(), context.settings, ScheduleOptions{}, WatchOptions{},
         UpdateCheckOptions{temp.folder(), context.version, [this](const QString&) { return ++started, true; }});
     window = std::make_unique<FrmWeath>(context, *services);
     window->Load();

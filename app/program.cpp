@@ -99,6 +99,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   // 6. and 7. The services, the main window and its load.
   Services services(db, context.settings, options.schedule);
   FrmWeath window(context, services);
+  if (!options.search_engine_base.isEmpty()) window.SetSearchEngineBase(options.search_engine_base);
   // Shutdown, in order: the services stop (no request or statement after
   // that), the database closes, the event loop ends.
   window.SetShutdownHandler([&services, &db] {

@@ -15,6 +15,7 @@ class MessageSink;
 struct ProgramOptions {
   ScheduleOptions schedule;
   MessageSink* messages = nullptr;  // null: real message boxes
+  QString search_engine_base;       // empty: the address built into the program
   // Called once the main window is shown.
   std::function<void(FrmWeath&)> on_shown;
 };

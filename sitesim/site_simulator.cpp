@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <zlib.h>
 
+#include "sitesim/company_search.h"
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
 
@@ -523,6 +524,14 @@ class SiteSimulator::Impl {
         return Reply{200, pages::TenderPage(*tender)};
       }
       return Reply{404, pages::ErrorPage(1)};
+    }
+    if (path == QLatin1String("/s")) {
+      std::vector<const Announcement*> results;
+      for (int type : {4, 9}) {
+        for (const Announcement& item : catalogue_.Channel(type)) results.push_back(&item);
+      }
+      return Reply{200, CompanySearchPage(query.queryItemValue(QStringLiteral("WD"), QUrl::FullyDecoded),
+                                          results)};
     }
     if (path.compare(QLatin1String("/QYP/GetVersion.asp"), Qt::CaseInsensitive) == 0) {
       return Reply{200, pages::VersionText(options_.management_version)};

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 
@@ -17,6 +18,7 @@ class QMenu;
 
 namespace talvec {
 
+class FrmfX;
 class SearchUi;
 class StatusLight;
 class Viewer;
@@ -61,6 +63,13 @@ class FrmWeath : public QMainWindow {
   QMenu* MenuData = nullptr;    // 【大数据】
   QMenu* MenuSystem = nullptr;  // 【系统管理】
   QMenu* MenuZH = nullptr;      // 【帮助】
+  QAction* MenuFX = nullptr;    // 竞争对手分析(&F), F5
+
+  // The competitor window, without waiting for it; an open one comes to
+  // the front. Collection and analysis pause around the opening.
+  FrmfX* OpenCompetitorAnalysis();
+  // The search engine of company look-ups (the built-in one unless set).
+  void SetSearchEngineBase(const QString& base) { search_engine_base_ = base; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -76,6 +85,8 @@ class FrmWeath : public QMainWindow {
   StatusLight* status_light_ = nullptr;
   Viewer* viewer_ = nullptr;
   SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
+  QPointer<FrmfX> frmfx_;
+  QString search_engine_base_;
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;

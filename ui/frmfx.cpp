@@ -57,7 +57,12 @@ class AwardListView : public QTreeView {
   }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     QTreeView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && on_double_click) on_double_click();
+    if (event->button() != Qt::LeftButton) return;
+    // A double click is a click first, on the row under the mouse.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) setCurrentIndex(index);
+    if (on_click) on_click();
+    if (on_double_click) on_double_click();
   }
   void contextMenuEvent(QContextMenuEvent* event) override {
     // The menu acts on the row it was opened over.
@@ -244,14 +249,14 @@ const AwardRow* FrmfX::SelectedRow() const {
 
 void FrmfX::LookUpCompany() {
   const AwardRow* row = SelectedRow();
-  if (!row || !viewer_) return;
-  viewer_->Open(CompanyLookupAddress(engine_base_address_, row->company),
-                CompanyLookupCaption(row->company), ViewerMode::kModal);
+  if (!row) return;
+  OpenPage(CompanyLookupAddress(engine_base_address_, row->company),
+           CompanyLookupCaption(row->company));
 }
 
 void FrmfX::ShowAwardDetails() {
   const AwardRow* row = SelectedRow();
-  if (!row || !viewer_) return;
+  if (!row) return;
   const QString company = row->company;
   const DetailLookup found = FindAwardAnnouncement(db_, row->title);
   if (!found.ok) {
@@ -260,8 +265,13 @@ void FrmfX::ShowAwardDetails() {
     return;
   }
   if (!found.found) return;
-  viewer_->Open(AnnouncementAddress(found.stored_address, site_base_address_),
-                AwardDetailCaption(company), ViewerMode::kModal);
+  OpenPage(AnnouncementAddress(found.stored_address, site_base_address_),
+           AwardDetailCaption(company));
+}
+
+void FrmfX::OpenPage(const QString& address, const QString& caption) {
+  emit pageRequested(address, caption);
+  if (viewer_) viewer_->Open(address, caption, ViewerMode::kModal);
 }
 
 void FrmfX::SortByColumn(int column) {

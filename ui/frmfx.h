@@ -68,12 +68,17 @@ class FrmfX : public QDialog {
   CompetitorSummaryPage* summaryPage() const { return summary_; }
   AwardListModel* listModel() const { return list_; }
 
+ signals:
+  // A page is about to open in the viewer (also without one).
+  void pageRequested(const QString& address, const QString& caption);
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   int Px(int twips) const;
   void FitTitleColumn();
+  void OpenPage(const QString& address, const QString& caption);
   void ExportDialog();
   const AwardRow* SelectedRow() const;
 

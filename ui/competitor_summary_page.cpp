@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
+#include <QFont>
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
@@ -26,7 +27,7 @@ namespace {
 
 constexpr int kTopCompanies = 10;
 // Long names are cut on the axis; the table holds them whole.
-constexpr int kAxisNameChars = 14;
+constexpr int kAxisNameChars = 10;
 constexpr int kMonthsShown = 24;
 
 QChartView* MakeChartView(const char* name, QWidget* parent) {
@@ -61,8 +62,24 @@ QValueAxis* CountAxis(int largest) {
   return axis;
 }
 
+// The name without its legal form, cut to fit the axis.
 QString AxisName(const QString& name) {
-  return name.size() <= kAxisNameChars ? name : name.left(kAxisNameChars - 1) + u'…';
+  QString shortName = name;
+  for (const char16_t* form : {u"股份有限公司", u"有限责任公司", u"有限公司"}) {
+    const QStringView f(form);
+    if (shortName.size() > f.size() + 1 && shortName.endsWith(f)) {
+      shortName.chop(f.size());
+      break;
+    }
+  }
+  return shortName.size() <= kAxisNameChars ? shortName
+                                             : shortName.left(kAxisNameChars - 1) + u'…';
+}
+
+void SmallLabels(QAbstractAxis* axis) {
+  QFont font = axis->labelsFont();
+  font.setPointSizeF(std::max(7.0, font.pointSizeF() - 1));
+  axis->setLabelsFont(font);
 }
 
 }  // namespace
@@ -100,8 +117,9 @@ CompetitorSummaryPage::CompetitorSummaryPage(QWidget* parent) : QWidget(parent) 
   ChartMonth = MakeChartView("ChartMonth", charts);
   charts->setStretchFactor(0, 3);
   charts->setStretchFactor(1, 2);
-  split->setStretchFactor(0, 2);
-  split->setStretchFactor(1, 3);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 2);
+  split->setSizes({1000, 2000});  // in proportion once laid out
   layout->addWidget(split, 1);
 
   connect(ListViewTJ->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -151,10 +169,12 @@ void CompetitorSummaryPage::FillTopChart() {
   auto* series = new QHorizontalBarSeries();
   series->append(set);
   series->setLabelsVisible(true);
-  series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+  series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
   chart->addSeries(series);
   auto* companies = new QBarCategoryAxis();
   companies->append(names);
+  SmallLabels(companies);
+  companies->setTruncateLabels(false);
   chart->addAxis(companies, Qt::AlignLeft);
   series->attachAxis(companies);
   QValueAxis* counts = CountAxis(summary.front().wins);
@@ -169,7 +189,7 @@ void CompetitorSummaryPage::FillMonthChart(const CompanySummary* company) {
     chart->setTitle(QStringLiteral("每月中标次数"));
     return;
   }
-  QString title = QStringLiteral("每月中标次数：") + AxisName(company->company);
+  QString title = QStringLiteral("每月中标次数：") + company->company;
   if (company->undated > 0) title += QStringLiteral("（%1次无日期）").arg(company->undated);
   chart->setTitle(title);
   if (company->months.isEmpty()) return;

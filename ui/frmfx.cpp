@@ -186,7 +186,9 @@ FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address,
   // The frame, title bar included, fits the screen's free area.
   const QScreen* s = parent && parent->screen() ? parent->screen() : screen();
   const QRect available = s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
-  const QSize wanted(Px(15600), Px(9600));
+  // The design size, or more of a large screen.
+  const QSize wanted(std::max(Px(15600), available.width() * 7 / 10),
+                     std::max(Px(9600), available.height() * 3 / 4));
   const QSize frame_extra(16, 48);  // until the window manager tells
   resize(std::min(wanted.width(), available.width() - frame_extra.width()),
          std::min(wanted.height(), available.height() - frame_extra.height()));

@@ -103,6 +103,15 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
   EXPECT_TRUE(missing.ok);
   EXPECT_FALSE(missing.found);
 
+  // Names in code-point order, as SQLite orders text: U+FF21 before U+20000,
+  // though UTF-16 puts the surrogate pair first.
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')", QString::fromUtf8("\xF0\xA0\x80\x80公司")));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')", QString::fromUtf8("\xEF\xBC\xA1公司")));
+  ASSERT_TRUE(LoadAwardTable(db, &table, &error));
+  ASSERT_EQ(table.rows.size(), 5u);
+  EXPECT_EQ(table.rows[3].company, QString::fromUtf8("\xEF\xBC\xA1公司"));
+  EXPECT_EQ(table.rows[4].company, QString::fromUtf8("\xF0\xA0\x80\x80公司"));
+
   // A table that cannot be read is an error, not an empty list.
   ASSERT_TRUE(db.Execute("DROP TABLE GYS"));
   EXPECT_FALSE(LoadAwardTable(db, &table, &error));

@@ -17,6 +17,7 @@ struct ProgramOptions {
   ScheduleOptions schedule;
   WatchOptions watch;
   MessageSink* messages = nullptr;  // null: real message boxes
+  QString search_engine_base;       // empty: the address built into the program
   // Called once the main window is shown.
   std::function<void(FrmWeath&)> on_shown;
 };

@@ -7,6 +7,7 @@ QString TrimBlanks(const QString& text) {
   qsizetype end = text.size();
   while (begin < end && text.at(begin) == QLatin1Char(' ')) ++begin;
   while (end > begin && text.at(end - 1) == QLatin1Char(' ')) --end;
+  if (begin == 0 && end == text.size()) return text;  // shared, no copy
   return text.mid(begin, end - begin);
 }
 

@@ -17,6 +17,7 @@
 #include <zlib.h>
 
 #include "sitesim/management.h"
+#include "sitesim/company_search.h"
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
 
@@ -533,6 +534,14 @@ class SiteSimulator::Impl {
         return Reply{200, pages::TenderPage(*tender)};
       }
       return Reply{404, pages::ErrorPage(1)};
+    }
+    if (path == QLatin1String("/s")) {
+      std::vector<const Announcement*> results;
+      for (int type : {4, 9}) {
+        for (const Announcement& item : catalogue_.Channel(type)) results.push_back(&item);
+      }
+      return Reply{200, CompanySearchPage(query.queryItemValue(QStringLiteral("WD"), QUrl::FullyDecoded),
+                                          results)};
     }
     if (std::optional<ManagementReply> answer = management_.Answer(path)) {
       return Reply{answer->status, std::move(answer->body), answer->type};

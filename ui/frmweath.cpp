@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "competitors/lookup.h"
+#include "ui/frmfx.h"
 #include "ui/viewer.h"
 #include "ui/result_list.h"
 #include "ui/search_ui.h"
@@ -25,7 +27,10 @@ QString TwoLineName(const QString& name) {
 }
 
 FrmWeath::FrmWeath(AppContext& context, Services& services, QWidget* parent)
-    : QMainWindow(parent), context_(context), services_(services) {
+    : QMainWindow(parent),
+      context_(context),
+      services_(services),
+      search_engine_base_(SearchEngineBaseAddress()) {
   setObjectName(QStringLiteral("FrmWeath"));
   CreateControls();
   // The light shows what the services report.
@@ -97,6 +102,10 @@ void FrmWeath::CreateControls() {
   MenuData = add_menu("MenuData", QStringLiteral("【大数据】"));
   MenuSystem = add_menu("MenuSystem", QStringLiteral("【系统管理】"));
   MenuZH = add_menu("MenuZH", QStringLiteral("【帮助】"));
+  MenuFX = MenuData->addAction(QStringLiteral("竞争对手分析(&F)"));
+  MenuFX->setObjectName(QStringLiteral("MenuFX"));
+  MenuFX->setShortcut(QKeySequence(Qt::Key_F5));
+  connect(MenuFX, &QAction::triggered, this, [this] { OpenCompetitorAnalysis(); });
 
   // The status bar says what the collection is doing.
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
@@ -145,6 +154,27 @@ void FrmWeath::Load() {
   status_light_->StopWorking(false);
   // 13. The caption.
   setWindowTitle(QLatin1String(kDisplayName));
+}
+
+FrmfX* FrmWeath::OpenCompetitorAnalysis() {
+  if (!context_.db) return nullptr;
+  // Nothing yields in between, so a running cycle or batch never sees the
+  // pause; a stop the cycle set for itself stays set.
+  const bool stop_before = schedule().state().StopCollection;
+  schedule().timerUpdate().stop();
+  autoAnalysis().StopTimer();
+  schedule().SetStopCollection(true);
+  if (!frmfx_) {
+    frmfx_ = new FrmfX(*context_.db, viewer_, context_.settings.SiteBaseAddress,
+                       search_engine_base_, this);
+  }
+  frmfx_->show();
+  frmfx_->raise();
+  frmfx_->activateWindow();
+  if (!schedule().stopping()) schedule().timerUpdate().start();
+  schedule().SetStopCollection(stop_before);
+  autoAnalysis().StartTimer();
+  return frmfx_;
 }
 
 void FrmWeath::closeEvent(QCloseEvent* event) {

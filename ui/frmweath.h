@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 
@@ -18,6 +19,7 @@ class QMenu;
 
 namespace talvec {
 
+class FrmfX;
 class SearchUi;
 class StatusLight;
 class Viewer;
@@ -67,6 +69,13 @@ class FrmWeath : public QMainWindow {
   QMenu* MenuSystem = nullptr;  // 【系统管理】
   QMenu* MenuZH = nullptr;      // 【帮助】
   QAction* MenuGZ = nullptr;    // 我的观注(&M), F3
+  QAction* MenuFX = nullptr;    // 竞争对手分析(&F), F5
+
+  // The competitor window, without waiting for it; an open one comes to
+  // the front. Collection and analysis pause around the opening.
+  FrmfX* OpenCompetitorAnalysis();
+  // The search engine of company look-ups (the built-in one unless set).
+  void SetSearchEngineBase(const QString& base) { search_engine_base_ = base; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -83,6 +92,8 @@ class FrmWeath : public QMainWindow {
   Viewer* viewer_ = nullptr;
   SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
   WatchNotifier* watch_notices_ = nullptr;
+  QPointer<FrmfX> frmfx_;
+  QString search_engine_base_;
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;

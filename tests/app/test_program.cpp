@@ -5,6 +5,7 @@
 //   TALVEC_TEST_FIRST_CHECK_SECONDS  the schedule's first check after N s
 //   TALVEC_TEST_CONSTRUCTION_BASE    the construction site's address
 //   TALVEC_TEST_WATCH_TICKS          the watch matcher's tick count at load
+//   TALVEC_TEST_SEARCH_ENGINE_BASE   the search engine of company look-ups
 //   TALVEC_MESSAGE_LOG               boxes are written to this file and
 //                                    answered with their first button
 #include <QProcessEnvironment>
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     options.watch.initial_ticks = static_cast<qint16>(ticks);
   }
   options.schedule.construction_base = env.value(QStringLiteral("TALVEC_TEST_CONSTRUCTION_BASE"));
+  options.search_engine_base = env.value(QStringLiteral("TALVEC_TEST_SEARCH_ENGINE_BASE"));
   std::optional<talvec::testing::MessageLog> log;
   if (env.contains(QStringLiteral("TALVEC_MESSAGE_LOG"))) {
     log.emplace(env.value(QStringLiteral("TALVEC_MESSAGE_LOG")));

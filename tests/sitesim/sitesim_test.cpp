@@ -802,3 +802,35 @@ TEST(SiteSimFault, RefuseAtStartStillKnowsItsPort) {
 
 }  // namespace
 }  // namespace talvec::sitesim
+
+namespace talvec::sitesim {
+namespace {
+
+TEST_F(SiteSimTest, SearchEngineListsTheAwardsOfTheNamedCompany) {
+  std::optional<Announcement> awarded;
+  for (const Announcement& a : sim_.Announcements(4)) {
+    if (!a.awards.isEmpty()) {
+      awarded = a;
+      break;
+    }
+  }
+  ASSERT_TRUE(awarded.has_value());
+  const QString name = awarded->awards.front().supplier.trimmed();
+  const Fetched page = Fetch(nam_, Url("/s?WD=" + QString::fromLatin1(QUrl::toPercentEncoding(name))));
+  ASSERT_EQ(page.status, 200);
+  const QString html = QString::fromUtf8(page.body);
+  EXPECT_TRUE(html.contains("<title>" + name.toHtmlEscaped() + "_搜索结果</title>"));
+  EXPECT_TRUE(html.contains(awarded->title.trimmed().toHtmlEscaped()));
+  EXPECT_TRUE(html.contains("href=\"" + awarded->address.toHtmlEscaped() + "\""));
+  EXPECT_FALSE(html.contains("id=\"none\""));
+
+  // Reserved characters arrive as part of the name; an unknown company
+  // gets a page that says it has no awards.
+  const QString odd = QStringLiteral("A&B #1+2 公司");
+  const QString none = Get("/s?WD=" + QString::fromLatin1(QUrl::toPercentEncoding(odd)));
+  EXPECT_TRUE(none.contains("<title>" + odd.toHtmlEscaped() + "_搜索结果</title>"));
+  EXPECT_TRUE(none.contains("id=\"none\""));
+}
+
+}  // namespace
+}  // namespace talvec::sitesim

@@ -177,6 +177,15 @@ TEST(FrmWeathShell, SettingsDialogRefusesBadInputAndCancelStillAppliesTheClose) 
   EXPECT_FALSE(s.window->search().panel()->type_options[2]->isEnabled());
 }
 
+TEST(FrmWeathShell, SpinControlStepsTheIntervalWithinItsRange) {
+  const struct { const char* text; int step; const char* next; } cases[] = {
+      {"10", 1, "11"}, {"7.5", 1, "8"}, {"7.5", -1, "7"}, {"120", 1, "120"}, {"5", -1, "5"},
+      {"abc", 1, "5"}, {"abc", -1, "120"}, {"200", -1, "120"}, {"", 1, "5"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(StepInterval(QString::fromUtf8(c.text), c.step), QLatin1String(c.next)) << c.text;
+  }
+}
+
 TEST(FrmWeathShell, OkChangesTheIntervalAndChannelsOfTheNextCycle) {
   sitesim::Options options;
   options.seed = 5;

@@ -50,6 +50,9 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   since_start.start();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("TALVEC"));
+  // The desktop entry that scripts/install-desktop writes, and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("talvec"));
+  QApplication::setWindowIcon(TalvecIcon());
   SetMessageSink(options.messages);
   LoadChineseTranslations(app);
 

@@ -10,6 +10,7 @@
 
 #include "competitors/lookup.h"
 #include "ui/frmfx.h"
+#include "ui/clock_panel.h"
 #include "ui/viewer.h"
 #include "ui/result_list.h"
 #include "ui/search_ui.h"
@@ -60,9 +61,13 @@ void FrmWeath::CreateControls() {
   const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
   auto rect = [dpi](int l, int t, int w, int h) { return TwipsRect(l, t, w, h, dpi); };
 
-  Frame1 = new QFrame(this);
+  // The client area holds the outer panel, which the layout places.
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("FrmWeathClient"));
+  setCentralWidget(client);
+  Frame1 = new QFrame(client);
   Frame1->setObjectName(QStringLiteral("Frame1"));
-  setCentralWidget(Frame1);
+  Frame1->setGeometry(rect(45, 0, 19920, 11670));
   resize(rect(0, 0, 20100, 12400).size());
 
   Frame6 = new QFrame(Frame1);
@@ -102,6 +107,7 @@ void FrmWeath::CreateControls() {
   MenuData = add_menu("MenuData", QStringLiteral("【大数据】"));
   MenuSystem = add_menu("MenuSystem", QStringLiteral("【系统管理】"));
   MenuZH = add_menu("MenuZH", QStringLiteral("【帮助】"));
+  BuildShellMenus();
   MenuFX = MenuData->addAction(QStringLiteral("竞争对手分析(&F)"));
   MenuFX->setObjectName(QStringLiteral("MenuFX"));
   MenuFX->setShortcut(QKeySequence(Qt::Key_F5));
@@ -121,6 +127,9 @@ void FrmWeath::CreateControls() {
 
   // Timers as the window's design has them; all stopped until load.
   Timer4 = MakeTimer("Timer4", 1000);
+  Picture1 = new ClockPanel(context_.program_folder + QStringLiteral("/help/clock.png"), Frame1);
+  Picture1->setGeometry(rect(11940, 9195, 3495, 1335));
+  connect(Timer4, &QTimer::timeout, this, &FrmWeath::ClockTick);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
   InstallUpdateCommands(this, MenuZH, TimerSystemUP, services_.update);
 }
@@ -154,6 +163,9 @@ void FrmWeath::Load() {
   status_light_->StopWorking(false);
   // 13. The caption.
   setWindowTitle(QLatin1String(kDisplayName));
+  // The clock runs from load; the layout follows the window from now on.
+  Timer4->start();
+  ApplyLayout();
 }
 
 FrmfX* FrmWeath::OpenCompetitorAnalysis() {

@@ -7,11 +7,15 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <functional>
 
 #include "app/services.h"
 #include "core/app_context.h"
+#include "ui/main_layout.h"
 
+class QAction;
+class QActionGroup;
 class QFrame;
 class QLabel;
 class QAction;
@@ -20,6 +24,8 @@ class QMenu;
 namespace talvec {
 
 class FrmfX;
+class ClockPanel;
+class FrmSet;
 class SearchUi;
 class StatusLight;
 class Viewer;
@@ -77,12 +83,38 @@ class FrmWeath : public QMainWindow {
   // The search engine of company look-ups (the built-in one unless set).
   void SetSearchEngineBase(const QString& base) { search_engine_base_ = base; }
 
+  // The window shell: styles, settings, help, layout and clock
+  // (frmweath_shell.cpp).
+  QMenu* MenuJM = nullptr;                // 界面方格(&U), the nine styles
+  std::array<QAction*, 9> MenuJMk{};      // MenuJM1, MenuJM2, Menu3, MenuJM4 ... MenuJM9
+  QAction* MenuSet = nullptr;             // 系统设置(&S)
+  QAction* MenuHelp = nullptr;            // 帮助(&Help), F1
+  // Style n (1..9) at once, and kept for the next start.
+  void ChooseStyle(int n);
+  // The settings dialog, window-modal; returns it (it deletes itself when
+  // closed). After it closes the window applies what acts at once.
+  FrmSet* OpenSettings();
+  // The help pages in the viewer, modal and uncropped.
+  void OpenHelp();
+  // The layout pass for the current client area; the clock tick.
+  void ApplyLayout();
+  void ClockTick();
+  const MainLayout& layout() const { return layout_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateControls();
   QTimer* MakeTimer(const char* name, int interval_ms);
+  void BuildShellMenus();
+  void SettingsClosed();
+  // Opens at the design size or the screen's available area, whichever is
+  // smaller, frame included.
+  void FitToScreen();
+  double Dpi() const;
 
   AppContext& context_;
   QString version_string_;
@@ -103,6 +135,12 @@ class FrmWeath : public QMainWindow {
 
   QTimer* Timer4 = nullptr;
   QTimer* TimerSystemUP = nullptr;
+
+  ClockPanel* Picture1 = nullptr;
+  QActionGroup* styles_ = nullptr;
+  QPointer<FrmSet> settings_dialog_;
+  MainLayout layout_ = DesignLayout();
+  bool fitted_ = false;
 };
 
 }  // namespace talvec

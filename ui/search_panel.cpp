@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 #include "core/settings.h"
 #include "ui/twips.h"
@@ -81,12 +82,18 @@ SearchPanel::SearchPanel(QWidget* frame, QWidget* top_bar, double dpi, QObject* 
   CMDCX->setGeometry(bar_rect(12735, 375, 1965, 1050));
   connect(CMDCX, &QPushButton::clicked, this, &SearchPanel::searchRequested);
 
-  // The keyword box sits at the free right end of the bar.
-  auto* keyword = new QLabel(QStringLiteral("关键字"), top_bar);
-  keyword->setGeometry(bar_rect(17415, 330, 2400, 330));
-  Text1 = new QLineEdit(top_bar);
+  // The keyword box heads the right column, where the window's layout keeps
+  // it in sight at every width.
+  FrameGJZ = new QGroupBox(QStringLiteral("关键字"), frame);
+  FrameGJZ->setObjectName(QStringLiteral("FrameGJZ"));
+  FrameGJZ->setGeometry(TwipsRect(16920, 1725, 3000, 1185, dpi));
+  auto* keyword = new QVBoxLayout(FrameGJZ);
+  keyword->setContentsMargins(6, 2, 6, 4);
+  Text1 = new QLineEdit(FrameGJZ);
   Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(bar_rect(17415, 720, 2400, 405));
+  Text1->setPlaceholderText(QStringLiteral("标题中的词语，空格分开"));
+  Text1->setClearButtonEnabled(true);
+  keyword->addWidget(Text1, 0, Qt::AlignVCenter);
   connect(Text1, &QLineEdit::returnPressed, this, &SearchPanel::searchRequested);
 
   PicZT = new QLabel(QStringLiteral("正在搜索..."), frame);

@@ -1,6 +1,6 @@
-// The search controls of the main window's top bar: type options, date
-// mode and pickers, keyword box, search button, and the "searching" notice
-// over the result list.
+// The search controls of the main window: in the top bar the type options,
+// date mode and pickers and the search button; the keyword box, and the
+// "searching" notice over the result list.
 #pragma once
 
 #include <QObject>
@@ -24,8 +24,8 @@ class SearchPanel : public QObject {
   Q_OBJECT
 
  public:
-  // Builds the controls: the top bar's into top_bar, PicZT into frame
-  // (over the result list). Design rectangles are in twips of frame.
+  // Builds the controls: the top bar's into top_bar, the keyword box and
+  // PicZT into frame. Design rectangles are in twips of frame.
   SearchPanel(QWidget* frame, QWidget* top_bar, double logical_dpi, QObject* parent = nullptr);
 
   // Enables each type option by its channel flag.
@@ -52,6 +52,7 @@ class SearchPanel : public QObject {
   QRadioButton* Option13 = nullptr;
   QDateEdit* DTPicker1 = nullptr;
   QDateEdit* DTPicker2 = nullptr;
+  QGroupBox* FrameGJZ = nullptr;  // 关键字
   QLineEdit* Text1 = nullptr;
   QPushButton* CMDCX = nullptr;
   QLabel* PicZT = nullptr;

@@ -133,7 +133,7 @@ STYLES = {
         tip="#fffbe6", tip_text="#111827", status="#e8edf4", status_text="#1f2a3a",
         title="#1f4fa8", track="#eceff3", handle="#a9b4c2", handle_hover="#6f7c8c",
         chunk="#3b79dd", searching="#fff7d6",
-        pt=11, small_pt=10, panel_pt=10, title_pt=16, menu_pt=13, list_pt=13, search_pt=14,
+        pt=11, small_pt=9, panel_pt=10, title_pt=16, menu_pt=13, list_pt=13, search_pt=14,
         btn_pad="4px 12px", edit_pad="3px 5px", item_pad="4px 3px",
         menu_pad="6px 30px 6px 26px", header_pad="5px 8px", scroll=18, ind=15,
         tab_pad="6px 18px", bw=1,

@@ -1,0 +1,145 @@
+// The main window in a real X window under a window manager (xvfb-run with
+// openbox): it fits the screen, the layout keeps every control inside it,
+// two styles, the settings dialog and the help page. Screenshots go to the
+// folder named by TALVEC_SCREENSHOTS, with the screen size in their names.
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "tests/message_log.h"
+#include "tests/test_support.h"
+#include "ui/filter_panels.h"
+#include "ui/frmset.h"
+#include "ui/frmweath.h"
+#include "ui/result_list.h"
+#include "ui/search_panel.h"
+#include "ui/search_ui.h"
+#include "ui/skin.h"
+#include "ui/twips.h"
+#include "ui/viewer.h"
+
+namespace talvec {
+namespace {
+
+QString Shot(const QString& name) {
+  const QString dir = qEnvironmentVariable("TALVEC_SCREENSHOTS", "/tmp");
+  QDir().mkpath(dir);
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  return QStringLiteral("%1/shell_%2x%3_%4.png").arg(dir).arg(screen.width()).arg(screen.height()).arg(name);
+}
+
+void SaveScreen(const QString& name) {
+  QTest::qWait(400);
+  QGuiApplication::primaryScreen()->grabWindow(0).save(Shot(name));
+}
+
+// Every control the user needs lies inside the window's client area.
+void ExpectAllInside(FrmWeath& window, const char* when) {
+  SearchPanel* panel = window.search().panel();
+  FilterPanels* filters = window.search().filters();
+  const QRect client = window.centralWidget()->rect();
+  const QList<QWidget*> needed = {panel->Frame2, panel->Frame5,  panel->CMDCX,    panel->FrameGJZ,
+                                  panel->Text1,  filters->Frame4, filters->Frame8, filters->Frame3,
+                                  filters->Text4, filters->Command2, window.search().ListView2()};
+  for (QWidget* w : needed) {
+    const QRect r(w->mapTo(window.centralWidget(), QPoint(0, 0)), w->size());
+    EXPECT_TRUE(w->isVisibleTo(&window)) << when << " " << w->objectName().toStdString();
+    EXPECT_TRUE(client.contains(r)) << when << " " << w->objectName().toStdString() << " at "
+                                    << r.x() << "," << r.y() << " " << r.width() << "x"
+                                    << r.height() << " in " << client.width() << "x"
+                                    << client.height();
+  }
+  const QRect available = window.screen()->availableGeometry();
+  // Maximised, the window manager drops the borders but Qt may still add
+  // the old margins to the frame: the client area is what must fit then.
+  const QRect outer = window.isMaximized() ? window.geometry() : window.frameGeometry();
+  EXPECT_TRUE(available.contains(outer))
+      << when << " frame " << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+}
+
+TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    GTEST_SKIP() << "needs a real display (xvfb-run)";
+  }
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  Viewer::SetModuleFolder(QStringLiteral(TALVEC_BIN_DIR));
+  testing::TempDatabase temp;
+  testing::MessageLog log(temp.folder() + QStringLiteral("/boxes.txt"));
+  SetMessageSink(&log);
+  AppContext context;
+  context.db = &temp.db();
+  context.program_folder = QStringLiteral(TALVEC_BIN_DIR);
+  LoadSystemSettings(temp.db(), &context.settings);
+  context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:1");
+  ApplySkin(*app, context.program_folder, 1);
+  Services services(temp.db(), context.settings);
+  FrmWeath window(context, services);
+  window.Load();
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::qWait(600);  // the window manager's frame, then the fit
+
+  // Opened at the design size or the screen, whichever is smaller.
+  const QRect available = window.screen()->availableGeometry();
+  const QSize design(TwipsToPixels(kDesignWindowWidth, window.screen()->logicalDotsPerInch()),
+                     TwipsToPixels(kDesignWindowHeight, window.screen()->logicalDotsPerInch()));
+  // Within a pixel: a scaled screen rounds the frame's margins.
+  const QSize expected = design.boundedTo(available.size());
+  EXPECT_LE(std::abs(window.frameGeometry().width() - expected.width()), 1);
+  EXPECT_LE(std::abs(window.frameGeometry().height() - expected.height()), 1);
+  ExpectAllInside(window, "opened");
+  SaveScreen(QStringLiteral("opened"));
+
+  window.showMaximized();
+  QTest::qWait(800);
+  ExpectAllInside(window, "maximised");
+  const bool tall = available.height() >= 1000;
+  EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("Picture1"))->isVisible(), tall);
+  SaveScreen(QStringLiteral("maximised_style1"));
+
+  // Two other styles, applied at once.
+  for (int n : {2, 7}) {
+    window.ChooseStyle(n);
+    ExpectAllInside(window, "styled");
+    SaveScreen(QStringLiteral("maximised_style%1").arg(n));
+  }
+  window.ChooseStyle(3);
+
+  // The settings dialog, window-modal; the main window keeps running.
+  FrmSet* dialog = window.OpenSettings();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+  EXPECT_TRUE(available.contains(dialog->frameGeometry()));
+  SaveScreen(QStringLiteral("settings"));
+  dialog->CancelButton->click();
+  QTest::qWait(200);
+
+  // F1: help, uncropped, with its caption.
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_F1);
+  QWidget* viewer = window.viewer().window();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(viewer->windowTitle(), QStringLiteral("帮助信息"));
+  auto* browser = viewer->findChild<QWidget*>(QStringLiteral("WebBrowser1"));
+  ASSERT_NE(browser, nullptr);
+  EXPECT_EQ(browser->y(), 0);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return browser->property("title").toString().contains(QStringLiteral("帮助")); }, 20000));
+  QTest::qWait(800);
+  SaveScreen(QStringLiteral("help"));
+  viewer->close();
+  QTest::qWait(100);
+  SetMessageSink(nullptr);
+  app->setStyleSheet(QString());
+}
+
+}  // namespace
+}  // namespace talvec

@@ -19,6 +19,7 @@
 
 #include "competitors/summary.h"
 #include "competitors/summary_model.h"
+#include "ui/report_view.h"
 #include "ui/twips.h"
 
 namespace talvec {
@@ -98,12 +99,8 @@ CompetitorSummaryPage::CompetitorSummaryPage(QWidget* parent) : QWidget(parent) 
   model_ = new SummaryModel(this);
   ListViewTJ = new QTreeView(split);
   ListViewTJ->setObjectName(QStringLiteral("ListViewTJ"));
-  ListViewTJ->setRootIsDecorated(false);
-  ListViewTJ->setUniformRowHeights(true);
+  MakeReportView(ListViewTJ);
   ListViewTJ->setAlternatingRowColors(true);
-  ListViewTJ->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListViewTJ->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListViewTJ->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListViewTJ->setModel(model_);
   const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
   const int widths[] = {4200, 1300, 2100, 1000, 1500};

@@ -22,6 +22,7 @@
 #include "core/database.h"
 #include "ui/competitor_summary_page.h"
 #include "ui/messages.h"
+#include "ui/report_view.h"
 #include "ui/twips.h"
 #include "ui/viewer.h"
 #include "ui/viewer_rules.h"
@@ -131,12 +132,7 @@ FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address,
   auto* list = new AwardListView();
   ListView1 = list;
   ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setRootIsDecorated(false);
-  ListView1->setUniformRowHeights(true);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView1->setAllColumnsShowFocus(true);
+  MakeReportView(ListView1);
   list_ = new AwardListModel(this);
   list_->setObjectName(QStringLiteral("ListView1Rows"));
   ListView1->setModel(list_);

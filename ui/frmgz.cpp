@@ -21,6 +21,7 @@
 #include "core/settings.h"
 #include "core/text.h"
 #include "ui/messages.h"
+#include "ui/report_view.h"
 #include "ui/twips.h"
 #include "ui/viewer_rules.h"
 #include "ui/watch_list_model.h"
@@ -142,11 +143,7 @@ void FrmGZ::CreateControls() {
   auto* list = new WatchListView(this);
   ListView1 = list;
   name(ListView1, "ListView1");
-  ListView1->setRootIsDecorated(false);
-  ListView1->setUniformRowHeights(true);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MakeReportView(ListView1);
   ListView1->header()->setStretchLastSection(false);
   ListView1->header()->setSectionsClickable(true);
   model_ = new WatchListModel(this);

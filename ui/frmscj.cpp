@@ -10,9 +10,10 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
-#include "ui/viewer.h"
 #include "ui/messages.h"
+#include "ui/report_view.h"
 #include "ui/twips.h"
+#include "ui/viewer.h"
 #include "ui/viewer_rules.h"
 
 namespace talvec {
@@ -47,11 +48,7 @@ FrmSCJ::FrmSCJ(Database& db, Viewer* viewer, QString site_base_address, QWidget*
   auto* list = new FavoritesList(this);
   ListView1 = list;
   ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setRootIsDecorated(false);
-  ListView1->setUniformRowHeights(true);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MakeReportView(ListView1);
   ListView1->header()->setStretchLastSection(false);
   ListView1->header()->setSectionsClickable(false);
   model_ = new QStandardItemModel(0, 4, this);

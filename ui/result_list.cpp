@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "ui/report_view.h"
 #include "ui/twips.h"
 
 namespace talvec {
@@ -124,13 +125,7 @@ ResultListView::ResultListView(QWidget* parent) : QTreeView(parent) {
   setObjectName(QStringLiteral("ListView2"));
   model_ = new ResultListModel(this);
   setModel(model_);
-  setRootIsDecorated(false);
-  setUniformRowHeights(true);
-  setItemsExpandable(false);
-  setAllColumnsShowFocus(true);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MakeReportView(this);
   setAlternatingRowColors(true);
   header()->setSectionsClickable(true);
   header()->setSortIndicatorShown(false);

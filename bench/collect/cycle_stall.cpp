@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "bench/gap_meter.h"
 #include "collect/collection_schedule.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
@@ -19,29 +20,6 @@
 #include "core/settings.h"
 
 namespace {
-
-// Counts the longest gap between ticks of a 10 ms timer.
-struct GapMeter {
-  GapMeter() {
-    timer.setInterval(10);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [this] {
-      max_gap = std::max(max_gap, since.restart());
-    });
-  }
-  void Start() {
-    max_gap = 0;
-    since.start();
-    timer.start();
-  }
-  qint64 Stop() {
-    timer.stop();
-    return max_gap;
-  }
-  QTimer timer;
-  QElapsedTimer since;
-  qint64 max_gap = 0;
-};
 
 }  // namespace
 

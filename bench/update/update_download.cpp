@@ -15,29 +15,10 @@
 #include <cstring>
 #include <random>
 
+#include "bench/gap_meter.h"
 #include "updater/update_run.h"
 
 namespace {
-
-struct GapMeter {
-  GapMeter() {
-    timer.setInterval(10);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [this] { max_gap = std::max(max_gap, since.restart()); });
-  }
-  void Start() {
-    max_gap = 0;
-    since.start();
-    timer.start();
-  }
-  qint64 Stop() {
-    timer.stop();
-    return max_gap;
-  }
-  QTimer timer;
-  QElapsedTimer since;
-  qint64 max_gap = 0;
-};
 
 constexpr qint64 kBytes = 50LL * 1000 * 1000;
 

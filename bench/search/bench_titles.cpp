@@ -1,8 +1,14 @@
 #include "bench/search/bench_titles.h"
 
+#include <QFile>
+#include <cstdio>
+
 #include <algorithm>
 #include <array>
 #include <vector>
+
+#include "core/database.h"
+#include "core/schema.h"
 
 namespace talvec::bench {
 
@@ -33,6 +39,32 @@ double MedianMs(int runs, const std::function<double()>& run_once) {
   for (int i = 0; i < runs; ++i) times.push_back(run_once());
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
+}
+
+bool EnsureBenchList(const QString& path, int rows, int rows_per_day, QDate last_day,
+                     const std::function<QString(int)>& title, const char* bench_name) {
+  {
+    Database db;
+    if (QFile::exists(path) && db.OpenDatabase(path, DatabasePassword()) &&
+        db.Scalar("SELECT count(*) FROM List").toInt() == rows) {
+      return true;
+    }
+  }
+  for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(path + QLatin1String(suffix));
+  Database db;
+  if (!db.CreateDatabase(path, DatabasePassword()) || !CreateSchema(db) || !Migrate(db)) return false;
+  std::fprintf(stderr, "%s: building a List of %d rows ...\n", bench_name, rows);
+  Database::Transaction tx(db);
+  Statement insert = db.Prepare("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");
+  const int days = rows / rows_per_day;
+  for (int i = 0; i < rows; ++i) {
+    const QDate day = last_day.addDays(-(days - 1) + i / rows_per_day);
+    insert.Reset();
+    insert.BindAll(title(i), QStringLiteral("/view/srplatform/index.html?id=%1").arg(i),
+                   day.toString(QStringLiteral("yyyy-MM-dd")), 1 + i % 10);
+    if (!insert.Run()) return false;
+  }
+  return tx.Commit();
 }
 
 }  // namespace talvec::bench

@@ -25,6 +25,7 @@
 #include "ui/search_ui.h"
 
 using talvec::bench::BenchTitle;
+using talvec::bench::EnsureBenchList;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -32,36 +33,6 @@ namespace {
 constexpr int kRows = 1000000;
 constexpr int kRowsPerDay = 1000;
 const QDate kLastDay(2026, 11, 30);
-
-// The file is kept between runs: building it takes most of the run.
-bool EnsureDatabase(const QString& path) {
-  {
-    talvec::Database db;
-    if (QFile::exists(path) && db.OpenDatabase(path, talvec::DatabasePassword()) &&
-        db.Scalar("SELECT count(*) FROM List").toInt() == kRows) {
-      return true;
-    }
-  }
-  QFile::remove(path);
-  QFile::remove(path + "-wal");
-  QFile::remove(path + "-shm");
-  talvec::Database db;
-  if (!db.CreateDatabase(path, talvec::DatabasePassword()) || !talvec::CreateSchema(db)) {
-    return false;
-  }
-  std::fprintf(stderr, "search_range: building a List of %d rows ...\n", kRows);
-  talvec::Database::Transaction tx(db);
-  talvec::Statement insert = db.Prepare("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");
-  const int days = kRows / kRowsPerDay;
-  for (int i = 0; i < kRows; ++i) {
-    const QDate day = kLastDay.addDays(-(days - 1) + i / kRowsPerDay);
-    insert.Reset();
-    insert.BindAll(BenchTitle(i), QStringLiteral("/view/srplatform/index.html?id=%1").arg(i),
-                   day.toString(QStringLiteral("yyyy-MM-dd")), 1 + i % 10);
-    if (!insert.Run()) return false;
-  }
-  return tx.Commit();
-}
 
 }  // namespace
 
@@ -71,7 +42,7 @@ int main(int argc, char** argv) {
   const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
   QDir().mkpath(folder);
   const QString path = folder + QStringLiteral("/search_range.qzv");
-  if (!EnsureDatabase(path)) {
+  if (!EnsureBenchList(path, kRows, kRowsPerDay, kLastDay, BenchTitle, "search_range")) {
     std::fprintf(stderr, "search_range: cannot build %s\n", qPrintable(path));
     return 1;
   }

@@ -19,6 +19,7 @@
 #include "watch/watch_matcher.h"
 
 using talvec::bench::BenchTitle;
+using talvec::bench::EnsureBenchList;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -46,34 +47,6 @@ QString Title(int i) {
       .arg(i);
 }
 
-bool EnsureDatabase(const QString& path) {
-  {
-    talvec::Database db;
-    if (QFile::exists(path) && db.OpenDatabase(path, talvec::DatabasePassword()) &&
-        db.Scalar("SELECT count(*) FROM List").toInt() == kRows) {
-      return true;
-    }
-  }
-  for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(path + QLatin1String(suffix));
-  talvec::Database db;
-  if (!db.CreateDatabase(path, talvec::DatabasePassword()) || !talvec::CreateSchema(db) ||
-      !talvec::Migrate(db)) {
-    return false;
-  }
-  std::fprintf(stderr, "watch_run: building a List of %d rows ...\n", kRows);
-  talvec::Database::Transaction tx(db);
-  talvec::Statement insert = db.Prepare("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");
-  const int days = kRows / kRowsPerDay;
-  for (int i = 0; i < kRows; ++i) {
-    const QDate day = kLastDay.addDays(-(days - 1) + i / kRowsPerDay);
-    insert.Reset();
-    insert.BindAll(Title(i), QStringLiteral("/view/srplatform/index.html?id=%1").arg(i),
-                   day.toString(QStringLiteral("yyyy-MM-dd")), 1 + i % 10);
-    if (!insert.Run()) return false;
-  }
-  return tx.Commit();
-}
-
 // The watch list as each run finds it: the first 50 matching titles.
 bool ResetWatchList(talvec::Database& db) {
   if (!db.Execute("DELETE FROM Attention")) return false;
@@ -93,7 +66,7 @@ int main(int argc, char** argv) {
   const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
   QDir().mkpath(folder);
   const QString path = folder + QStringLiteral("/watch_run.qzv");
-  if (!EnsureDatabase(path)) {
+  if (!EnsureBenchList(path, kRows, kRowsPerDay, kLastDay, Title, "watch_run")) {
     std::fprintf(stderr, "watch_run: cannot build %s\n", qPrintable(path));
     return 1;
   }

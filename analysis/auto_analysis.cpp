@@ -77,13 +77,17 @@ void AutoAnalysis::OnStop() {
 }
 
 void AutoAnalysis::OnCycleStart() {
-  if (settings_.AutoAnalysis == 1 && !stopping()) TimerAuto->start();
-  else TimerAuto->stop();
+  if (settings_.AutoAnalysis == 1 && !stopping())
+    TimerAuto->start();
+  else
+    TimerAuto->stop();
 }
 
 void AutoAnalysis::OnSettingsClosed() {
-  if (settings_.AutoAnalysis == 2 || stopping()) TimerAuto->stop();
-  else TimerAuto->start();
+  if (settings_.AutoAnalysis == 2 || stopping())
+    TimerAuto->stop();
+  else
+    TimerAuto->start();
 }
 
 void AutoAnalysis::StopTimer() { TimerAuto->stop(); }

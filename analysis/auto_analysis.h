@@ -2,11 +2,11 @@
 // newest result announcements not analysed yet is read, one after another.
 #pragma once
 
+#include <qcorotask.h>
 #include <QList>
 #include <QString>
 #include <QTimer>
 #include <optional>
-#include <qcorotask.h>
 
 #include "analysis/result_page.h"
 #include "core/service.h"

@@ -10,53 +10,60 @@ namespace talvec {
 namespace {
 
 constexpr QStringView kSingleSupplierWords[] = {
-    u"第一包", u"第二包", u"第三包", u"拟中标人", u"中标人", u"中标", u"第二", u"第三",
-    u"拟中选人", u"中选人", u"第一", u"候选人", u"候选单位", u"单位", u"候选", u"投标商为",
-    u"投标商", u"投标", u"成交供应商", u"成交商", u"供应商", u"成交", u"\r\n", u"包一",
-    u"包二", u"包三", u"包四", u"商家", u"-"};
+    u"第一包",   u"第二包", u"第三包",     u"拟中标人", u"中标人",   u"中标", u"第二", u"第三",
+    u"拟中选人", u"中选人", u"第一",       u"候选人",   u"候选单位", u"单位", u"候选", u"投标商为",
+    u"投标商",   u"投标",   u"成交供应商", u"成交商",   u"供应商",   u"成交", u"\r\n", u"包一",
+    u"包二",     u"包三",   u"包四",       u"商家",     u"-"};
 
 // As the single list, with "供应商" twice more after "候选".
 constexpr QStringView kColonSupplierWords[] = {
-    u"第一包", u"第二包", u"第三包", u"拟中标人", u"中标人", u"中标", u"第二", u"第三",
-    u"拟中选人", u"中选人", u"第一", u"候选人", u"候选单位", u"单位", u"候选", u"供应商",
-    u"供应商", u"投标商为", u"投标商", u"投标", u"成交供应商", u"成交商", u"供应商", u"成交",
-    u"\r\n", u"包一", u"包二", u"包三", u"包四", u"商家", u"-"};
+    u"第一包", u"第二包",   u"第三包", u"拟中标人", u"中标人", u"中标",     u"第二",
+    u"第三",   u"拟中选人", u"中选人", u"第一",     u"候选人", u"候选单位", u"单位",
+    u"候选",   u"供应商",   u"供应商", u"投标商为", u"投标商", u"投标",     u"成交供应商",
+    u"成交商", u"供应商",   u"成交",   u"\r\n",     u"包一",   u"包二",     u"包三",
+    u"包四",   u"商家",     u"-"};
 
 // As the single list, with the line break removed last but one.
 constexpr QStringView kCommaSupplierWords[] = {
-    u"第一包", u"第二包", u"第三包", u"拟中标人", u"中标人", u"中标", u"第二", u"第三",
-    u"拟中选人", u"中选人", u"第一", u"候选人", u"候选单位", u"单位", u"候选", u"投标商为",
-    u"投标商", u"投标", u"成交供应商", u"成交商", u"供应商", u"成交", u"包一", u"包二",
-    u"包三", u"包四", u"商家", u"\r\n", u"-"};
+    u"第一包",   u"第二包", u"第三包",     u"拟中标人", u"中标人",   u"中标", u"第二", u"第三",
+    u"拟中选人", u"中选人", u"第一",       u"候选人",   u"候选单位", u"单位", u"候选", u"投标商为",
+    u"投标商",   u"投标",   u"成交供应商", u"成交商",   u"供应商",   u"成交", u"包一", u"包二",
+    u"包三",     u"包四",   u"商家",       u"\r\n",     u"-"};
 
-constexpr QStringView kColonAmountWords[] = {
-    u"）", u"人民币", u")", u",", u"中标金额", u"中标总价", u"中标价", u"中标内容", u"中标",
-    u"内容", u"；", u";"};
+constexpr QStringView kColonAmountWords[] = {u"）",       u"人民币",   u")",      u",",
+                                             u"中标金额", u"中标总价", u"中标价", u"中标内容",
+                                             u"中标",     u"内容",     u"；",     u";"};
 
 constexpr QStringView kCommaAmountWords[] = {
-    u"中标", u"金额", u"价", u"为", u"成交", u"报价", u"报", u"中选价", u"中标价", u"人民币",
-    u"）", u")", u"。", u",", u"，", u"中标金额", u"中标总价", u"中标价", u"中选价", u"中选",
-    u"价"};
+    u"中标",   u"金额",     u"价",       u"为",     u"成交",   u"报价", u"报",
+    u"中选价", u"中标价",   u"人民币",   u"）",     u")",      u"。",   u",",
+    u"，",     u"中标金额", u"中标总价", u"中标价", u"中选价", u"中选", u"价"};
 
-constexpr QStringView kSingleAmountWords[] = {
-    u"人民币", u"）", u")", u"。", u",", u"，", u"中标金额", u"中标总价", u"中标价"};
+constexpr QStringView kSingleAmountWords[] = {u"人民币", u"）",       u")",        u"。",    u",",
+                                              u"，",     u"中标金额", u"中标总价", u"中标价"};
 
 constexpr QStringView kRejectedWords[] = {u"废标", u"流标", u"不足", u"交易服务中心"};
 
 std::span<const QStringView> SupplierWords(CellLayout layout) {
   switch (layout) {
-    case CellLayout::kColon: return kColonSupplierWords;
-    case CellLayout::kComma: return kCommaSupplierWords;
-    case CellLayout::kSingle: break;
+    case CellLayout::kColon:
+      return kColonSupplierWords;
+    case CellLayout::kComma:
+      return kCommaSupplierWords;
+    case CellLayout::kSingle:
+      break;
   }
   return kSingleSupplierWords;
 }
 
 std::span<const QStringView> AmountWords(CellLayout layout) {
   switch (layout) {
-    case CellLayout::kColon: return kColonAmountWords;
-    case CellLayout::kComma: return kCommaAmountWords;
-    case CellLayout::kSingle: break;
+    case CellLayout::kColon:
+      return kColonAmountWords;
+    case CellLayout::kComma:
+      return kCommaAmountWords;
+    case CellLayout::kSingle:
+      break;
   }
   return kSingleAmountWords;
 }

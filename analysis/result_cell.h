@@ -11,11 +11,11 @@ inline constexpr qsizetype kTitleLength = 127;
 inline constexpr qsizetype kAmountLength = 50;
 
 enum class PageVerdict {
-  kUnusable,   // empty: the fetch failed
-  kNotFound,   // the site's not-found words
-  kNoHeader,   // fetched, but without the result table's header
-  kNoInfo,     // no footer after the header, or no cell after it
-  kCell,       // `cell` holds the (non-empty) result cell
+  kUnusable,  // empty: the fetch failed
+  kNotFound,  // the site's not-found words
+  kNoHeader,  // fetched, but without the result table's header
+  kNoInfo,    // no footer after the header, or no cell after it
+  kCell,      // `cell` holds the (non-empty) result cell
 };
 
 struct ResultCellCut {

@@ -72,7 +72,8 @@ bool ResultPageReader::Finish(int id, const QString& title, const QList<Award>& 
   // An empty summary would leave the announcement in the queue for good.
   const bool stored = StoreAnalysis(
       db_, id, title, awards, summary.isEmpty() ? QString::fromUtf16(kNoInfoSummary) : summary);
-  if (!stored) qCWarning(lcAnalysis) << "storing the analysis of" << id << "failed:" << db_.LastError();
+  if (!stored)
+    qCWarning(lcAnalysis) << "storing the analysis of" << id << "failed:" << db_.LastError();
   // Automatic analysis switched off while the page was read: the working
   // light goes out with this announcement.
   if (settings_.AutoAnalysis == 2) emit workingEnded();

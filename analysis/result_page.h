@@ -2,10 +2,10 @@
 // extract the winners, and store them with the announcement's summary.
 #pragma once
 
+#include <qcorotask.h>
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <qcorotask.h>
 
 #include "analysis/award_cleaning.h"
 #include "analysis/result_cell.h"
@@ -29,13 +29,13 @@ bool StoreAnalysis(Database& db, int id, const QString& title, const QList<Award
                    const QString& summary);
 
 enum class AnalysisOutcome {
-  kUnreachable,   // nothing written; the network-loss reaction ran when the
-                  // site did not answer its probe either
-  kPageFault,     // "网页故障"
-  kNoInfo,        // "无信息"
-  kSummaryOnly,   // the cell without supplier marker as summary
-  kExtracted,     // awards and the prepared cell as summary
-  kStoreFailed,   // the statements failed; the announcement stays queued
+  kUnreachable,  // nothing written; the network-loss reaction ran when the
+                 // site did not answer its probe either
+  kPageFault,    // "网页故障"
+  kNoInfo,       // "无信息"
+  kSummaryOnly,  // the cell without supplier marker as summary
+  kExtracted,    // awards and the prepared cell as summary
+  kStoreFailed,  // the statements failed; the announcement stays queued
 };
 
 class ResultPageReader : public Service {

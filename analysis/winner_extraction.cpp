@@ -22,9 +22,8 @@ void ExtractColon(const QString& cell, const QString& number_run, QList<Award>& 
     QString amount = number_run;
     bool marked = false;
     // Later markers win: in "某某厂销售公司" the name ends at "厂".
-    for (QStringView marker : {QStringView(u"公司"), QStringView(u"合作社"),
-                               QStringView(u"经营部"), QStringView(u"厂"),
-                               QStringView(u"中心")}) {
+    for (QStringView marker : {QStringView(u"公司"), QStringView(u"合作社"), QStringView(u"经营部"),
+                               QStringView(u"厂"), QStringView(u"中心")}) {
       const qsizetype at = part.indexOf(marker);
       if (at >= 0) {
         supplier = part.left(at + marker.size());
@@ -67,9 +66,8 @@ void ExtractComma(const QString& cell, QList<Award>& awards) {
     QString amount;
     bool marked = false;
     // The name keeps the one character after its marker.
-    for (QStringView marker : {QStringView(u"公司"), QStringView(u"中心"),
-                               QStringView(u"合作社"), QStringView(u"经营部"),
-                               QStringView(u"厂")}) {
+    for (QStringView marker : {QStringView(u"公司"), QStringView(u"中心"), QStringView(u"合作社"),
+                               QStringView(u"经营部"), QStringView(u"厂")}) {
       const qsizetype at = part.indexOf(marker);
       if (at >= 0) {
         supplier = part.left(at + marker.size() + 1);
@@ -106,8 +104,10 @@ void ExtractSingle(const QString& cell, const QString& number_run, QList<Award>&
     }
   }
   qsizetype extra = 2;
-  if (cell.contains(u"合作社") || cell.contains(u"经营部")) extra = 3;
-  else if (cell.contains(u'厂')) extra = 1;
+  if (cell.contains(u"合作社") || cell.contains(u"经营部"))
+    extra = 3;
+  else if (cell.contains(u'厂'))
+    extra = 1;
   const qsizetype length = std::max<qsizetype>(0, marker - start + extra);
   const QString supplier = cell.mid(start - 1, length);
   if (auto award = CleanAndAccept(CellLayout::kSingle, supplier, number_run)) {

@@ -103,7 +103,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   UpdateCheckOptions update_options;
   update_options.program_folder = context.program_folder;
   update_options.own_version = context.version;
-  Services services(db, context.settings, options.schedule, options.watch, std::move(update_options));
+  Services services(db, context.settings, options.schedule, options.watch,
+                    std::move(update_options));
   FrmWeath window(context, services);
   if (!options.search_engine_base.isEmpty()) window.SetSearchEngineBase(options.search_engine_base);
   // Shutdown, in order: the services stop (no request or statement after

@@ -7,8 +7,8 @@
 #include "collect/collection_schedule.h"
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
-#include "watch/watch_matcher.h"
 #include "update/update_check.h"
+#include "watch/watch_matcher.h"
 
 namespace talvec {
 

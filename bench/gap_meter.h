@@ -11,7 +11,8 @@ struct GapMeter {
   GapMeter() {
     timer.setInterval(10);
     timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [this] { max_gap = std::max(max_gap, since.restart()); });
+    QObject::connect(&timer, &QTimer::timeout,
+                     [this] { max_gap = std::max(max_gap, since.restart()); });
   }
   void Start() {
     max_gap = 0;

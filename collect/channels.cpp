@@ -27,8 +27,9 @@ const ChannelInfo* ChannelOfType(int type) {
 QString ListRequestAddress(const QString& site_base_address, const ChannelInfo& channel,
                            qint32 page) {
   return site_base_address +
-         QLatin1String("/CmsNewsController.do?method=recommendBulletinList"
-                       "&moreType=provincebuyBulletinMore&channelCode=") +
+         QLatin1String(
+             "/CmsNewsController.do?method=recommendBulletinList"
+             "&moreType=provincebuyBulletinMore&channelCode=") +
          QLatin1String(channel.code) + QLatin1String("&rp=25&page=") + QString::number(page);
 }
 

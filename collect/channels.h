@@ -9,16 +9,16 @@ namespace talvec {
 
 // What a channel does on a title that is already stored.
 enum class KnownTitleRule {
-  kChannelDone,    // the channel is done for this cycle
-  kSevenDayTest,   // passed over while less than seven days old
-  kCatchUpTest,    // passed over from the last collection date on; ends the cycle
+  kChannelDone,   // the channel is done for this cycle
+  kSevenDayTest,  // passed over while less than seven days old
+  kCatchUpTest,   // passed over from the last collection date on; ends the cycle
 };
 
 struct ChannelInfo {
-  int k;                  // position, also the index into researchlx
-  int type;               // AnnouncementType stored in List.LX
-  const char* code;       // channelCode of the request
-  const char* heading;    // list heading on the page (UTF-8)
+  int k;                // position, also the index into researchlx
+  int type;             // AnnouncementType stored in List.LX
+  const char* code;     // channelCode of the request
+  const char* heading;  // list heading on the page (UTF-8)
   KnownTitleRule rule;
 
   QString Heading() const { return QString::fromUtf8(heading); }

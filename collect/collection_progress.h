@@ -17,10 +17,10 @@ struct CollectionProgress {
     kFileGone,     // the database file was deleted or replaced; no more cycles
   };
   Phase phase = Phase::kIdle;
-  int type = 0;       // the channel being read (kChannel)
-  qint32 page = 0;    // its page number (kChannel)
-  int new_announcements = 0;  // stored so far in the running cycle
-  QString cause;      // why the network or the file failed, when known
+  int type = 0;                 // the channel being read (kChannel)
+  qint32 page = 0;              // its page number (kChannel)
+  int new_announcements = 0;    // stored so far in the running cycle
+  QString cause;                // why the network or the file failed, when known
   QDateTime last_complete_end;  // invalid until a cycle has ended
   int last_complete_new = 0;    // stored by that cycle
 };

@@ -69,8 +69,10 @@ void CollectionSchedule::SetDateFallback(const DateFallbackSource* source) {
 }
 
 void CollectionSchedule::LoadScheduleTimer(qint16 research) {
-  if (research == 1) TimerUpdate.start();
-  else TimerUpdate.stop();
+  if (research == 1)
+    TimerUpdate.start();
+  else
+    TimerUpdate.stop();
 }
 
 void CollectionSchedule::LoadFirstSchedulePass() { first_pass_ = true; }
@@ -115,9 +117,10 @@ QCoro::Task<PageOutcome> CollectionSchedule::CollectListPage(QString address, in
   co_return outcome;
 }
 
-QCoro::Task<ConstructionOutcome> CollectionSchedule::CollectConstructionList(QString base, int type) {
-  const FetchResult page = co_await fetcher_.Fetch(ConstructionListAddress(base), QStringLiteral("UTF-8"),
-                                                   PageFetcher::kListPageBytes, this);
+QCoro::Task<ConstructionOutcome> CollectionSchedule::CollectConstructionList(QString base,
+                                                                             int type) {
+  const FetchResult page = co_await fetcher_.Fetch(
+      ConstructionListAddress(base), QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, this);
   if (stopping()) co_return ConstructionOutcome::kUnusable;
   if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
   ConstructionOutcome outcome = ConstructionOutcome::kNotStored;
@@ -150,7 +153,8 @@ void CollectionSchedule::EndCycle(bool complete) {
   if (complete) {
     progress_.last_complete_end = Now();
     progress_.last_complete_new = state_.new_announcements;
-    if (!WriteLastCycle(db_, progress_.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+    if (!WriteLastCycle(db_,
+                        progress_.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                         state_.new_announcements)) {
       qCWarning(lcCycle) << "end of cycle not recorded:" << db_.LastError();
     }
@@ -196,7 +200,8 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
   while (!state_.StopCollection) {
     if (!co_await Pause(0)) co_return;
     bool any_left = false;
-    for (int k = 0; k < kListChannelCount; ++k) any_left |= enabled[k] && !state_.channels[k].ChannelDoneFlag;
+    for (int k = 0; k < kListChannelCount; ++k)
+      any_left |= enabled[k] && !state_.channels[k].ChannelDoneFlag;
     if (!any_left) break;
     if (!network_.NetworkOk()) {
       progress_.cause = network_.LastFailure();

@@ -2,6 +2,7 @@
 // program for its whole life; the schedule timer TimerUpdate is its child.
 #pragma once
 
+#include <qcorotask.h>
 #include <QDateTime>
 #include <QString>
 #include <QTime>
@@ -9,11 +10,10 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
-#include <qcorotask.h>
 
 #include "collect/collection_progress.h"
-#include "collect/collection_window.h"
 #include "collect/collection_state.h"
+#include "collect/collection_window.h"
 #include "collect/construction_collector.h"
 #include "collect/list_collector.h"
 #include "core/service.h"

@@ -7,11 +7,11 @@ namespace talvec {
 
 std::optional<QTime> ReadTimeOfDay(const QString& text) {
   // [0-9], not \d: other scripts' digits are no part of a time.
-  static const QRegularExpression form(QStringLiteral(
-      "^(?:([0-9]{4})([-/])([0-9]{1,2})\\2([0-9]{1,2})\\s+)?"  // date part
-      "(?:(上午|下午)\\s*)?"                                     // 12-hour mark before
-      "([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?"                  // H:MM[:SS]
-      "(?:\\s*([AaPp][Mm]))?$"));                                // 12-hour mark after
+  static const QRegularExpression form(
+      QStringLiteral("^(?:([0-9]{4})([-/])([0-9]{1,2})\\2([0-9]{1,2})\\s+)?"  // date part
+                     "(?:(上午|下午)\\s*)?"                                   // 12-hour mark before
+                     "([0-9]{1,2}):([0-9]{2})(?::([0-9]{2}))?"                // H:MM[:SS]
+                     "(?:\\s*([AaPp][Mm]))?$"));                              // 12-hour mark after
   const QRegularExpressionMatch m = form.match(text.trimmed());
   if (!m.hasMatch()) return std::nullopt;
   if (m.hasCaptured(1) &&

@@ -86,8 +86,8 @@ QString ComposeConstructionTitle(const QString& title, const QString& place) {
   return composed + QStringLiteral("--四川建设网");
 }
 
-ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text, const QString& base,
-                                          int type) {
+ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text,
+                                          const QString& base, int type) {
   const qsizetype begin = text.indexOf(u"ContentPlaceHolder1_GVList", 0, Qt::CaseInsensitive);
   const qsizetype end = text.indexOf(u"ContentPlaceHolder1_myPager", 0, Qt::CaseInsensitive);
   // Titles may carry the error words; only text outside the list counts.

@@ -19,7 +19,7 @@ struct ConstructionRow {
   QString address;  // absolute
   QString title;    // as the row gives it
   QString place;
-  QString date;     // "YYYY-MM-DD" when it reads as a date
+  QString date;  // "YYYY-MM-DD" when it reads as a date
 };
 
 // The rows of the list region, header row left out; nothing when the region
@@ -34,7 +34,7 @@ enum class ConstructionOutcome { kUnusable, kNoList, kKnown, kRead, kNotStored }
 
 // Everything after the fetch, on the page text; like ApplyListPage, all rows
 // in one transaction, and on kNotStored the state is as before.
-ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text, const QString& base,
-                                          int type);
+ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text,
+                                          const QString& base, int type);
 
 }  // namespace talvec

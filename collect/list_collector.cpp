@@ -49,12 +49,15 @@ PageOutcome ApplyListPage(CollectorEnv& env, const QString& text, int type) {
     return PageOutcome::kUnusable;
   }
   switch (page.shape) {
-    case ListPageShape::kNoHeading: return PageOutcome::kNoHeading;
-    case ListPageShape::kNoRegion: return PageOutcome::kNoRegion;
+    case ListPageShape::kNoHeading:
+      return PageOutcome::kNoHeading;
+    case ListPageShape::kNoRegion:
+      return PageOutcome::kNoRegion;
     case ListPageShape::kNoItems:
       env.state.OfType(type).ChannelDoneFlag = true;
       return PageOutcome::kNoItems;
-    case ListPageShape::kItems: break;
+    case ListPageShape::kItems:
+      break;
   }
   if (page.items.size() > kMaxItemsPerPage) {
     qCWarning(lcCollect) << "page of type" << type << "holds" << page.items.size()

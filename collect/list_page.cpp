@@ -48,8 +48,9 @@ ParsedListPage ParseListPage(QStringView text, QStringView heading) {
 }
 
 std::optional<QDate> ReadDate(const QString& text) {
-  static const QRegularExpression date_form(QStringLiteral(
-      "^\\s*(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?(?:[ T]+[0-9:.]*)?\\s*$"));
+  static const QRegularExpression date_form(
+      QStringLiteral("^\\s*(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?(?:[ "
+                     "T]+[0-9:.]*)?\\s*$"));
   const QRegularExpressionMatch m = date_form.match(text);
   if (!m.hasMatch()) return std::nullopt;
   const QDate date(m.capturedView(1).toInt(), m.capturedView(2).toInt(), m.capturedView(3).toInt());
@@ -68,7 +69,8 @@ StoredAnnouncement StoredForm(const ListItem& item) {
 }
 
 AnnouncementStore::AnnouncementStore(Database& db)
-    : db_(db), insert_(db.Prepare("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)")) {}
+    : db_(db),
+      insert_(db.Prepare("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)")) {}
 
 StoreOutcome AnnouncementStore::Store(const StoredAnnouncement& item, int type) {
   if (item.title.isEmpty()) return StoreOutcome::kSkipped;

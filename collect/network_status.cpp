@@ -42,9 +42,9 @@ void NetworkStatus::SetUnreachable(bool unreachable) {
 }
 
 QCoro::Task<bool> NetworkStatus::ProbeSite(Service* owner) {
-  const FetchResult page = co_await fetcher_.Fetch(site_base_address_, QStringLiteral("UTF-8"),
-                                                   PageFetcher::kListPageBytes,
-                                                   owner ? owner : this);
+  const FetchResult page =
+      co_await fetcher_.Fetch(site_base_address_, QStringLiteral("UTF-8"),
+                              PageFetcher::kListPageBytes, owner ? owner : this);
   // Only the result is used here: the probe may have outlived neither its
   // owner nor this service, but touches neither.
   if (!page.failure.isEmpty()) qCInfo(lcNetwork) << "probe failed:" << page.failure;

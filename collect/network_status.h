@@ -3,10 +3,10 @@
 // window from the signals below.
 #pragma once
 
+#include <qcorotask.h>
 #include <QString>
 #include <QStringView>
 #include <QTimer>
-#include <qcorotask.h>
 
 #include "core/service.h"
 

@@ -1,5 +1,6 @@
 #include "collect/page_fetcher.h"
 
+#include <zlib.h>
 #include <QLoggingCategory>
 #include <QNetworkReply>
 #include <QPointer>
@@ -8,7 +9,6 @@
 #include <coroutine>
 #include <memory>
 #include <optional>
-#include <zlib.h>
 
 Q_LOGGING_CATEGORY(lcFetch, "talvec.fetch")
 
@@ -115,7 +115,8 @@ PageFetcher::~PageFetcher() { Stop(); }
 QCoro::Task<FetchResult> PageFetcher::Fetch(QString address, QString charset, qint64 max_bytes,
                                             Service* owner) {
   QPointer<Service> owner_guard(owner);
-  if (stopping() || (owner && owner->stopping())) co_return FetchResult{{}, QStringLiteral("已停止")};
+  if (stopping() || (owner && owner->stopping()))
+    co_return FetchResult{{}, QStringLiteral("已停止")};
   const QUrl url(address);
   if (!url.isValid() || url.scheme().isEmpty()) {
     co_return FetchResult{{}, QStringLiteral("地址无效: %1").arg(address)};
@@ -144,7 +145,8 @@ QCoro::Task<FetchResult> PageFetcher::Fetch(QString address, QString charset, qi
     fail(QStringLiteral("请求超过 %1 秒未完成").arg(ms / 1000));
   });
   connect(this, &Service::stopRequested, raw, [fail] { fail(QStringLiteral("已停止")); });
-  if (owner) connect(owner, &Service::stopRequested, raw, [fail] { fail(QStringLiteral("已停止")); });
+  if (owner)
+    connect(owner, &Service::stopRequested, raw, [fail] { fail(QStringLiteral("已停止")); });
 
   ++pending_;
   co_await ReplyFinished(raw);
@@ -159,13 +161,15 @@ QCoro::Task<FetchResult> PageFetcher::Fetch(QString address, QString charset, qi
     // any other error, decoding of a broken compressed body among them,
     // means the body is not what the server sent.
     if (error != QNetworkReply::NoError && (!status.isValid() || status.toInt() < 400)) {
-      transfer->failure = status.isValid()
-                              ? QStringLiteral("HTTP %1: %2").arg(status.toInt()).arg(raw->errorString())
-                              : raw->errorString();
+      transfer->failure =
+          status.isValid()
+              ? QStringLiteral("HTTP %1: %2").arg(status.toInt()).arg(raw->errorString())
+              : raw->errorString();
     } else if (transfer->body.size() > max_bytes) {
       transfer->failure = QStringLiteral("页面超过 %1 字节").arg(max_bytes);
-    } else if (std::optional<QByteArray> plain = DecodeContent(
-                   raw->rawHeader("Content-Encoding"), transfer->body, max_bytes, &transfer->failure);
+    } else if (std::optional<QByteArray> plain =
+                   DecodeContent(raw->rawHeader("Content-Encoding"), transfer->body, max_bytes,
+                                 &transfer->failure);
                !plain) {
       // failure says why
     } else if ((transfer->body = std::move(*plain)).isEmpty()) {
@@ -186,7 +190,8 @@ QCoro::Task<FetchResult> PageFetcher::Fetch(QString address, QString charset, qi
 
 QCoro::Task<QString> PageFetcher::FetchPage(QString address, QString charset, qint64 max_bytes,
                                             Service* owner) {
-  const FetchResult result = co_await Fetch(std::move(address), std::move(charset), max_bytes, owner);
+  const FetchResult result =
+      co_await Fetch(std::move(address), std::move(charset), max_bytes, owner);
   co_return result.text;
 }
 

@@ -3,9 +3,9 @@
 // for the log and for whoever shows the user what went wrong.
 #pragma once
 
+#include <qcorotask.h>
 #include <QNetworkAccessManager>
 #include <QString>
-#include <qcorotask.h>
 
 #include "core/service.h"
 

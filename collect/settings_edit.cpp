@@ -48,7 +48,8 @@ std::optional<SettingsForm> LoadSettingsForm(Database& db) {
   form.research = number("research") == 1 ? 1 : 2;
   const QStringList items = TrimBlanks(ColumnText(value("researchlx"))).split(QLatin1Char(','));
   for (int k = 0; k < kChannelCount; ++k) {
-    form.channels[static_cast<std::size_t>(k)] = k < items.size() && items.at(k) == QLatin1String("t");
+    form.channels[static_cast<std::size_t>(k)] =
+        k < items.size() && items.at(k) == QLatin1String("t");
   }
   form.upgrade = number("upgrade") == 1 ? 1 : 2;
   form.auto_analysis = number("autoanalysis") == 1;
@@ -71,11 +72,12 @@ std::optional<double> CheckInterval(const QString& text) {
 }
 
 bool CheckAddress(const QString& text) {
-  static const QRegularExpression form(QStringLiteral(
-      "^(?:[A-Za-z0-9](?:[A-Za-z0-9_-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9_-]*[A-Za-z0-9])?)*"
-      "|\\[[0-9A-Fa-f:.]+\\])"  // host
-      "(?::([0-9]{1,5}))?"      // port
-      "(/.*)?$"));              // path, checked below
+  static const QRegularExpression form(
+      QStringLiteral("^(?:[A-Za-z0-9](?:[A-Za-z0-9_-]*[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9_-"
+                     "]*[A-Za-z0-9])?)*"
+                     "|\\[[0-9A-Fa-f:.]+\\])"  // host
+                     "(?::([0-9]{1,5}))?"      // port
+                     "(/.*)?$"));              // path, checked below
   const QString address = text.trimmed();
   const QRegularExpressionMatch m = form.match(address);
   if (!m.hasMatch()) return false;
@@ -117,16 +119,15 @@ SaveOutcome SaveSettingsForm(Database& db, const SettingsForm& form, SystemSetti
   }
   // Updates of a table without its row would "succeed" and keep nothing.
   if (db.Changes() == 0) return {false, QStringLiteral("数据库中没有设置记录")};
-  const bool written =
-      db.Execute("update SysSet set researchlx=?", flags) &&
-      db.Execute("update SysSet set Upgrade=?", form.upgrade == 1 ? 1 : 2) &&
-      db.Execute("update SysSet set updatetime=?", interval) &&
-      db.Execute("update SysSet set BeginTime=?", begin) &&
-      db.Execute("update SysSet set EndTime=?", end) &&
-      db.Execute("update SysSet set ServerDZ=?", form.server.trimmed()) &&
-      db.Execute("update SysSet set WebDZ=?", form.web.trimmed()) &&
-      db.Execute("update SysSet set AutoAnalysis=?", static_cast<int>(analysis)) &&
-      transaction.Commit();
+  const bool written = db.Execute("update SysSet set researchlx=?", flags) &&
+                       db.Execute("update SysSet set Upgrade=?", form.upgrade == 1 ? 1 : 2) &&
+                       db.Execute("update SysSet set updatetime=?", interval) &&
+                       db.Execute("update SysSet set BeginTime=?", begin) &&
+                       db.Execute("update SysSet set EndTime=?", end) &&
+                       db.Execute("update SysSet set ServerDZ=?", form.server.trimmed()) &&
+                       db.Execute("update SysSet set WebDZ=?", form.web.trimmed()) &&
+                       db.Execute("update SysSet set AutoAnalysis=?", static_cast<int>(analysis)) &&
+                       transaction.Commit();
   if (!written) return {false, db.LastError()};
 
   settings->researchlx = flags;

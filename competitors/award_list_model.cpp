@@ -60,7 +60,8 @@ void AwardListModel::sort(int column, Qt::SortOrder order) {
   const QModelIndexList before = persistentIndexList();
   std::vector<int> old_rows;
   old_rows.reserve(static_cast<std::size_t>(before.size()));
-  for (const QModelIndex& index : before) old_rows.push_back(order_[static_cast<std::size_t>(index.row())]);
+  for (const QModelIndex& index : before)
+    old_rows.push_back(order_[static_cast<std::size_t>(index.row())]);
 
   // Sort keys once, not a collation per comparison.
   std::vector<QCollatorSortKey> keys;
@@ -72,7 +73,8 @@ void AwardListModel::sort(int column, Qt::SortOrder order) {
   });
 
   std::vector<int> position(order_.size());
-  for (std::size_t k = 0; k < order_.size(); ++k) position[static_cast<std::size_t>(order_[k])] = static_cast<int>(k);
+  for (std::size_t k = 0; k < order_.size(); ++k)
+    position[static_cast<std::size_t>(order_[k])] = static_cast<int>(k);
   QModelIndexList after;
   after.reserve(before.size());
   for (qsizetype k = 0; k < before.size(); ++k) {

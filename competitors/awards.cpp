@@ -74,9 +74,8 @@ bool LoadAwardTable(Database& db, AwardTable* table, QString* error) {
   }
   if (!st.ok()) return fail(st);
   // By the stored name, as ORDER BY GYS would have it.
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    return CompareCodePoints(a, b) < 0;
-  });
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return CompareCodePoints(a, b) < 0; });
   table->rows.reserve(read.size());
   qint32 number = 0;
   for (const QString& name : names) {

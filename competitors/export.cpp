@@ -56,10 +56,10 @@ QByteArray SummaryCsv(const std::vector<CompanySummary>& summary) {
                      QString::number(s.without_amount), CsvField(s.latest),
                      CsvField(s.bodies.join(QStringLiteral("、")))});
   }
-  return CsvBytes({QStringLiteral("公司名称"), QStringLiteral("中标次数"),
-                   QStringLiteral("中标金额(元)"), QStringLiteral("无金额次数"),
-                   QStringLiteral("最近中标"), QStringLiteral("采购单位")},
-                  lines);
+  return CsvBytes(
+      {QStringLiteral("公司名称"), QStringLiteral("中标次数"), QStringLiteral("中标金额(元)"),
+       QStringLiteral("无金额次数"), QStringLiteral("最近中标"), QStringLiteral("采购单位")},
+      lines);
 }
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {

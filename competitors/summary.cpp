@@ -15,8 +15,8 @@ namespace {
 // Endings of the names of public bodies, longest first where one ends
 // another ("委员会" before "会").
 constexpr std::array<const char16_t*, 30> kBodyEndings = {
-    u"委员会", u"办公室", u"办公厅", u"检察院", u"研究院", u"电视台", u"医院", u"卫生院",
-    u"大学",   u"中学",   u"小学",   u"学校",   u"学院",   u"中心",   u"公司", u"党校",
+    u"委员会", u"办公室", u"办公厅", u"检察院", u"研究院", u"电视台", u"医院",   u"卫生院",
+    u"大学",   u"中学",   u"小学",   u"学校",   u"学院",   u"中心",   u"公司",   u"党校",
     u"政府",   u"支队",   u"大队",   u"总队",   u"法院",   u"工会",   u"联合会", u"协会",
     u"局",     u"厅",     u"院",     u"馆",     u"委",     u"所"};
 

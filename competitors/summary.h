@@ -13,13 +13,13 @@ namespace talvec {
 
 struct CompanySummary {
   QString company;
-  int wins = 0;             // award rows of the company
-  double amount_sum = 0;    // yuan, over the rows with an amount
-  int with_amount = 0;      // rows whose amount reads as a number
-  int without_amount = 0;   // rows with an empty amount or none to read
-  QString latest;           // newest date of a win, "" when no row has one
-  QStringList bodies;       // public bodies won from, most wins first
-  int undated = 0;          // rows without a date
+  int wins = 0;            // award rows of the company
+  double amount_sum = 0;   // yuan, over the rows with an amount
+  int with_amount = 0;     // rows whose amount reads as a number
+  int without_amount = 0;  // rows with an empty amount or none to read
+  QString latest;          // newest date of a win, "" when no row has one
+  QStringList bodies;      // public bodies won from, most wins first
+  int undated = 0;         // rows without a date
   // Wins per month "YYYY-MM", oldest month first.
   QList<std::pair<QString, int>> months;
 };

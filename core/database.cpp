@@ -46,8 +46,7 @@ Statement::~Statement() {
 void Statement::SetError() {
   if (error_.isEmpty()) {
     error_ = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
-    qCWarning(lcDatabase) << "statement failed:" << error_
-                          << (stmt_ ? sqlite3_sql(stmt_) : "");
+    qCWarning(lcDatabase) << "statement failed:" << error_ << (stmt_ ? sqlite3_sql(stmt_) : "");
     if (owner_ && db_) owner_->RecordError(sqlite3_errcode(db_), error_);
   }
 }
@@ -246,7 +245,8 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
   }
   const QString folder = QDir::toNativeSeparators(info.absolutePath());
   const QString log_failure =
-      QStringLiteral("无法在数据库所在的文件夹中创建日志文件 (-wal/-shm)，请检查文件夹的写入权限: %1")
+      QStringLiteral(
+          "无法在数据库所在的文件夹中创建日志文件 (-wal/-shm)，请检查文件夹的写入权限: %1")
           .arg(folder);
   if (sqlite3_key(db_, password.constData(), password.size()) != SQLITE_OK) {
     return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库密码"));
@@ -304,8 +304,7 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
       return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
     return Fail(OpenFailure::kReadOnly, log_failure);
   }
-  if (!RunPlain("PRAGMA synchronous=FULL") ||
-      !RunPlain("PRAGMA foreign_keys=ON") ||
+  if (!RunPlain("PRAGMA synchronous=FULL") || !RunPlain("PRAGMA foreign_keys=ON") ||
       // Decrypted pages are kept: a month's search reads tens of megabytes.
       !RunPlain("PRAGMA cache_size=-65536")) {
     const int code = sqlite3_errcode(db_) & 0xff;

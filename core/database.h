@@ -90,12 +90,12 @@ class Statement {
 
 enum class OpenFailure {
   kNone,
-  kMissing,       // no file at the path
-  kNotDatabase,   // wrong password, or not a database of ours
-  kLocked,        // another process holds the file
-  kCorrupt,       // the file opens but its pages are damaged
-  kNewerSchema,   // written by a newer program
-  kReadOnly,      // the file, or its folder, cannot be written
+  kMissing,      // no file at the path
+  kNotDatabase,  // wrong password, or not a database of ours
+  kLocked,       // another process holds the file
+  kCorrupt,      // the file opens but its pages are damaged
+  kNewerSchema,  // written by a newer program
+  kReadOnly,     // the file, or its folder, cannot be written
   kOther,
 };
 
@@ -198,8 +198,8 @@ class Database {
   QString failure_text_;
   QString last_error_;
   int last_error_code_ = 0;
-  QString path_;                  // absolute path of the open file
-  QByteArray file_identity_;      // device and inode taken at open
+  QString path_;              // absolute path of the open file
+  QByteArray file_identity_;  // device and inode taken at open
 };
 
 // The password the delivered file is keyed with.

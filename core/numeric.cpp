@@ -18,9 +18,12 @@ bool IsSkipped(QChar c) {
 int DigitValue(QChar c, int radix) {
   const char16_t u = c.unicode();
   int d = -1;
-  if (u >= '0' && u <= '9') d = u - '0';
-  else if (u >= 'A' && u <= 'F') d = u - 'A' + 10;
-  else if (u >= 'a' && u <= 'f') d = u - 'a' + 10;
+  if (u >= '0' && u <= '9')
+    d = u - '0';
+  else if (u >= 'A' && u <= 'F')
+    d = u - 'A' + 10;
+  else if (u >= 'a' && u <= 'f')
+    d = u - 'a' + 10;
   return d < radix ? d : -1;
 }
 
@@ -123,8 +126,10 @@ QString DecimalText(double value) {
   if (error != std::errc()) return QStringLiteral("0");
   QString text = QString::fromLatin1(buffer, end - buffer).toUpper();
   // "1.5E+20" keeps its form; "0.5" becomes ".5".
-  if (text.startsWith(QLatin1String("0."))) text.remove(0, 1);
-  else if (text.startsWith(QLatin1String("-0."))) text.remove(1, 1);
+  if (text.startsWith(QLatin1String("0.")))
+    text.remove(0, 1);
+  else if (text.startsWith(QLatin1String("-0.")))
+    text.remove(1, 1);
   return text;
 }
 

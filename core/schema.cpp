@@ -70,8 +70,7 @@ bool MigrateTo(Database& db, int version) {
   const int from = UserVersion(db);
   if (from != version - 1) {
     if (from >= 0) {
-      db.SetLastErrorText(
-          QStringLiteral("数据库版本 %1 不能升级到版本 %2").arg(from).arg(version));
+      db.SetLastErrorText(QStringLiteral("数据库版本 %1 不能升级到版本 %2").arg(from).arg(version));
     }
     return false;
   }
@@ -131,4 +130,3 @@ bool InsertDeliveredSettings(Database& db, const QDate& today) {
 }
 
 }  // namespace talvec
-

@@ -37,4 +37,3 @@ bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows);
 bool InsertDeliveredSettings(Database& db, const QDate& today);
 
 }  // namespace talvec
-

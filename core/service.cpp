@@ -24,8 +24,9 @@ void Service::PauseAwaiter::await_suspend(std::coroutine_handle<> handle) {
 }
 
 void Service::timerEvent(QTimerEvent* event) {
-  const auto it = std::find_if(pauses_.begin(), pauses_.end(),
-                               [id = event->timerId()](PauseAwaiter* p) { return p->timer_id_ == id; });
+  const auto it =
+      std::find_if(pauses_.begin(), pauses_.end(),
+                   [id = event->timerId()](PauseAwaiter* p) { return p->timer_id_ == id; });
   if (it == pauses_.end()) {
     QObject::timerEvent(event);
     return;

@@ -11,8 +11,8 @@ class Database;
 inline constexpr int kChannelCount = 10;
 
 struct SystemSettings {
-  QString researchlx;          // ten "t"/"f" items, trimmed
-  qint16 AutoAnalysis = 2;     // 1 = analyse automatically
+  QString researchlx;       // ten "t"/"f" items, trimmed
+  qint16 AutoAnalysis = 2;  // 1 = analyse automatically
   bool PopupNotice = false;
   bool SoundNotice = false;
   qint16 IntervalSeconds = 600;
@@ -29,8 +29,12 @@ struct SystemSettings {
   // is neither "t" nor "f", so its channel is not collected and its type
   // option stays enabled.
   QString ResearchItem(int k) const;
-  bool CollectsType(int announcement_type) const { return ResearchItem(announcement_type - 1) == QLatin1String("t"); }
-  bool TypeOptionDisabled(int announcement_type) const { return ResearchItem(announcement_type - 1) == QLatin1String("f"); }
+  bool CollectsType(int announcement_type) const {
+    return ResearchItem(announcement_type - 1) == QLatin1String("t");
+  }
+  bool TypeOptionDisabled(int announcement_type) const {
+    return ResearchItem(announcement_type - 1) == QLatin1String("f");
+  }
 };
 
 // The readings of single columns, kept apart so they can be tested alone.

@@ -8,11 +8,11 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #endif
 
 #include "core/database.h"
@@ -45,8 +45,8 @@ QString OsVersion() {
 }
 
 QString SingleInstance::LockPath(const QString& program_folder) {
-  return QDir(program_folder).absoluteFilePath(QLatin1String(kDatabaseFileName) +
-                                               QLatin1String(".lock"));
+  return QDir(program_folder)
+      .absoluteFilePath(QLatin1String(kDatabaseFileName) + QLatin1String(".lock"));
 }
 
 #ifdef Q_OS_WIN
@@ -63,8 +63,8 @@ SingleInstance::SingleInstance(const QString& program_folder) {
   } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
     acquired_ = false;
   } else {
-    qCWarning(lcInstance) << "cannot open the lock file" << LockPath(program_folder)
-                         << "error" << GetLastError();
+    qCWarning(lcInstance) << "cannot open the lock file" << LockPath(program_folder) << "error"
+                          << GetLastError();
     acquired_ = true;
   }
 }

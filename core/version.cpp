@@ -3,7 +3,8 @@
 // another version is this file compiled again with other numbers.
 #include "core/startup.h"
 
-#if !defined(TALVEC_VERSION_MAJOR) || !defined(TALVEC_VERSION_MINOR) || !defined(TALVEC_VERSION_REVISION)
+#if !defined(TALVEC_VERSION_MAJOR) || !defined(TALVEC_VERSION_MINOR) || \
+    !defined(TALVEC_VERSION_REVISION)
 #error "the build defines TALVEC_VERSION_MAJOR, TALVEC_VERSION_MINOR and TALVEC_VERSION_REVISION"
 #endif
 

@@ -18,8 +18,8 @@ AddFavoriteResult AddFavorite(Database& db, const FavoriteEntry& entry) {
     return AddFavoriteResult::kFailed;
   }
   if (count.toLongLong() != 0) return AddFavoriteResult::kExists;
-  if (!db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, ?, ?)", entry.title,
-                  entry.address, entry.date) ||
+  if (!db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, ?, ?)", entry.title, entry.address,
+                  entry.date) ||
       !tx.Commit()) {
     qCWarning(lcFavorites) << "insert failed:" << db.LastError();
     return AddFavoriteResult::kFailed;

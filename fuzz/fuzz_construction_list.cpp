@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!rows) return 0;
   Check(page.contains(u"ContentPlaceHolder1_GVList", Qt::CaseInsensitive));
   for (const talvec::ConstructionRow& row : *rows) {
-    Check(row.address.isEmpty() || row.address.startsWith(base + QStringLiteral("/InvestmentInfo/ZhaoBiao/")));
+    Check(row.address.isEmpty() ||
+          row.address.startsWith(base + QStringLiteral("/InvestmentInfo/ZhaoBiao/")));
     Check(row.title.size() + row.place.size() <= page.size());
     if (row.title.isEmpty()) continue;
     const QString title = talvec::ComposeConstructionTitle(row.title, row.place);

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // units, which reaches lone surrogates too.
   QString text;
   if (size > 0 && data[0] == 0xFF) {
-    text = QString(reinterpret_cast<const QChar*>(data + 1), static_cast<qsizetype>((size - 1) / 2));
+    text =
+        QString(reinterpret_cast<const QChar*>(data + 1), static_cast<qsizetype>((size - 1) / 2));
   } else {
     text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   }

@@ -8,9 +8,11 @@
 namespace talvec {
 
 const std::array<const char*, kRegionCount> kRegionCaptions = {
-    "全部地区", "成都市", "绵阳市", "德阳市", "自贡市", "攀枝花市", "泸州市", "广元市",
-    "遂宁市", "内江市", "乐山市", "南充市", "眉山市", "宜宾市", "广安市", "达州市",
-    "雅安市", "巴中市", "资阳市", "阿坝藏族羌族自治州", "甘孜藏族自治州", "凉山彝族自治州"};
+    "全部地区",       "成都市",        "绵阳市", "德阳市", "自贡市",
+    "攀枝花市",       "泸州市",        "广元市", "遂宁市", "内江市",
+    "乐山市",         "南充市",        "眉山市", "宜宾市", "广安市",
+    "达州市",         "雅安市",        "巴中市", "资阳市", "阿坝藏族羌族自治州",
+    "甘孜藏族自治州", "凉山彝族自治州"};
 
 const std::array<const char*, kCategoryCount> kCategoryCaptions = {
     "移动/联通/电信/互联网/网络/机柜/集成/布线/服务器",
@@ -19,7 +21,8 @@ const std::array<const char*, kCategoryCount> kCategoryCaptions = {
     "勘察/设计/规划/造价/监理/施工/租赁/土地/石方/土方/土建/给排水/园林/苗",
     "水库/水电/电力/防洪/灌溉/堤坝/水闸/河道/供水/蓄水/监测/建材/石材/钢材/钢筋/水泥/砂石/混凝土",
     "公路/高速/铁路/道路/桥梁/隧道/交通/地铁/机场/码头",
-    "锅炉/压力/电梯/起重机/游乐/印刷机/包装机/推土机/挖掘机/装载机/造桥机/压实机/压路机/搅拌机/起重机",
+    "锅炉/压力/电梯/起重机/游乐/印刷机/包装机/推土机/挖掘机/装载机/造桥机/压实机/压路机/搅拌机/"
+    "起重机",
     "医院医疗/卫生/计划生育/计卫/卫生院/超声/监护/手术",
     "电脑/台式机/笔记本/硬盘/录音/打印机/办公/家具/空调/教育/科技"};
 
@@ -102,9 +105,7 @@ QString PublicBodyChoiceWords(int index) {
   return words;
 }
 
-QStringList SplitWords(const QString& words) {
-  return TrimBlanks(words).split(QLatin1Char(' '));
-}
+QStringList SplitWords(const QString& words) { return TrimBlanks(words).split(QLatin1Char(' ')); }
 
 bool ContainsAllWords(QStringView title, const QStringList& words) {
   for (const QString& w : words) {

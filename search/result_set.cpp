@@ -22,12 +22,18 @@ std::vector<ListedRow> AllRows(const ResultSet& full) {
 QString CellText(const ResultSet& full, const ListedRow& row, int column) {
   const ResultRow& r = full[static_cast<std::size_t>(row.source)];
   switch (column) {
-    case kColNumber: return QString::number(row.number);
-    case kColTitle: return r.title;
-    case kColAddress: return r.address;
-    case kColDate: return r.date;
-    case kColType: return r.type;
-    default: return {};
+    case kColNumber:
+      return QString::number(row.number);
+    case kColTitle:
+      return r.title;
+    case kColAddress:
+      return r.address;
+    case kColDate:
+      return r.date;
+    case kColType:
+      return r.type;
+    default:
+      return {};
   }
 }
 
@@ -50,10 +56,14 @@ void SortListedRows(std::vector<ListedRow>& rows, const ResultSet& full, int col
   auto field = [&full, column](const ListedRow& r) -> const QString& {
     const ResultRow& row = full[static_cast<std::size_t>(r.source)];
     switch (column) {
-      case kColTitle: return row.title;
-      case kColAddress: return row.address;
-      case kColDate: return row.date;
-      default: return row.type;
+      case kColTitle:
+        return row.title;
+      case kColAddress:
+        return row.address;
+      case kColDate:
+        return row.date;
+      default:
+        return row.type;
     }
   };
   std::stable_sort(rows.begin(), rows.end(), [&](const ListedRow& a, const ListedRow& b) {

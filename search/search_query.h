@@ -31,12 +31,12 @@ bool TypeOptionEnabled(const SystemSettings& settings, int code);
 enum class SearchOrder { kNewestFirst, kTitleAscending, kTitleDescending };
 
 struct SearchRequest {
-  bool today = true;   // "搜索当日"; otherwise the period from..to
+  bool today = true;  // "搜索当日"; otherwise the period from..to
   QDate today_date;
   QDate from;
   QDate to;
-  qint16 type_code = 0;  // SearchTypeCode
-  QString keyword;       // Text1
+  qint16 type_code = 0;      // SearchTypeCode
+  QString keyword;           // Text1
   bool region_flag = false;  // a region other than "全部地区" is chosen
   QString os_name;
 };

@@ -19,7 +19,8 @@ bool NamesCompany(const QString& supplier, const QString& name) {
 
 }  // namespace
 
-QByteArray CompanySearchPage(const QString& raw_name, const std::vector<const Announcement*>& results) {
+QByteArray CompanySearchPage(const QString& raw_name,
+                             const std::vector<const Announcement*>& results) {
   const QString name = raw_name.trimmed();
   struct Hit {
     const Announcement* item;
@@ -37,21 +38,23 @@ QByteArray CompanySearchPage(const QString& raw_name, const std::vector<const An
   std::stable_sort(hits.begin(), hits.end(),
                    [](const Hit& a, const Hit& b) { return a.item->date > b.item->date; });
   const QString e = name.toHtmlEscaped();
-  QString html = QStringLiteral(
-                     "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1_搜索结果</title>\n"
-                     "<style>body{font-family:sans-serif;margin:0;background:#fff}"
-                     ".bar{background:#f5f6f8;border-bottom:1px solid #e3e3e3;padding:14px 24px}"
-                     ".bar b{color:#2a5bd7;font-size:24px;margin-right:16px}"
-                     ".bar input{width:480px;font-size:16px;padding:6px}"
-                     ".box{max-width:820px;padding:8px 24px}.count{color:#888;font-size:13px}"
-                     ".r{margin:18px 0}.r a{font-size:17px;color:#1a0dab}"
-                     ".r .u{color:#006621;font-size:13px}.r p{margin:4px 0;color:#333;font-size:14px}"
-                     ".card{border:1px solid #e3e3e3;border-radius:6px;padding:12px;margin:12px 0}</style>\n"
-                     "</head><body>\n<div class=\"bar\"><b>搜索</b>"
-                     "<form style=\"display:inline\" action=\"/s\"><input name=\"WD\" value=\"%1\"></form></div>\n"
-                     "<div class=\"box\">\n<p class=\"count\">为您找到相关结果约%2个</p>\n")
-                     .arg(e)
-                     .arg(hits.size() + 1);
+  QString html =
+      QStringLiteral(
+          "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1_搜索结果</title>\n"
+          "<style>body{font-family:sans-serif;margin:0;background:#fff}"
+          ".bar{background:#f5f6f8;border-bottom:1px solid #e3e3e3;padding:14px 24px}"
+          ".bar b{color:#2a5bd7;font-size:24px;margin-right:16px}"
+          ".bar input{width:480px;font-size:16px;padding:6px}"
+          ".box{max-width:820px;padding:8px 24px}.count{color:#888;font-size:13px}"
+          ".r{margin:18px 0}.r a{font-size:17px;color:#1a0dab}"
+          ".r .u{color:#006621;font-size:13px}.r p{margin:4px 0;color:#333;font-size:14px}"
+          ".card{border:1px solid #e3e3e3;border-radius:6px;padding:12px;margin:12px 0}</style>\n"
+          "</head><body>\n<div class=\"bar\"><b>搜索</b>"
+          "<form style=\"display:inline\" action=\"/s\"><input name=\"WD\" "
+          "value=\"%1\"></form></div>\n"
+          "<div class=\"box\">\n<p class=\"count\">为您找到相关结果约%2个</p>\n")
+          .arg(e)
+          .arg(hits.size() + 1);
   html += QStringLiteral(
               "<div class=\"card\" id=\"company\"><a>%1</a>"
               "<p>企业信用信息：统一社会信用代码 91510100MA%2；登记状态 存续；"
@@ -72,9 +75,9 @@ QByteArray CompanySearchPage(const QString& raw_name, const std::vector<const An
                 .arg(item.address.toHtmlEscaped(), title,
                      item.date.toString(QStringLiteral("yyyy-MM-dd")), item.buyer.toHtmlEscaped(),
                      award.supplier.trimmed().toHtmlEscaped(),
-                     award.amount_text.isEmpty() ? QString()
-                                                 : QStringLiteral("，中标金额：") +
-                                                       award.amount_text.toHtmlEscaped());
+                     award.amount_text.isEmpty()
+                         ? QString()
+                         : QStringLiteral("，中标金额：") + award.amount_text.toHtmlEscaped());
   }
   html += QStringLiteral("</div></body></html>\n");
   return html.toUtf8();

@@ -71,12 +71,13 @@ std::optional<QByteArray> Management::PackageBytes(UpdateFault fault) {
 }
 
 std::optional<ManagementReply> Management::Answer(const QString& path) {
-  if (IsVersionPath(path)) return ManagementReply{200, version_.toUtf8(), "text/html; charset=utf-8"};
+  if (IsVersionPath(path))
+    return ManagementReply{200, version_.toUtf8(), "text/html; charset=utf-8"};
   if (!IsPackagePath(path)) return std::nullopt;
   ++package_requests_;
   const UpdateFault fault = ActiveFault();
-  const bool content_fault =
-      fault == UpdateFault::kFlip || fault == UpdateFault::kOtherKey || fault == UpdateFault::kUnsigned;
+  const bool content_fault = fault == UpdateFault::kFlip || fault == UpdateFault::kOtherKey ||
+                             fault == UpdateFault::kUnsigned;
   std::optional<QByteArray> bytes = PackageBytes(content_fault ? fault : UpdateFault::kNone);
   if (content_fault) CountFaultUse();
   if (!bytes) return ManagementReply{404, "no update package\n", "text/plain"};
@@ -112,7 +113,9 @@ void Management::Serve(QTcpSocket* socket) {
     case UpdateFault::kStall:
       return;  // the connection stays open and silent until the client leaves
     case UpdateFault::kTruncate: {
-      const qsizetype sent = arg.isEmpty() ? bytes.size() / 2 : std::clamp<qsizetype>(arg.toLongLong(), 0, bytes.size() - 1);
+      const qsizetype sent = arg.isEmpty()
+                                 ? bytes.size() / 2
+                                 : std::clamp<qsizetype>(arg.toLongLong(), 0, bytes.size() - 1);
       socket->write(Head(bytes.size()) + bytes.left(sent));
       break;
     }
@@ -126,7 +129,8 @@ void Management::Serve(QTcpSocket* socket) {
     }
     case UpdateFault::kThrottle: {
       // Pieces of a tenth of the rate, ten times a second.
-      const qint64 piece = std::max<qint64>(1, (arg.isEmpty() ? 512 : arg.toLongLong()) * 1024 / 10);
+      const qint64 piece =
+          std::max<qint64>(1, (arg.isEmpty() ? 512 : arg.toLongLong()) * 1024 / 10);
       socket->write(Head(bytes.size()));
       auto* timer = new QTimer(socket);
       auto sent = std::make_shared<qint64>(0);
@@ -184,12 +188,14 @@ ManagementReply Management::Control(const QUrlQuery& query) {
     package_path_ = query.queryItemValue(QStringLiteral("package"), QUrl::FullyDecoded);
   }
   if (query.hasQueryItem(QStringLiteral("fault")) &&
-      !SetFault(query.queryItemValue(QStringLiteral("fault")), query.queryItemValue(QStringLiteral("times")).toInt())) {
+      !SetFault(query.queryItemValue(QStringLiteral("fault")),
+                query.queryItemValue(QStringLiteral("times")).toInt())) {
     return ManagementReply{400, "unknown update fault\n", "text/plain"};
   }
-  return ManagementReply{200, ("version " + version_ + "\npackage " + package_path_ + "\nrequests " +
-                               QString::number(package_requests_) + '\n')
-                                  .toUtf8(),
+  return ManagementReply{200,
+                         ("version " + version_ + "\npackage " + package_path_ + "\nrequests " +
+                          QString::number(package_requests_) + '\n')
+                             .toUtf8(),
                          "text/plain; charset=utf-8"};
 }
 

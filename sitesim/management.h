@@ -30,7 +30,17 @@ struct ManagementReply {
   QByteArray type;
 };
 
-enum class UpdateFault { kNone, kStall, kTruncate, kNoLength, kLiar, kFlip, kOtherKey, kUnsigned, kThrottle };
+enum class UpdateFault {
+  kNone,
+  kStall,
+  kTruncate,
+  kNoLength,
+  kLiar,
+  kFlip,
+  kOtherKey,
+  kUnsigned,
+  kThrottle
+};
 
 class Management {
  public:

@@ -43,7 +43,9 @@ std::uint64_t Rng::Next() {
   return z ^ (z >> 31);
 }
 
-int Rng::Below(int n) { return n <= 1 ? 0 : static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+int Rng::Below(int n) {
+  return n <= 1 ? 0 : static_cast<int>(Next() % static_cast<std::uint64_t>(n));
+}
 
 double Rng::Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
 
@@ -56,7 +58,9 @@ QString Catalogue::AnnouncementAddress(int id) {
   return QStringLiteral("/CmsNewsController.do?method=newsView&id=%1").arg(id);
 }
 
-QString Catalogue::TenderLink(int id) { return QStringLiteral("InvitNoticeDetail.aspx?id=%1").arg(id); }
+QString Catalogue::TenderLink(int id) {
+  return QStringLiteral("InvitNoticeDetail.aspx?id=%1").arg(id);
+}
 
 int Catalogue::NextId(QDate date, int per_day) {
   // Ids carry their date, so an announcement keeps its address when "today"
@@ -73,11 +77,13 @@ void Catalogue::GenerateDay(QDate date) {
   const double factor = weekend ? 0.25 : 1.0;
   std::vector<int> types;
   for (int t = 1; t <= kChannelCount; ++t) {
-    const int n = static_cast<int>(std::lround(kDailyWeight[t - 1] * factor * (0.6 + 0.8 * rng.Unit())));
+    const int n =
+        static_cast<int>(std::lround(kDailyWeight[t - 1] * factor * (0.6 + 0.8 * rng.Unit())));
     types.insert(types.end(), n, t);
   }
   // Interleave the channels through the day.
-  for (int i = static_cast<int>(types.size()) - 1; i > 0; --i) std::swap(types[i], types[rng.Below(i + 1)]);
+  for (int i = static_cast<int>(types.size()) - 1; i > 0; --i)
+    std::swap(types[i], types[rng.Below(i + 1)]);
   for (int type : types) Store(Compose(type, date, rng));
   const int tenders = static_cast<int>(std::lround(kTendersPerDay * factor * (0.5 + rng.Unit())));
   for (int i = 0; i < tenders; ++i) {
@@ -150,7 +156,8 @@ Announcement Catalogue::Compose(int type, QDate date, Rng& rng) {
   return item;
 }
 
-QString Catalogue::ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QString* region_short, QString* buyer) {
+QString Catalogue::ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QString* region_short,
+                                QString* buyer) {
   const bool provincial = type >= 6;
   QString body;
   const words::Region& region = rng.Pick(words::Regions());
@@ -165,7 +172,9 @@ QString Catalogue::ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QS
   *buyer = body;
   const words::Product& product = rng.Pick(words::Products());
   QString project = U(product.name);
-  if (rng.Chance(0.2)) project = QStringLiteral("%1年").arg(date.year() - (date.month() == 1 ? rng.Below(2) : 0)) + project;
+  if (rng.Chance(0.2))
+    project =
+        QStringLiteral("%1年").arg(date.year() - (date.month() == 1 ? rng.Below(2) : 0)) + project;
   project += product.service ? QStringLiteral("项目") : QStringLiteral("采购项目");
   QString ending = U(rng.Pick(words::TitleEndings(type)));
   if (is_void) ending = rng.Chance(0.5) ? QStringLiteral("废标公告") : QStringLiteral("终止公告");
@@ -200,7 +209,8 @@ QString Catalogue::ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QS
   return title;
 }
 
-void Catalogue::ComposeResult(Announcement* item, const QString& region_short, bool is_void, Rng& rng) {
+void Catalogue::ComposeResult(Announcement* item, const QString& region_short, bool is_void,
+                              Rng& rng) {
   item->has_header = !rng.Chance(0.05);
   item->has_footer = !rng.Chance(0.04);
   if (is_void) {
@@ -211,8 +221,11 @@ void Catalogue::ComposeResult(Announcement* item, const QString& region_short, b
     return;
   }
   const double u = rng.Unit();
-  item->layout = u < 0.55 ? ResultLayout::kColon : u < 0.78 ? ResultLayout::kComma : ResultLayout::kSingle;
-  const int packages = item->layout == ResultLayout::kSingle ? 1 : (rng.Chance(0.25) ? 2 + rng.Below(2) : 1);
+  item->layout = u < 0.55   ? ResultLayout::kColon
+                 : u < 0.78 ? ResultLayout::kComma
+                            : ResultLayout::kSingle;
+  const int packages =
+      item->layout == ResultLayout::kSingle ? 1 : (rng.Chance(0.25) ? 2 + rng.Below(2) : 1);
 
   auto supplier = [&]() {
     const QString place = rng.Chance(0.3) ? QStringLiteral("四川") : region_short;
@@ -221,16 +234,21 @@ void Catalogue::ComposeResult(Announcement* item, const QString& region_short, b
     if (kind < 0.05) return place + trade + QStringLiteral("建材厂");
     if (kind < 0.10) return place + QStringLiteral("市") + trade + QStringLiteral("办公用品经营部");
     if (kind < 0.13) return place + trade + QStringLiteral("农业专业合作社");
-    if (kind < 0.14 && quirks_) return place + QStringLiteral("D'Art") + trade + QStringLiteral("装饰工程有限公司");
-    static const char* const kSuffix[] = {"有限公司", "有限公司", "有限公司", "有限责任公司", "股份有限公司"};
+    if (kind < 0.14 && quirks_)
+      return place + QStringLiteral("D'Art") + trade + QStringLiteral("装饰工程有限公司");
+    static const char* const kSuffix[] = {"有限公司", "有限公司", "有限公司", "有限责任公司",
+                                          "股份有限公司"};
     return place + trade + U(rng.Pick(words::Products()).industry) +
            U(rng.Pick(std::span<const char* const>(kSuffix)));
   };
   auto address = [&]() {
-    const QString city = region_short == QStringLiteral("四川") ? QStringLiteral("成都") : region_short;
-    const bool prefecture = city == QStringLiteral("阿坝") || city == QStringLiteral("甘孜") || city == QStringLiteral("凉山");
-    return city + (prefecture ? QStringLiteral("州") : QStringLiteral("市")) + U(rng.Pick(words::Streets())) +
-           QString::number(1 + rng.Below(300)) + QStringLiteral("号");
+    const QString city =
+        region_short == QStringLiteral("四川") ? QStringLiteral("成都") : region_short;
+    const bool prefecture = city == QStringLiteral("阿坝") || city == QStringLiteral("甘孜") ||
+                            city == QStringLiteral("凉山");
+    return city + (prefecture ? QStringLiteral("州") : QStringLiteral("市")) +
+           U(rng.Pick(words::Streets())) + QString::number(1 + rng.Below(300)) +
+           QStringLiteral("号");
   };
   auto amount = [&](Award* award) {
     const double yuan = 100.0 * (80 + rng.Below(30000));  // 8 000 to 3 008 000 yuan, whole hundreds
@@ -261,16 +279,19 @@ void Catalogue::ComposeResult(Announcement* item, const QString& region_short, b
       case ResultLayout::kColon: {
         const QString shown = money.isEmpty() ? QStringLiteral("详见附件") : money;
         if (packages > 1) {
-          cell += package + QStringLiteral("：中标供应商：") + award.supplier + QStringLiteral("，地址：") + address() +
-                  QStringLiteral("，中标金额：") + shown + QStringLiteral("；");
+          cell += package + QStringLiteral("：中标供应商：") + award.supplier +
+                  QStringLiteral("，地址：") + address() + QStringLiteral("，中标金额：") + shown +
+                  QStringLiteral("；");
         } else if (style == 0) {
-          cell = QStringLiteral("成交供应商：") + award.supplier + QStringLiteral("，地址：") + address() +
-                 QStringLiteral("，成交金额：") + shown;
+          cell = QStringLiteral("成交供应商：") + award.supplier + QStringLiteral("，地址：") +
+                 address() + QStringLiteral("，成交金额：") + shown;
         } else if (style == 1) {
-          cell = QStringLiteral("中标供应商名称：") + award.supplier + QStringLiteral("<br/>中标供应商地址：") +
-                 address() + QStringLiteral("<br/>中标金额：") + shown;
+          cell = QStringLiteral("中标供应商名称：") + award.supplier +
+                 QStringLiteral("<br/>中标供应商地址：") + address() +
+                 QStringLiteral("<br/>中标金额：") + shown;
         } else {
-          cell = QStringLiteral("供应商名称：") + award.supplier + QStringLiteral("；供应商地址：") + address() +
+          cell = QStringLiteral("供应商名称：") + award.supplier +
+                 QStringLiteral("；供应商地址：") + address() +
                  QStringLiteral("；中标（成交）金额：") + shown;
         }
         break;
@@ -292,7 +313,8 @@ void Catalogue::ComposeResult(Announcement* item, const QString& region_short, b
       default: {  // single
         cell = award.supplier;
         if (!money.isEmpty()) {
-          cell += style == 0 ? QStringLiteral(" 报价") + money : QStringLiteral("  中标金额") + money;
+          cell +=
+              style == 0 ? QStringLiteral(" 报价") + money : QStringLiteral("  中标金额") + money;
         }
         break;
       }
@@ -312,7 +334,8 @@ ConstructionTender Catalogue::ComposeTender(QDate date, Rng& rng) {
   const double p = rng.Unit();
   tender.place = p < 0.5 ? U(region.city) : p < 0.9 ? U(region.city) + county : QString();
   for (int attempt = 0;; ++attempt) {
-    const QString work = U(rng.Pick(words::ConstructionProjects())) + U(rng.Pick(words::ConstructionKinds()));
+    const QString work =
+        U(rng.Pick(words::ConstructionProjects())) + U(rng.Pick(words::ConstructionKinds()));
     const double v = rng.Unit();
     QString title;
     if (v < 0.45) {
@@ -324,7 +347,8 @@ ConstructionTender Catalogue::ComposeTender(QDate date, Rng& rng) {
     } else {
       title = county + work;  // the county only
     }
-    if (rng.Chance(0.2)) title += QStringLiteral("（%1标段）").arg(U(kChineseNumbers[rng.Below(3)]));
+    if (rng.Chance(0.2))
+      title += QStringLiteral("（%1标段）").arg(U(kChineseNumbers[rng.Below(3)]));
     if (attempt >= 8) title += QStringLiteral("（%1）").arg(tender.id);
     if (!tender_keys_.contains(title)) {
       tender_keys_.insert(title);

@@ -24,7 +24,9 @@ class Rng {
   double Unit();     // [0, 1)
   bool Chance(double p) { return Unit() < p; }
   template <typename T>
-  const T& Pick(std::span<const T> items) { return items[Below(static_cast<int>(items.size()))]; }
+  const T& Pick(std::span<const T> items) {
+    return items[Below(static_cast<int>(items.size()))];
+  }
 
  private:
   std::uint64_t state_;
@@ -41,8 +43,10 @@ class Catalogue {
   // for a construction tender.
   int NextLiveType();
 
-  const std::vector<Announcement>& Channel(int type) const { return channels_[type - 1]; }  // oldest first
-  const std::vector<ConstructionTender>& Tenders() const { return tenders_; }                 // oldest first
+  const std::vector<Announcement>& Channel(int type) const {
+    return channels_[type - 1];
+  }                                                                            // oldest first
+  const std::vector<ConstructionTender>& Tenders() const { return tenders_; }  // oldest first
   const Announcement* Find(int id) const;
   const ConstructionTender* FindTender(int id) const;
 
@@ -52,7 +56,8 @@ class Catalogue {
  private:
   void GenerateDay(QDate date);
   Announcement Compose(int type, QDate date, Rng& rng);
-  QString ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QString* region_short, QString* buyer);
+  QString ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QString* region_short,
+                       QString* buyer);
   void ComposeResult(Announcement* item, const QString& region_short, bool is_void, Rng& rng);
   ConstructionTender ComposeTender(QDate date, Rng& rng);
   const Announcement& Store(Announcement item);
@@ -65,9 +70,9 @@ class Catalogue {
   std::vector<ConstructionTender> tenders_;
   QHash<int, std::pair<int, int>> by_id_;  // id -> (type, index)
   QHash<int, int> tender_by_id_;
-  QSet<QString> keys_;         // stored form of every title (trimmed, first 127)
+  QSet<QString> keys_;  // stored form of every title (trimmed, first 127)
   QSet<QString> tender_keys_;
-  QHash<qint64, int> day_counter_;    // Julian day -> announcements so far
+  QHash<qint64, int> day_counter_;  // Julian day -> announcements so far
   QHash<qint64, int> tender_counter_;
 };
 

@@ -18,9 +18,11 @@ struct ListPageOptions {
 
 QByteArray Probe(const std::vector<Announcement>& newest);  // a few newest items shown
 // Page `page` (1-based) of the channel; `items` oldest first, as kept.
-QByteArray List(int type, int page, const std::vector<Announcement>& items, ListPageOptions options);
+QByteArray List(int type, int page, const std::vector<Announcement>& items,
+                ListPageOptions options);
 QByteArray AnnouncementPage(const Announcement& item);
-QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders, ListPageOptions options);
+QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders,
+                            ListPageOptions options);
 QByteArray TenderPage(const ConstructionTender& tender);
 // The error page words: 1 "无法找到该页" (the server's own 404 page), 2 "页面没有找到".
 QByteArray ErrorPage(int which);

@@ -1,5 +1,6 @@
 #include "sitesim/site_simulator.h"
 
+#include <zlib.h>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -14,10 +15,9 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <algorithm>
-#include <zlib.h>
 
-#include "sitesim/management.h"
 #include "sitesim/company_search.h"
+#include "sitesim/management.h"
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
 
@@ -28,11 +28,16 @@ namespace talvec::sitesim {
 namespace {
 
 constexpr Channel kChannels[kChannelCount] = {
-    {1, "shiji_cggg1", "市县采购预公告列表"}, {2, "shiji_cggg", "市县采购公告列表"},
-    {3, "shiji_jggg1", "市县结果预公告列表"}, {4, "shiji_jggg", "市县结果公告列表"},
-    {5, "shiji_gzgg", "市县更正公告列表"},    {6, "cgygg", "省采购预公告列表"},
-    {7, "cggg", "省采购公告列表"},            {8, "jgygg", "省结果预公告列表"},
-    {9, "jggg", "省结果公告列表"},            {10, "gzgg", "省更正公告列表"},
+    {1, "shiji_cggg1", "市县采购预公告列表"},
+    {2, "shiji_cggg", "市县采购公告列表"},
+    {3, "shiji_jggg1", "市县结果预公告列表"},
+    {4, "shiji_jggg", "市县结果公告列表"},
+    {5, "shiji_gzgg", "市县更正公告列表"},
+    {6, "cgygg", "省采购预公告列表"},
+    {7, "cggg", "省采购公告列表"},
+    {8, "jgygg", "省结果预公告列表"},
+    {9, "jggg", "省结果公告列表"},
+    {10, "gzgg", "省更正公告列表"},
 };
 
 const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
@@ -65,19 +70,26 @@ bool IsConnectionFault(const Fault& fault) {
 
 QByteArray StatusText(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 404:
+      return "Not Found";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status";
   }
 }
 
 QByteArray Serialize(const Reply& reply, qint64 content_length = -1, bool gzip = false) {
-  QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + StatusText(reply.status) + "\r\n";
+  QByteArray head =
+      "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + StatusText(reply.status) + "\r\n";
   head += "Content-Type: " + reply.type + "\r\n";
   if (gzip) head += "Content-Encoding: gzip\r\n";
-  head += "Content-Length: " + QByteArray::number(content_length < 0 ? reply.body.size() : content_length) + "\r\n";
+  head += "Content-Length: " +
+          QByteArray::number(content_length < 0 ? reply.body.size() : content_length) + "\r\n";
   head += "Connection: close\r\n\r\n";
   return head;
 }
@@ -94,7 +106,8 @@ QByteArray Garbage(quint64 seed, int size) {
 // whole input is `total` bytes (at least the prefix); empty when zlib fails.
 QByteArray Gzip(const QByteArray& prefix, qint64 total = -1, const QByteArray& filler = {}) {
   z_stream z{};
-  if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+  if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+    return {};
   QByteArray out;
   char buffer[65536];
   qint64 left = std::max<qint64>(0, total - prefix.size());
@@ -126,7 +139,8 @@ QByteArray Gzip(const QByteArray& prefix, qint64 total = -1, const QByteArray& f
 
 // Filler for the gzip bomb: list items, 64 KiB of them per piece.
 QByteArray BombFiller() {
-  const QByteArray item = QStringLiteral("<li>填充内容 filler text filler text filler text</li>\n").toUtf8();
+  const QByteArray item =
+      QStringLiteral("<li>填充内容 filler text filler text filler text</li>\n").toUtf8();
   QByteArray piece;
   while (piece.size() + item.size() <= 65536) piece += item;
   return piece;
@@ -147,7 +161,11 @@ class ListenSocket : public QTcpServer {
     for (const QPointer<QTcpSocket>& socket : std::as_const(http_sockets)) {
       if (!socket) continue;
       QMetaObject::invokeMethod(
-          socket.data(), [socket] { if (socket) socket->disconnectFromHost(); }, Qt::QueuedConnection);
+          socket.data(),
+          [socket] {
+            if (socket) socket->disconnectFromHost();
+          },
+          Qt::QueuedConnection);
     }
     http_sockets.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
   }
@@ -173,7 +191,8 @@ class ListenSocket : public QTcpServer {
 // simulator answer (or not) on the socket.
 class Exchange : public QObject {
  public:
-  Exchange(QTcpSocket* socket, QObject* parent, std::function<void(Exchange*, const QString&)> handle)
+  Exchange(QTcpSocket* socket, QObject* parent,
+           std::function<void(Exchange*, const QString&)> handle)
       : QObject(parent), socket_(socket), handle_(std::move(handle)) {
     socket_->setParent(this);
     connect(socket_, &QTcpSocket::readyRead, this, &Exchange::Read);
@@ -239,20 +258,34 @@ const Channel& ChannelOfType(int type) { return kChannels[std::clamp(type, 1, kC
 
 QString FaultName(FaultMode mode) {
   switch (mode) {
-    case FaultMode::kNone: return QStringLiteral("none");
-    case FaultMode::kRefuse: return QStringLiteral("refuse");
-    case FaultMode::kErrorWords: return QStringLiteral("errorwords");
-    case FaultMode::kStatus: return QStringLiteral("status");
-    case FaultMode::kStall: return QStringLiteral("stall");
-    case FaultMode::kTruncate: return QStringLiteral("truncate");
-    case FaultMode::kOversize: return QStringLiteral("oversize");
-    case FaultMode::kGarbage: return QStringLiteral("garbage");
-    case FaultMode::kNoHeading: return QStringLiteral("noheading");
-    case FaultMode::kNoPageInfo: return QStringLiteral("nopageinfo");
-    case FaultMode::kDrip: return QStringLiteral("drip");
-    case FaultMode::kGzipCut: return QStringLiteral("gzipcut");
-    case FaultMode::kGzipJunk: return QStringLiteral("gzipjunk");
-    case FaultMode::kGzipBomb: return QStringLiteral("gzipbomb");
+    case FaultMode::kNone:
+      return QStringLiteral("none");
+    case FaultMode::kRefuse:
+      return QStringLiteral("refuse");
+    case FaultMode::kErrorWords:
+      return QStringLiteral("errorwords");
+    case FaultMode::kStatus:
+      return QStringLiteral("status");
+    case FaultMode::kStall:
+      return QStringLiteral("stall");
+    case FaultMode::kTruncate:
+      return QStringLiteral("truncate");
+    case FaultMode::kOversize:
+      return QStringLiteral("oversize");
+    case FaultMode::kGarbage:
+      return QStringLiteral("garbage");
+    case FaultMode::kNoHeading:
+      return QStringLiteral("noheading");
+    case FaultMode::kNoPageInfo:
+      return QStringLiteral("nopageinfo");
+    case FaultMode::kDrip:
+      return QStringLiteral("drip");
+    case FaultMode::kGzipCut:
+      return QStringLiteral("gzipcut");
+    case FaultMode::kGzipJunk:
+      return QStringLiteral("gzipjunk");
+    case FaultMode::kGzipBomb:
+      return QStringLiteral("gzipbomb");
   }
   return {};
 }
@@ -288,21 +321,27 @@ class SiteSimulator::Impl {
     listener_ = new ListenSocket;
     listener_->setParent(q_);
     listener_->connection_fault = [this] {
-      return listener_->isListening() && (IsConnectionFault(fault_) || management_.NeedsConnection());
+      return listener_->isListening() &&
+             (IsConnectionFault(fault_) || management_.NeedsConnection());
     };
     listener_->take = [this](QTcpSocket* socket) {
-      auto* exchange = new Exchange(socket, q_, [this](Exchange* e, const QString& target) { HandleConnection(e, target); });
+      auto* exchange = new Exchange(
+          socket, q_, [this](Exchange* e, const QString& target) { HandleConnection(e, target); });
       exchanges_.removeIf([](const QPointer<Exchange>& e) { return e.isNull(); });
       exchanges_.append(exchange);
     };
-    http_.setMissingHandler([this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
-      const Reply reply = Answer(Target(request.url()));
-      responder.write(reply.body, reply.type, static_cast<QHttpServerResponder::StatusCode>(reply.status));
-    });
-    control_.setMissingHandler([this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
-      const Reply reply = Control(request.url());
-      responder.write(reply.body, reply.type, static_cast<QHttpServerResponder::StatusCode>(reply.status));
-    });
+    http_.setMissingHandler(
+        [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+          const Reply reply = Answer(Target(request.url()));
+          responder.write(reply.body, reply.type,
+                          static_cast<QHttpServerResponder::StatusCode>(reply.status));
+        });
+    control_.setMissingHandler(
+        [this](const QHttpServerRequest& request, QHttpServerResponder&& responder) {
+          const Reply reply = Control(request.url());
+          responder.write(reply.body, reply.type,
+                          static_cast<QHttpServerResponder::StatusCode>(reply.status));
+        });
     fault_timer_.setSingleShot(true);
     QObject::connect(&fault_timer_, &QTimer::timeout, q_, [this] { SetFault(Fault{}); });
     relisten_timer_.setSingleShot(true);
@@ -322,7 +361,9 @@ class SiteSimulator::Impl {
 
   QDate Today() const { return options_.today.isValid() ? options_.today : QDate::currentDate(); }
 
-  static QString Target(const QUrl& url) { return url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority); }
+  static QString Target(const QUrl& url) {
+    return url.toString(QUrl::RemoveScheme | QUrl::RemoveAuthority);
+  }
 
   bool Listen(quint16 port, const QHostAddress& address) {
     if (!listener_->listen(address, port)) {
@@ -342,7 +383,8 @@ class SiteSimulator::Impl {
   void Relisten() {
     if (port_ == 0 || listener_->isListening() || fault_.mode == FaultMode::kRefuse) return;
     if (!listener_->listen(address_, port_)) {
-      qCWarning(lcSiteSim) << "cannot listen again on" << port_ << listener_->errorString() << "- retrying";
+      qCWarning(lcSiteSim) << "cannot listen again on" << port_ << listener_->errorString()
+                           << "- retrying";
       relisten_timer_.start(1000);
     }
   }
@@ -368,12 +410,15 @@ class SiteSimulator::Impl {
     if (seconds > 0) fault_timer_.start(seconds * 1000);
     emit q_->FaultChanged(fault.mode);
     qCInfo(lcSiteSim).noquote() << "fault" << FaultName(fault.mode) << fault.arg
-                                << (seconds > 0 ? QStringLiteral("for %1 s").arg(seconds) : QString())
-                                << (fault.scope.isEmpty() ? QString() : QStringLiteral("scope ") + fault.scope);
+                                << (seconds > 0 ? QStringLiteral("for %1 s").arg(seconds)
+                                                : QString())
+                                << (fault.scope.isEmpty() ? QString()
+                                                          : QStringLiteral("scope ") + fault.scope);
   }
 
   bool InScope(const QString& target) const {
-    return fault_.mode != FaultMode::kNone && (fault_.scope.isEmpty() || target.contains(fault_.scope));
+    return fault_.mode != FaultMode::kNone &&
+           (fault_.scope.isEmpty() || target.contains(fault_.scope));
   }
 
   // A whole answer, with the faults that are whole answers.
@@ -398,7 +443,8 @@ class SiteSimulator::Impl {
         const qint64 mib = fault_.arg.isEmpty() ? 24 : std::clamp(fault_.arg.toInt(), 1, 1024);
         const qint64 size = mib * 1024 * 1024;
         if (reply.body.size() < size) {
-          const QByteArray line = QByteArrayLiteral("<!-- padding padding padding padding padding padding padding -->\n");
+          const QByteArray line = QByteArrayLiteral(
+              "<!-- padding padding padding padding padding padding padding -->\n");
           QByteArray padded;
           padded.reserve(size);
           padded += reply.body;
@@ -453,8 +499,10 @@ class SiteSimulator::Impl {
       }
       case FaultMode::kTruncate: {
         const Reply reply = Dispatch(QUrl(target), {});
-        const qsizetype sent = fault.arg.isEmpty() ? reply.body.size() / 2
-                                                   : std::clamp<qsizetype>(fault.arg.toLongLong(), 0, reply.body.size() - 1);
+        const qsizetype sent =
+            fault.arg.isEmpty()
+                ? reply.body.size() / 2
+                : std::clamp<qsizetype>(fault.arg.toLongLong(), 0, reply.body.size() - 1);
         exchange->Send(Serialize(reply, reply.body.size()) + reply.body.left(sent), true);
         return;
       }
@@ -498,10 +546,12 @@ class SiteSimulator::Impl {
       std::vector<Announcement> newest;
       for (int t = 1; t <= kChannelCount; ++t) {
         const std::vector<Announcement>& items = catalogue_.Channel(t);
-        for (int k = 0; k < 2 && k < static_cast<int>(items.size()); ++k) newest.push_back(items[items.size() - 1 - k]);
+        for (int k = 0; k < 2 && k < static_cast<int>(items.size()); ++k)
+          newest.push_back(items[items.size() - 1 - k]);
       }
-      std::stable_sort(newest.begin(), newest.end(),
-                       [](const Announcement& a, const Announcement& b) { return a.date > b.date; });
+      std::stable_sort(
+          newest.begin(), newest.end(),
+          [](const Announcement& a, const Announcement& b) { return a.date > b.date; });
       return Reply{200, pages::Probe(newest)};
     }
     if (path == QLatin1String("/CmsNewsController.do")) {
@@ -513,13 +563,15 @@ class SiteSimulator::Impl {
             bool ok = false;
             int page = query.queryItemValue(QStringLiteral("page")).toInt(&ok);
             if (!ok || page < 1) page = 1;
-            return Reply{200, pages::List(channel.type, page, catalogue_.Channel(channel.type), list_options)};
+            return Reply{200, pages::List(channel.type, page, catalogue_.Channel(channel.type),
+                                          list_options)};
           }
         }
         return Reply{200, pages::ErrorPage(2)};
       }
       if (method == QLatin1String("newsView")) {
-        if (const Announcement* item = catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
+        if (const Announcement* item =
+                catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
           return Reply{200, pages::AnnouncementPage(*item)};
         }
         return Reply{404, pages::ErrorPage(2)};
@@ -530,7 +582,8 @@ class SiteSimulator::Impl {
       return Reply{200, pages::ConstructionList(catalogue_.Tenders(), list_options)};
     }
     if (path == QLatin1String("/InvestmentInfo/ZhaoBiao/InvitNoticeDetail.aspx")) {
-      if (const ConstructionTender* tender = catalogue_.FindTender(query.queryItemValue(QStringLiteral("id")).toInt())) {
+      if (const ConstructionTender* tender =
+              catalogue_.FindTender(query.queryItemValue(QStringLiteral("id")).toInt())) {
         return Reply{200, pages::TenderPage(*tender)};
       }
       return Reply{404, pages::ErrorPage(1)};
@@ -540,8 +593,9 @@ class SiteSimulator::Impl {
       for (int type : {4, 9}) {
         for (const Announcement& item : catalogue_.Channel(type)) results.push_back(&item);
       }
-      return Reply{200, CompanySearchPage(query.queryItemValue(QStringLiteral("WD"), QUrl::FullyDecoded),
-                                          results)};
+      return Reply{200,
+                   CompanySearchPage(query.queryItemValue(QStringLiteral("WD"), QUrl::FullyDecoded),
+                                     results)};
     }
     if (std::optional<ManagementReply> answer = management_.Answer(path)) {
       return Reply{answer->status, std::move(answer->body), answer->type};
@@ -556,7 +610,8 @@ class SiteSimulator::Impl {
     if (path == QLatin1String("/__sim/fault")) {
       if (query.hasQueryItem(QStringLiteral("mode"))) {
         QString text = query.queryItemValue(QStringLiteral("mode"));
-        if (query.hasQueryItem(QStringLiteral("arg"))) text += u':' + query.queryItemValue(QStringLiteral("arg"));
+        if (query.hasQueryItem(QStringLiteral("arg")))
+          text += u':' + query.queryItemValue(QStringLiteral("arg"));
         std::optional<Fault> fault = ParseFault(text);
         if (!fault) return Reply{400, "unknown fault mode\n", kText};
         fault->seconds = query.queryItemValue(QStringLiteral("for")).toInt();
@@ -567,7 +622,8 @@ class SiteSimulator::Impl {
         } else {
           SetFault(*fault);
         }
-        return Reply{200, ("ok " + FaultName(fault->mode) + ' ' + fault->arg + '\n').toUtf8(), kText};
+        return Reply{200, ("ok " + FaultName(fault->mode) + ' ' + fault->arg + '\n').toUtf8(),
+                     kText};
       }
       return Reply{200, (FaultName(fault_.mode) + ' ' + fault_.arg + '\n').toUtf8(), kText};
     }
@@ -603,7 +659,8 @@ class SiteSimulator::Impl {
       state[QStringLiteral("scope")] = fault_.scope;
       state[QStringLiteral("requests")] = requests_;
       QJsonArray counts;
-      for (int t = 1; t <= kChannelCount; ++t) counts.append(static_cast<int>(catalogue_.Channel(t).size()));
+      for (int t = 1; t <= kChannelCount; ++t)
+        counts.append(static_cast<int>(catalogue_.Channel(t).size()));
       state[QStringLiteral("announcements")] = counts;
       state[QStringLiteral("tenders")] = static_cast<int>(catalogue_.Tenders().size());
       return Reply{200, QJsonDocument(state).toJson(), kJson};
@@ -614,11 +671,13 @@ class SiteSimulator::Impl {
       if (type_text == QLatin1String("construction")) {
         const auto& tenders = catalogue_.Tenders();
         for (auto it = tenders.rbegin(); it != tenders.rend(); ++it) {
-          text += it->date.toString(Qt::ISODate) + u'\t' + it->place + u'\t' + it->link + u'\t' + it->title + u'\n';
+          text += it->date.toString(Qt::ISODate) + u'\t' + it->place + u'\t' + it->link + u'\t' +
+                  it->title + u'\n';
         }
       } else {
         const int type = type_text.toInt();
-        if (type < 1 || type > kChannelCount) return Reply{400, "type must be 1..10 or construction\n", kText};
+        if (type < 1 || type > kChannelCount)
+          return Reply{400, "type must be 1..10 or construction\n", kText};
         const auto& items = catalogue_.Channel(type);
         for (auto it = items.rbegin(); it != items.rend(); ++it) {
           text += it->date.toString(Qt::ISODate) + u'\t' + it->address + u'\t' + it->title + u'\n';
@@ -626,8 +685,9 @@ class SiteSimulator::Impl {
       }
       return Reply{200, text.toUtf8(), kText};
     }
-    return Reply{404, "control requests: /__sim/fault?mode=&arg=&for=&scope=, /__sim/add?type=&count=, "
-                      "/__sim/state, /__sim/items?type=\n",
+    return Reply{404,
+                 "control requests: /__sim/fault?mode=&arg=&for=&scope=, /__sim/add?type=&count=, "
+                 "/__sim/state, /__sim/items?type=\n",
                  kText};
   }
 
@@ -655,13 +715,16 @@ SiteSimulator::SiteSimulator(Options options, QObject* parent)
 
 SiteSimulator::~SiteSimulator() = default;
 
-bool SiteSimulator::Listen(quint16 port, const QHostAddress& address) { return impl_->Listen(port, address); }
+bool SiteSimulator::Listen(quint16 port, const QHostAddress& address) {
+  return impl_->Listen(port, address);
+}
 
 quint16 SiteSimulator::Port() const { return impl_->port_; }
 
 QString SiteSimulator::AddressPrefix() const {
   const QHostAddress& a = impl_->address_;
-  const bool any = a == QHostAddress::Any || a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6;
+  const bool any =
+      a == QHostAddress::Any || a == QHostAddress::AnyIPv4 || a == QHostAddress::AnyIPv6;
   return (any ? QStringLiteral("127.0.0.1") : a.toString()) + u':' + QString::number(impl_->port_);
 }
 
@@ -707,7 +770,8 @@ std::optional<Announcement> SiteSimulator::FindAnnouncement(const QString& addre
     relative = slash < 0 ? QStringLiteral("/") : relative.mid(slash);
   }
   const QUrlQuery query(QUrl(relative).query());
-  if (const Announcement* item = impl_->catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
+  if (const Announcement* item =
+          impl_->catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
     if (item->address == relative) return *item;
   }
   return std::nullopt;
@@ -715,7 +779,8 @@ std::optional<Announcement> SiteSimulator::FindAnnouncement(const QString& addre
 
 int SiteSimulator::PageCount(int type) const {
   if (type < 1 || type > kChannelCount) return 0;
-  return static_cast<int>((impl_->catalogue_.Channel(type).size() + kItemsPerPage - 1) / kItemsPerPage);
+  return static_cast<int>((impl_->catalogue_.Channel(type).size() + kItemsPerPage - 1) /
+                          kItemsPerPage);
 }
 
 QList<ConstructionTender> SiteSimulator::ConstructionTenders() const {
@@ -727,7 +792,8 @@ QDate SiteSimulator::Today() const { return impl_->Today(); }
 
 QString SiteSimulator::ListPath(int type, int page) {
   return QStringLiteral(
-             "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore&channelCode=%1"
+             "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore&"
+             "channelCode=%1"
              "&rp=25&page=%2")
       .arg(QLatin1String(ChannelOfType(type).code))
       .arg(page);

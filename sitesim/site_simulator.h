@@ -53,11 +53,11 @@ struct Award {
 
 struct Announcement {
   int id = 0;
-  int type = 0;      // 1..10
-  QString title;     // exactly as in the list page's title="…" (may hold ' or blanks)
-  QString address;   // relative address as in <a href="…">
-  QDate date;        // the list page's date
-  QString buyer;     // the public body the title names
+  int type = 0;     // 1..10
+  QString title;    // exactly as in the list page's title="…" (may hold ' or blanks)
+  QString address;  // relative address as in <a href="…">
+  QDate date;       // the list page's date
+  QString buyer;    // the public body the title names
   // Result announcements (types 4 and 9) only:
   ResultLayout layout = ResultLayout::kNone;
   bool has_header = false;  // page holds "各包中标/成交供应商名称、地址及报价"
@@ -71,12 +71,12 @@ struct ConstructionTender {
   QString title;  // row title="…", as served
   QString place;  // place name span ("" for some rows)
   QDate date;
-  QString link;   // link target, relative to "/InvestmentInfo/ZhaoBiao/"
+  QString link;  // link target, relative to "/InvestmentInfo/ZhaoBiao/"
 };
 
 enum class FaultMode {
   kNone,
-  kRefuse,      // the port is closed: connections are refused (arg: seconds, 0 = until changed)
+  kRefuse,  // the port is closed: connections are refused (arg: seconds, 0 = until changed)
   kErrorWords,  // 200 page holding "无法找到该页" (arg "1", default) or "页面没有找到" (arg "2")
   kStatus,      // normal body with HTTP status arg (default 500); "404" and "500" are short forms
   kStall,       // no answer for arg seconds (default 60, 0 = never), then the normal answer
@@ -85,10 +85,10 @@ enum class FaultMode {
   kGarbage,     // random bytes instead of HTTP, then close; arg "body": HTTP 200 with a random body
   kNoHeading,   // list pages without the channel heading; construction page without GVList marker
   kNoPageInfo,  // list pages without "页次"; construction page without the myPager marker
-  kDrip,        // head at once (full Content-Length), then one body byte every arg ms (default 2000)
-  kGzipCut,     // the body gzip-compressed (Content-Encoding: gzip), the stream cut in half
-  kGzipJunk,    // a complete gzip stream of the body followed by junk bytes
-  kGzipBomb,    // a small gzip stream that inflates to arg MiB (default 64): the page, then filler
+  kDrip,      // head at once (full Content-Length), then one body byte every arg ms (default 2000)
+  kGzipCut,   // the body gzip-compressed (Content-Encoding: gzip), the stream cut in half
+  kGzipJunk,  // a complete gzip stream of the body followed by junk bytes
+  kGzipBomb,  // a small gzip stream that inflates to arg MiB (default 64): the page, then filler
 };
 inline constexpr FaultMode kLastFaultMode = FaultMode::kGzipBomb;
 
@@ -145,12 +145,14 @@ class SiteSimulator : public QObject {
   QList<Announcement> Announcements(int type) const;
   std::optional<Announcement> FindAnnouncement(const QString& address) const;
   int PageCount(int type) const;  // list pages with items
-  QList<ConstructionTender> ConstructionTenders() const;  // all, newest first; the page shows the first kConstructionRows
+  QList<ConstructionTender> ConstructionTenders()
+      const;  // all, newest first; the page shows the first kConstructionRows
   QDate Today() const;
 
   // Request targets (path and query) as the program asks for them.
   static QString ListPath(int type, int page);
-  static QString ConstructionListPath();  // "/InvestmentInfo/ZhaoBiao/InvitNotice.aspx?typeid=0&&type=ZBGG"
+  static QString
+  ConstructionListPath();  // "/InvestmentInfo/ZhaoBiao/InvitNotice.aspx?typeid=0&&type=ZBGG"
 
   qint64 RequestCount() const;  // requests answered or faulted, control requests excluded
 

@@ -22,10 +22,11 @@ class MessageLog : public MessageSink {
                                    QMessageBox::StandardButtons buttons) override {
     QFile file(path_);
     if (file.open(QIODevice::Append | QIODevice::Text)) {
-      file.write(QStringLiteral("%1|%2|%3|%4\n")
-                     .arg(static_cast<int>(icon))
-                     .arg(caption, text, QString(detail).replace(QLatin1Char('\n'), QLatin1Char(' ')))
-                     .toUtf8());
+      file.write(
+          QStringLiteral("%1|%2|%3|%4\n")
+              .arg(static_cast<int>(icon))
+              .arg(caption, text, QString(detail).replace(QLatin1Char('\n'), QLatin1Char(' ')))
+              .toUtf8());
     }
     if (buttons & QMessageBox::Yes) return yes_ ? QMessageBox::Yes : QMessageBox::No;
     if (buttons & QMessageBox::Ok) return QMessageBox::Ok;

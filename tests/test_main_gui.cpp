@@ -1,7 +1,7 @@
 // The main of the window and program tests: a QApplication, offscreen unless
 // the environment names a platform.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

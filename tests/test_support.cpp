@@ -1,7 +1,7 @@
 #include "tests/test_support.h"
 
-#include <QDate>
 #include <gtest/gtest.h>
+#include <QDate>
 
 #include "core/schema.h"
 

@@ -1,14 +1,14 @@
 #include "ui/competitor_summary_page.h"
 
 #include <QBarCategoryAxis>
-#include <QBarSet>
 #include <QBarSeries>
+#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QDate>
+#include <QFont>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
-#include <QFont>
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
@@ -73,8 +73,7 @@ QString AxisName(const QString& name) {
       break;
     }
   }
-  return shortName.size() <= kAxisNameChars ? shortName
-                                             : shortName.left(kAxisNameChars - 1) + u'…';
+  return shortName.size() <= kAxisNameChars ? shortName : shortName.left(kAxisNameChars - 1) + u'…';
 }
 
 void SmallLabels(QAbstractAxis* axis) {

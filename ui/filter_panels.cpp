@@ -59,8 +59,8 @@ FilterPanels::FilterPanels(QWidget* frame, double dpi, QObject* parent) : QObjec
   DQ = new QButtonGroup(this);
   DQ->setObjectName(QStringLiteral("DQ"));
   for (int i = 0; i < kRegionCount; ++i) {
-    auto* button = MakeOption(QString::fromUtf8(kRegionCaptions[static_cast<std::size_t>(i)]),
-                              "DQ", i, Frame4);
+    auto* button = MakeOption(QString::fromUtf8(kRegionCaptions[static_cast<std::size_t>(i)]), "DQ",
+                              i, Frame4);
     DQ->addButton(button, i);
     regions->addWidget(button, i / 8, i % 8);
   }

@@ -5,12 +5,12 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
-#include <QWindow>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <QWindow>
 #include <type_traits>
 
 #include "ui/viewer_module.h"
@@ -120,9 +120,7 @@ void FrmBrow::ShowPage(const QString& address, const QString& caption) {
   web_browser_->setUrl(ViewerUrl(address));
 }
 
-void FrmBrow::PlaceBrowser() {
-  web_browser_->setGeometry(0, -crop_, width(), height() + crop_);
-}
+void FrmBrow::PlaceBrowser() { web_browser_->setGeometry(0, -crop_, width(), height() + crop_); }
 
 void FrmBrow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

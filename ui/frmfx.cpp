@@ -77,8 +77,8 @@ class AwardListView : public QTreeView {
 
 }  // namespace
 
-FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address,
-             QString engine_base_address, QWidget* parent)
+FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address, QString engine_base_address,
+             QWidget* parent)
     : QDialog(parent),
       db_(db),
       viewer_(viewer),
@@ -188,7 +188,8 @@ FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address,
   const QSize frame_extra(16, 48);  // until the window manager tells
   resize(std::min(wanted.width(), available.width() - frame_extra.width()),
          std::min(wanted.height(), available.height() - frame_extra.height()));
-  move(available.center() - QPoint(width() / 2, height() / 2) - QPoint(0, frame_extra.height() / 2));
+  move(available.center() - QPoint(width() / 2, height() / 2) -
+       QPoint(0, frame_extra.height() / 2));
 }
 
 FrmfX::~FrmfX() = default;
@@ -301,8 +302,8 @@ bool FrmfX::ExportTo(const QString& path) {
 void FrmfX::ExportDialog() {
   const bool summary = TabFX->currentWidget() == summary_;
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  auto* dialog = new QFileDialog(this, QStringLiteral("导出CSV"), folder,
-                                 QStringLiteral("CSV 文件 (*.csv)"));
+  auto* dialog =
+      new QFileDialog(this, QStringLiteral("导出CSV"), folder, QStringLiteral("CSV 文件 (*.csv)"));
   dialog->setObjectName(QStringLiteral("DialogDC"));
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setAcceptMode(QFileDialog::AcceptSave);

@@ -55,7 +55,7 @@ class FrmfX : public QDialog {
   QLabel* Label2 = nullptr;
   QLineEdit* Text2 = nullptr;
   QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;  // cancel, beyond the right edge
+  QPushButton* Command2 = nullptr;   // cancel, beyond the right edge
   QPushButton* CommandDC = nullptr;  // export
   QTabWidget* TabFX = nullptr;
   QTreeView* ListView1 = nullptr;

@@ -101,7 +101,9 @@ void FrmGZ::CreateControls() {
     place(l, left, top, width, 360);
     return l;
   };
-  auto name = [](QWidget* w, const char* object_name) { w->setObjectName(QLatin1String(object_name)); };
+  auto name = [](QWidget* w, const char* object_name) {
+    w->setObjectName(QLatin1String(object_name));
+  };
 
   label(QStringLiteral("观注产品"), 120, 150, 960);
   Text1 = new QLineEdit(this);
@@ -233,8 +235,8 @@ void FrmGZ::EnableListCommands() {
 }
 
 void FrmGZ::SaveSettings() {
-  WatchForm form{Text1->text(), Text2->text(), Text3->text(), Text4->text(), Check2->isChecked(),
-                 Check3->isChecked()};
+  WatchForm form{Text1->text(), Text2->text(),       Text3->text(),
+                 Text4->text(), Check2->isChecked(), Check3->isChecked()};
   switch (CheckWatchForm(form)) {
     case WatchSaveRefusal::kNoWords:
       ShowMessage(this, QMessageBox::Warning, kCaption,
@@ -279,9 +281,9 @@ void FrmGZ::OpenRow(int row) {
   const WatchEntry* entry = model_->EntryAt(row);
   if (!entry) return;
   const QString title = entry->title;
-  QWidget* viewer = open_page_
-                        ? open_page_(AnnouncementAddress(entry->address, settings_.SiteBaseAddress), title)
-                        : nullptr;
+  QWidget* viewer =
+      open_page_ ? open_page_(AnnouncementAddress(entry->address, settings_.SiteBaseAddress), title)
+                 : nullptr;
   if (!viewer) {
     MarkTitleRead(title);
     return;
@@ -299,8 +301,8 @@ void FrmGZ::DeleteCurrent() {
     return;
   }
   if (!DeleteWatchTitle(db_, title)) {
-    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"), QStringLiteral("删除失败。"),
-                db_.LastError());
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("删除失败。"), db_.LastError());
   }
   Refill();
   emit entriesChanged();
@@ -336,7 +338,8 @@ void FrmGZ::resizeEvent(QResizeEvent* event) {
   const int inner = ListView1->width() - 2 * ListView1->frameWidth() -
                     ListView1->verticalScrollBar()->sizeHint().width() - 2;
   int others = 0;
-  for (int column : {WatchListModel::kColNumber, WatchListModel::kColDate, WatchListModel::kColState}) {
+  for (int column :
+       {WatchListModel::kColNumber, WatchListModel::kColDate, WatchListModel::kColState}) {
     others += ListView1->columnWidth(column);
   }
   ListView1->setColumnWidth(WatchListModel::kColTitle, std::max(Px(8000), inner - others));

@@ -52,9 +52,8 @@ FrmSCJ::FrmSCJ(Database& db, Viewer* viewer, QString site_base_address, QWidget*
   ListView1->header()->setStretchLastSection(false);
   ListView1->header()->setSectionsClickable(false);
   model_ = new QStandardItemModel(0, 4, this);
-  model_->setHorizontalHeaderLabels(
-      {QStringLiteral("ID"), QStringLiteral("中标项目"), QStringLiteral("发布日期"),
-       QStringLiteral("网址")});
+  model_->setHorizontalHeaderLabels({QStringLiteral("ID"), QStringLiteral("中标项目"),
+                                     QStringLiteral("发布日期"), QStringLiteral("网址")});
   ListView1->setModel(model_);
   ListView1->setColumnWidth(0, Px(1000));
   ListView1->setColumnWidth(2, Px(1500));

@@ -126,9 +126,9 @@ void FrmSet::CreateControls() {
   auto* channels = new QGridLayout;
   channels->setHorizontalSpacing(14);
   for (int k = 0; k < kChannelCount; ++k) {
-    auto* box = Indexed(new QCheckBox(QString::fromUtf8(kChannelCaptions[static_cast<std::size_t>(k)]),
-                                      collect),
-                        "CheckGG", k);
+    auto* box = Indexed(
+        new QCheckBox(QString::fromUtf8(kChannelCaptions[static_cast<std::size_t>(k)]), collect),
+        "CheckGG", k);
     CheckGG[static_cast<std::size_t>(k)] = box;
     channels->addWidget(box, k / 5, k % 5);
   }
@@ -161,7 +161,8 @@ void FrmSet::CreateControls() {
   }
   form->addWidget(Indexed(new QLabel(QStringLiteral("服务器地址:"), system), "Label2", 5), 1, 0);
   form->addWidget(Text2, 1, 1);
-  form->addWidget(Indexed(new QLabel(QStringLiteral("管理服务器地址:"), system), "Label2", 6), 2, 0);
+  form->addWidget(Indexed(new QLabel(QStringLiteral("管理服务器地址:"), system), "Label2", 6), 2,
+                  0);
   form->addWidget(Text3, 2, 1);
   outer->addWidget(system);
 
@@ -189,8 +190,10 @@ void FrmSet::CreateControls() {
 bool FrmSet::LoadFromTable() {
   const std::optional<SettingsForm> form = LoadSettingsForm(db_);
   if (!form) return false;
-  if (form->research == 1) Option1->setChecked(true);
-  else Option2->setChecked(true);
+  if (form->research == 1)
+    Option1->setChecked(true);
+  else
+    Option2->setChecked(true);
   CollectionModeChanged();
   for (int k = 0; k < kChannelCount; ++k) {
     CheckGG[static_cast<std::size_t>(k)]->setChecked(form->channels[static_cast<std::size_t>(k)]);

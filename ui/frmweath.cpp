@@ -9,16 +9,16 @@
 #include <QStatusBar>
 
 #include "competitors/lookup.h"
-#include "ui/frmfx.h"
 #include "ui/clock_panel.h"
-#include "ui/viewer.h"
+#include "ui/frmfx.h"
 #include "ui/result_list.h"
 #include "ui/search_ui.h"
 #include "ui/status_light.h"
 #include "ui/status_texts.h"
 #include "ui/twips.h"
-#include "ui/watch_notifier.h"
 #include "ui/update_menu.h"
+#include "ui/viewer.h"
+#include "ui/watch_notifier.h"
 
 namespace talvec {
 
@@ -120,7 +120,9 @@ void FrmWeath::CreateControls() {
   LabelCollect->setText(ProgressText(schedule().progress()));
   statusBar()->addWidget(LabelCollect, 1);
   connect(&schedule(), &CollectionSchedule::progressChanged, LabelCollect,
-          [this](const CollectionProgress& progress) { LabelCollect->setText(ProgressText(progress)); });
+          [this](const CollectionProgress& progress) {
+            LabelCollect->setText(ProgressText(progress));
+          });
   // An item without a readable date takes the date of the result list's
   // next-to-last row.
   schedule().SetDateFallback(search_);

@@ -85,10 +85,10 @@ class FrmWeath : public QMainWindow {
 
   // The window shell: styles, settings, help, layout and clock
   // (frmweath_shell.cpp).
-  QMenu* MenuJM = nullptr;                // 界面方格(&U), the nine styles
-  std::array<QAction*, 9> MenuJMk{};      // MenuJM1, MenuJM2, Menu3, MenuJM4 ... MenuJM9
-  QAction* MenuSet = nullptr;             // 系统设置(&S)
-  QAction* MenuHelp = nullptr;            // 帮助(&Help), F1
+  QMenu* MenuJM = nullptr;            // 界面方格(&U), the nine styles
+  std::array<QAction*, 9> MenuJMk{};  // MenuJM1, MenuJM2, Menu3, MenuJM4 ... MenuJM9
+  QAction* MenuSet = nullptr;         // 系统设置(&S)
+  QAction* MenuHelp = nullptr;        // 帮助(&Help), F1
   // Style n (1..9) at once, and kept for the next start.
   void ChooseStyle(int n);
   // The settings dialog, window-modal; returns it (it deletes itself when

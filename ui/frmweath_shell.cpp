@@ -33,9 +33,9 @@ namespace {
 constexpr std::array<const char*, 9> kStyleNames = {"MenuJM1", "MenuJM2", "Menu3",
                                                     "MenuJM4", "MenuJM5", "MenuJM6",
                                                     "MenuJM7", "MenuJM8", "MenuJM9"};
-constexpr std::array<const char*, 9> kStyleCaptions = {
-    "界面方格一", "界面方格二", "界面方格三", "界面方格四", "界面方格五",
-    "界面方格六", "界面方格七", "界面方格八", "界面方格九"};
+constexpr std::array<const char*, 9> kStyleCaptions = {"界面方格一", "界面方格二", "界面方格三",
+                                                       "界面方格四", "界面方格五", "界面方格六",
+                                                       "界面方格七", "界面方格八", "界面方格九"};
 
 }  // namespace
 
@@ -50,7 +50,8 @@ void FrmWeath::BuildShellMenus() {
   styles_->setExclusive(true);
   for (int k = 1; k <= 9; ++k) {
     if (k > 1) MenuJM->addSeparator();
-    QAction* entry = MenuJM->addAction(QString::fromUtf8(kStyleCaptions[static_cast<std::size_t>(k - 1)]));
+    QAction* entry =
+        MenuJM->addAction(QString::fromUtf8(kStyleCaptions[static_cast<std::size_t>(k - 1)]));
     entry->setObjectName(QLatin1String(kStyleNames[static_cast<std::size_t>(k - 1)]));
     entry->setCheckable(true);
     entry->setChecked(k == context_.settings.UIType);
@@ -139,12 +140,13 @@ void FrmWeath::FitToScreen() {
   if (!screen) return;
   const QRect available = screen->availableGeometry();
   const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-  const QSize design(TwipsToPixels(kDesignWindowWidth, Dpi()), TwipsToPixels(kDesignWindowHeight, Dpi()));
+  const QSize design(TwipsToPixels(kDesignWindowWidth, Dpi()),
+                     TwipsToPixels(kDesignWindowHeight, Dpi()));
   const QSize outer = design.boundedTo(available.size());
   QRect placed(QPoint(), outer);
   placed.moveCenter(available.center());
-  placed.moveTopLeft(QPoint(std::max(placed.left(), available.left()),
-                            std::max(placed.top(), available.top())));
+  placed.moveTopLeft(
+      QPoint(std::max(placed.left(), available.left()), std::max(placed.top(), available.top())));
   setGeometry(placed.marginsRemoved(frame));
 }
 
@@ -156,7 +158,9 @@ void FrmWeath::ApplyLayout() {
   const int height = static_cast<int>(client.height() * 1440.0 / dpi);
   LayoutPass(layout_, width, height);
   const MainLayout& l = layout_;
-  auto px = [dpi](const QRect& r) { return TwipsRect(r.left(), r.top(), r.width(), r.height(), dpi); };
+  auto px = [dpi](const QRect& r) {
+    return TwipsRect(r.left(), r.top(), r.width(), r.height(), dpi);
+  };
   // The top bar's controls are placed in the bar's own coordinates.
   auto in_bar = [&](const QRect& r) { return px(r.translated(-l.Frame6.topLeft())); };
 

@@ -19,7 +19,8 @@ QIcon ResultRowIcon() {
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPolygon page({QPoint(2, 1), QPoint(10, 1), QPoint(14, 5), QPoint(14, 15), QPoint(2, 15)});
+    const QPolygon page(
+        {QPoint(2, 1), QPoint(10, 1), QPoint(14, 5), QPoint(14, 15), QPoint(2, 15)});
     p.setPen(QColor(70, 100, 150));
     p.setBrush(QColor(250, 250, 255));
     p.drawPolygon(page);
@@ -64,8 +65,8 @@ void ResultListModel::SortBy(int column, Qt::SortOrder order) {
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i) {
-      after.push_back(index(row_of.value(numbers[static_cast<std::size_t>(i)]),
-                            before[i].column()));
+      after.push_back(
+          index(row_of.value(numbers[static_cast<std::size_t>(i)]), before[i].column()));
     }
     changePersistentIndexList(before, after);
   }
@@ -112,12 +113,18 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
-    case kColNumber: return QStringLiteral("编号");
-    case kColTitle: return QStringLiteral("采购项目");
-    case kColAddress: return QStringLiteral("网址");
-    case kColDate: return QStringLiteral("日期");
-    case kColType: return QStringLiteral("类型");
-    default: return {};
+    case kColNumber:
+      return QStringLiteral("编号");
+    case kColTitle:
+      return QStringLiteral("采购项目");
+    case kColAddress:
+      return QStringLiteral("网址");
+    case kColDate:
+      return QStringLiteral("日期");
+    case kColType:
+      return QStringLiteral("类型");
+    default:
+      return {};
   }
 }
 

@@ -14,13 +14,13 @@
 #include "search/filters.h"
 #include "search/search_query.h"
 #include "ui/filter_panels.h"
-#include "ui/viewer.h"
 #include "ui/frmscj.h"
 #include "ui/messages.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/status_light.h"
 #include "ui/twips.h"
+#include "ui/viewer.h"
 #include "ui/viewer_rules.h"
 
 namespace talvec {

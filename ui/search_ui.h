@@ -31,15 +31,15 @@ class SearchUi : public QObject, public DateFallbackSource {
  public:
   // Builds the controls into the main window's outer panel and top bar and
   // the menus into its menu bar. The status light shows the search pulse.
-  SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWidget* window,
-           QWidget* frame, QWidget* top_bar, QObject* parent = nullptr);
+  SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWidget* window, QWidget* frame,
+           QWidget* top_bar, QObject* parent = nullptr);
   ~SearchUi() override;
 
   // Load steps of the main window.
-  void ApplyTypeOptions();      // type options by the channel flags
-  void InitDatePickers();       // the period ends today, starts a week ago
-  void SetupColumns();          // the result list's columns
-  void ResetSearchType();       // SearchTypeCode 0
+  void ApplyTypeOptions();  // type options by the channel flags
+  void InitDatePickers();   // the period ends today, starts a week ago
+  void SetupColumns();      // the result list's columns
+  void ResetSearchType();   // SearchTypeCode 0
 
   // The search of the panel's day or period into the result list.
   void RunSearch();

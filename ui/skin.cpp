@@ -14,7 +14,8 @@ QString SkinPath(const QString& program_folder, int ui_type) {
 
 void SkinAttach(QApplication& app) {
   // The sheets are drawn over Fusion, which looks the same on every desktop.
-  if (app.style() && app.style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0) {
+  if (app.style() &&
+      app.style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0) {
     return;
   }
   if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);

@@ -81,9 +81,12 @@ void StatusLight::StartCycle() {
 
 void StatusLight::Tick(QTimer* timer) {
   const int level = AdvancePulse(pulse_);
-  if (timer == &Timer1) Show(0, level, 0);
-  else if (timer == &Timer2) Show(0, 0, level);
-  else Show(level, 0, 0);
+  if (timer == &Timer1)
+    Show(0, level, 0);
+  else if (timer == &Timer2)
+    Show(0, 0, level);
+  else
+    Show(level, 0, 0);
 }
 
 }  // namespace talvec

@@ -29,9 +29,9 @@ class StatusLight : public QObject {
   // `light` is the widget whose background shows the colour.
   StatusLight(QWidget* light, QObject* parent = nullptr);
 
-  void StartWorking();              // Timer1, green
+  void StartWorking();  // Timer1, green
   void StopWorking(bool hide_light);
-  void StartSearch();               // Timer2, blue
+  void StartSearch();  // Timer2, blue
   void StopSearch();
   // Red while the site cannot be reached; the green pulse stops with it.
   void SetUnreachable(bool unreachable);

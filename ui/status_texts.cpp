@@ -41,9 +41,8 @@ QString ProgressText(const CollectionProgress& p) {
       break;
     }
     case CollectionProgress::Phase::kWaitingNetwork:
-      now = p.cause.isEmpty()
-                ? QStringLiteral("网络中断，等待恢复后继续采集")
-                : QStringLiteral("网络中断（%1），等待恢复后继续采集").arg(p.cause);
+      now = p.cause.isEmpty() ? QStringLiteral("网络中断，等待恢复后继续采集")
+                              : QStringLiteral("网络中断（%1），等待恢复后继续采集").arg(p.cause);
       break;
   }
   return Joined(QStringLiteral("%1，本轮新增 %2 条").arg(now).arg(p.new_announcements), p);

@@ -32,10 +32,11 @@ void InstallUpdateCommands(QMainWindow* window, QMenu* menu, QTimer* timer, Upda
   QObject::connect(&check, &UpdateCheck::noAnswer, window, [window](bool from_menu) {
     if (from_menu) window->statusBar()->showMessage(QLatin1String(kNoUpdateAnswerText), 15000);
   });
-  QObject::connect(&check, &UpdateCheck::updaterFailed, window, [window, timer](const QString& why) {
-    timer->stop();
-    window->statusBar()->showMessage(why, 15000);
-  });
+  QObject::connect(&check, &UpdateCheck::updaterFailed, window,
+                   [window, timer](const QString& why) {
+                     timer->stop();
+                     window->statusBar()->showMessage(why, 15000);
+                   });
 }
 
 }  // namespace talvec

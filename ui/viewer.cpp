@@ -48,8 +48,8 @@ const ViewerModule& Module() {
   static const ViewerModule module = [] {
     ViewerModule m;
     EnsureShareContext();
-    const QString folder = ModuleFolder().isEmpty() ? QCoreApplication::applicationDirPath()
-                                                    : ModuleFolder();
+    const QString folder =
+        ModuleFolder().isEmpty() ? QCoreApplication::applicationDirPath() : ModuleFolder();
     auto* library = new QLibrary(folder + QLatin1Char('/') + QLatin1String(kViewerModuleName));
     if (!library->load()) {
       qCWarning(lcViewer) << "cannot load the viewer:" << library->errorString();

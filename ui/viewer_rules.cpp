@@ -24,8 +24,8 @@ ViewerLayout ViewerLayoutFor(const QString& caption) {
     layout.crop = false;
     return layout;
   }
-  layout.hint = caption.contains(QStringLiteral("更正公告")) ||
-                caption.contains(QStringLiteral("采购公告"));
+  layout.hint =
+      caption.contains(QStringLiteral("更正公告")) || caption.contains(QStringLiteral("采购公告"));
   return layout;
 }
 

@@ -39,12 +39,18 @@ void WatchListModel::Sort() {
 
 QString WatchListModel::Text(const Row& row, int column) {
   switch (column) {
-    case kColNumber: return QString::number(row.number);
-    case kColTitle: return row.entry.title;
-    case kColDate: return row.entry.date;
-    case kColState: return row.entry.unread() ? QStringLiteral("未阅") : QStringLiteral("已阅");
-    case kColAddress: return row.entry.address;
-    default: return {};
+    case kColNumber:
+      return QString::number(row.number);
+    case kColTitle:
+      return row.entry.title;
+    case kColDate:
+      return row.entry.date;
+    case kColState:
+      return row.entry.unread() ? QStringLiteral("未阅") : QStringLiteral("已阅");
+    case kColAddress:
+      return row.entry.address;
+    default:
+      return {};
   }
 }
 
@@ -70,9 +76,12 @@ QVariant WatchListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
   const Row& row = rows_[static_cast<std::size_t>(index.row())];
   switch (role) {
-    case Qt::DisplayRole: return Text(row, index.column());
-    case Qt::ToolTipRole: return index.column() == kColTitle ? QVariant(row.entry.title) : QVariant();
-    case Qt::DecorationRole: return index.column() == kColNumber ? QVariant(icon_) : QVariant();
+    case Qt::DisplayRole:
+      return Text(row, index.column());
+    case Qt::ToolTipRole:
+      return index.column() == kColTitle ? QVariant(row.entry.title) : QVariant();
+    case Qt::DecorationRole:
+      return index.column() == kColNumber ? QVariant(icon_) : QVariant();
     case Qt::FontRole:
       if (row.entry.unread() && index.column() == kColState) {
         QFont bold;
@@ -80,19 +89,26 @@ QVariant WatchListModel::data(const QModelIndex& index, int role) const {
         return bold;
       }
       return {};
-    default: return {};
+    default:
+      return {};
   }
 }
 
 QVariant WatchListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
-    case kColNumber: return QStringLiteral("ID");
-    case kColTitle: return QStringLiteral("中标项目");
-    case kColDate: return QStringLiteral("发布日期");
-    case kColState: return QStringLiteral("状态");
-    case kColAddress: return QStringLiteral("路径");
-    default: return {};
+    case kColNumber:
+      return QStringLiteral("ID");
+    case kColTitle:
+      return QStringLiteral("中标项目");
+    case kColDate:
+      return QStringLiteral("发布日期");
+    case kColState:
+      return QStringLiteral("状态");
+    case kColAddress:
+      return QStringLiteral("路径");
+    default:
+      return {};
   }
 }
 

@@ -26,9 +26,11 @@ WatchNotifier::WatchNotifier(AppContext& context, Viewer& viewer, WatchMatcher& 
     tray_ = new QSystemTrayIcon(icon, this);
     tray_->setObjectName(QStringLiteral("TrayGZ"));
     connect(tray_, &QSystemTrayIcon::messageClicked, this, [this] { OpenWatchList(); });
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-      if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick) OpenWatchList();
-    });
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+              if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+                OpenWatchList();
+            });
     UpdateTray();
     tray_->show();
   }
@@ -38,10 +40,13 @@ WatchNotifier::~WatchNotifier() { matcher_.SetNotices(nullptr); }
 
 FrmGZ* WatchNotifier::watchList() const { return window_; }
 
-QString WatchNotifier::SoundFile() const { return context_.program_folder + QStringLiteral("/Notice.wav"); }
+QString WatchNotifier::SoundFile() const {
+  return context_.program_folder + QStringLiteral("/Notice.wav");
+}
 
 QString WatchNotifier::TrayToolTip(int unread) {
-  return unread > 0 ? QStringLiteral("我的观注: %1 条未阅").arg(unread) : QStringLiteral("我的观注");
+  return unread > 0 ? QStringLiteral("我的观注: %1 条未阅").arg(unread)
+                    : QStringLiteral("我的观注");
 }
 
 FrmGZ* WatchNotifier::OpenWatchList() {
@@ -81,7 +86,8 @@ void WatchNotifier::PlayNoticeSound() {
     sound_->setSource(QUrl::fromLocalFile(SoundFile()));
     sound_->setLoopCount(1);
     connect(sound_, &QSoundEffect::statusChanged, this, [this] {
-      if (sound_->status() == QSoundEffect::Error) qCWarning(lcNotice) << "cannot play" << SoundFile();
+      if (sound_->status() == QSoundEffect::Error)
+        qCWarning(lcNotice) << "cannot play" << SoundFile();
     });
   }
   // Once, from its start; the run does not wait for it.

@@ -26,8 +26,12 @@ bool StartDetached(const QString& program_folder) {
 
 }  // namespace
 
-QString UpdaterProgramPath(const QString& program_folder) { return ProgramPath(program_folder, "MORVUP"); }
-QString MainProgramPath(const QString& program_folder) { return ProgramPath(program_folder, "TALVEC"); }
+QString UpdaterProgramPath(const QString& program_folder) {
+  return ProgramPath(program_folder, "MORVUP");
+}
+QString MainProgramPath(const QString& program_folder) {
+  return ProgramPath(program_folder, "TALVEC");
+}
 
 UpdateCheck::UpdateCheck(PageFetcher& fetcher, const SystemSettings& settings,
                          UpdateCheckOptions options, QObject* parent)
@@ -49,12 +53,14 @@ QCoro::Task<UpdateCheck::Outcome> UpdateCheck::Check(bool from_menu) {
   ServerVersion verdict = ServerVersion::kNoAnswer;
   QString failure;
   for (int attempt = 0; attempt < 2 && verdict == ServerVersion::kNoAnswer; ++attempt) {
-    const FetchResult answer = co_await fetcher_.Fetch(QueryAddress(), QStringLiteral("UTF-8"), kAnswerBytes, this);
+    const FetchResult answer =
+        co_await fetcher_.Fetch(QueryAddress(), QStringLiteral("UTF-8"), kAnswerBytes, this);
     if (!self || stopping()) co_return Outcome::kBusy;
     verdict = JudgeServerVersion(answer.text, options_.own_version);
     if (verdict == ServerVersion::kNoAnswer) {
-      failure = answer.failure.isEmpty() ? QStringLiteral("答复不是版本号: %1").arg(answer.text.left(40))
-                                         : answer.failure;
+      failure = answer.failure.isEmpty()
+                    ? QStringLiteral("答复不是版本号: %1").arg(answer.text.left(40))
+                    : answer.failure;
       qCInfo(lcUpdate) << "no version from" << QueryAddress() << failure;
     }
   }
@@ -73,7 +79,8 @@ QCoro::Task<UpdateCheck::Outcome> UpdateCheck::Check(bool from_menu) {
   }
   qCInfo(lcUpdate) << "a newer version is offered; starting the updater";
   if (!options_.start_updater(options_.program_folder)) {
-    last_failure_ = QStringLiteral("无法启动升级程序 %1").arg(UpdaterProgramPath(options_.program_folder));
+    last_failure_ =
+        QStringLiteral("无法启动升级程序 %1").arg(UpdaterProgramPath(options_.program_folder));
     qCWarning(lcUpdate) << last_failure_;
     emit updaterFailed(last_failure_);
     co_return Outcome::kUpdaterFailed;

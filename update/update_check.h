@@ -4,9 +4,9 @@
 // tells the window to close; the updater starts the program again.
 #pragma once
 
+#include <qcorotask.h>
 #include <QString>
 #include <functional>
-#include <qcorotask.h>
 
 #include "collect/page_fetcher.h"
 #include "core/service.h"

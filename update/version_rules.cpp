@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-
 namespace talvec {
 
 std::optional<VersionNumbers> ParseVersion(QStringView text) {
@@ -19,7 +18,8 @@ std::optional<VersionNumbers> ParseVersion(QStringView text) {
       digits.push_back(static_cast<char>(text[pos].unicode()));
       ++pos;
     }
-    if (static_cast<int>(digits.size()) < kMinDigits[part] || digits.size() > 18) return std::nullopt;
+    if (static_cast<int>(digits.size()) < kMinDigits[part] || digits.size() > 18)
+      return std::nullopt;
     std::from_chars(digits.data(), digits.data() + digits.size(), numbers[part]);
   }
   if (pos != text.size()) return std::nullopt;

@@ -133,8 +133,8 @@ InstallReport InstallFolder(const QString& source, const QString& destination) {
     } else if (target.isDir() && !target.isSymLink()) {
       why = QStringLiteral("目标是文件夹");
     } else {
-      const QString staged_path =
-          target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".talvec-new");
+      const QString staged_path = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                                  QStringLiteral(".talvec-new");
       if (WriteStaged(path, staged_path, &why)) {
         staged.push_back({relative, staged_path, target.absoluteFilePath()});
         continue;
@@ -152,7 +152,8 @@ InstallReport InstallFolder(const QString& source, const QString& destination) {
     std::error_code error;
     std::filesystem::rename(FsPath(s.staged), FsPath(s.target), error);
     if (error) {
-      report.failed << QStringLiteral("%1: %2").arg(s.relative, QString::fromLocal8Bit(error.message()));
+      report.failed << QStringLiteral("%1: %2").arg(s.relative,
+                                                    QString::fromLocal8Bit(error.message()));
       QFile::remove(s.staged);
     } else {
       report.installed << s.relative;

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QProcess>
-#include <optional>
 #include <cstdio>
+#include <optional>
 
 #include "core/database.h"
 #include "core/text.h"
@@ -20,7 +20,8 @@ std::optional<QString> ReadWebDZ(talvec::Database& db) {
   talvec::Statement st = db.Query("Select * from SysSet ");
   if (!st.Next()) return std::nullopt;
   for (int c = 0; c < st.ColumnCount(); ++c) {
-    if (st.ColumnName(c).compare(QLatin1String("WebDZ"), Qt::CaseInsensitive) == 0) return st.Text(c);
+    if (st.ColumnName(c).compare(QLatin1String("WebDZ"), Qt::CaseInsensitive) == 0)
+      return st.Text(c);
   }
   return std::nullopt;
 }

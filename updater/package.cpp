@@ -1,9 +1,9 @@
 #include "updater/package.h"
 
-#include <QFile>
-#include <QProcess>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <QFile>
+#include <QProcess>
 
 namespace talvec::package {
 
@@ -36,9 +36,9 @@ Verdict VerifyPackage(QByteArrayView package, QByteArrayView public_key) {
     verdict.why = QStringLiteral("程序没有有效的公钥");
     return verdict;
   }
-  EVP_PKEY* key = EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr,
-                                              reinterpret_cast<const unsigned char*>(public_key.data()),
-                                              static_cast<size_t>(public_key.size()));
+  EVP_PKEY* key = EVP_PKEY_new_raw_public_key(
+      EVP_PKEY_ED25519, nullptr, reinterpret_cast<const unsigned char*>(public_key.data()),
+      static_cast<size_t>(public_key.size()));
   EVP_MD_CTX* ctx = EVP_MD_CTX_new();
   const QByteArrayView signature = package.last(kSignatureBytes);
   const bool good = key && ctx && EVP_DigestVerifyInit(ctx, nullptr, nullptr, nullptr, key) == 1 &&
@@ -111,7 +111,8 @@ QByteArray SigningKey::ToPem() const {
 QByteArray SigningKey::PublicKey() const {
   QByteArray raw(kPublicKeyBytes, Qt::Uninitialized);
   size_t size = static_cast<size_t>(raw.size());
-  if (EVP_PKEY_get_raw_public_key(Key(key_), reinterpret_cast<unsigned char*>(raw.data()), &size) != 1 ||
+  if (EVP_PKEY_get_raw_public_key(Key(key_), reinterpret_cast<unsigned char*>(raw.data()), &size) !=
+          1 ||
       size != static_cast<size_t>(kPublicKeyBytes)) {
     return {};
   }
@@ -165,11 +166,13 @@ QByteArray SelfExtractor(const QByteArray& tar) {
 
 std::optional<QByteArray> TarFolder(const QString& folder, QString* error) {
   QProcess tar;
-  tar.start(QStringLiteral("tar"), {QStringLiteral("-cf"), QStringLiteral("-"), QStringLiteral("-C"), folder,
-                                    QStringLiteral("--owner=0"), QStringLiteral("--group=0"),
-                                    QStringLiteral(".")});
-  if (!tar.waitForFinished(300000) || tar.exitStatus() != QProcess::NormalExit || tar.exitCode() != 0) {
-    *error = QStringLiteral("tar failed: %1 %2").arg(tar.errorString(), QString::fromLocal8Bit(tar.readAllStandardError()));
+  tar.start(QStringLiteral("tar"),
+            {QStringLiteral("-cf"), QStringLiteral("-"), QStringLiteral("-C"), folder,
+             QStringLiteral("--owner=0"), QStringLiteral("--group=0"), QStringLiteral(".")});
+  if (!tar.waitForFinished(300000) || tar.exitStatus() != QProcess::NormalExit ||
+      tar.exitCode() != 0) {
+    *error = QStringLiteral("tar failed: %1 %2")
+                 .arg(tar.errorString(), QString::fromLocal8Bit(tar.readAllStandardError()));
     return std::nullopt;
   }
   return tar.readAllStandardOutput();

@@ -44,7 +44,7 @@ class SigningKey {
   static std::optional<SigningKey> Load(const QString& path, QString* error);
 
   QByteArray ToPem() const;
-  QByteArray PublicKey() const;  // raw, kPublicKeyBytes
+  QByteArray PublicKey() const;                // raw, kPublicKeyBytes
   QByteArray Sign(QByteArrayView data) const;  // kSignatureBytes, or empty on failure
   // payload | marker | signature
   QByteArray SignPackage(QByteArrayView payload) const;

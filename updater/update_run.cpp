@@ -33,18 +33,30 @@ bool ReplaceFile(const QString& from, const QString& to, QString* why) {
 
 QString TransferStateText(int state) {
   switch (state) {
-    case 1: return QStringLiteral("正在查询服务器IP地址");
-    case 2: return QStringLiteral("成功找到服务器IP地址");
-    case 3: return QStringLiteral("正在尝试与服务器连接");
-    case 4: return QStringLiteral("与服务器连接成功");
-    case 5: return QStringLiteral("正在向服务器发送请求");
-    case 6: return QStringLiteral("发送请求已成功");
-    case 7: return QStringLiteral("正在接收服务器响应");
-    case 8: return QStringLiteral("成功接受服务器响应");
-    case 9: return QStringLiteral("正在解除与服务器的连接");
-    case 10: return QStringLiteral("成功解除与服务器的连接");
-    case 11: return QStringLiteral("无法连接服务器，请重试！");
-    default: return {};
+    case 1:
+      return QStringLiteral("正在查询服务器IP地址");
+    case 2:
+      return QStringLiteral("成功找到服务器IP地址");
+    case 3:
+      return QStringLiteral("正在尝试与服务器连接");
+    case 4:
+      return QStringLiteral("与服务器连接成功");
+    case 5:
+      return QStringLiteral("正在向服务器发送请求");
+    case 6:
+      return QStringLiteral("发送请求已成功");
+    case 7:
+      return QStringLiteral("正在接收服务器响应");
+    case 8:
+      return QStringLiteral("成功接受服务器响应");
+    case 9:
+      return QStringLiteral("正在解除与服务器的连接");
+    case 10:
+      return QStringLiteral("成功解除与服务器的连接");
+    case 11:
+      return QStringLiteral("无法连接服务器，请重试！");
+    default:
+      return {};
   }
 }
 
@@ -67,7 +79,8 @@ UpdateRun::UpdateRun(UpdaterOptions options, QObject* parent)
     : QObject(parent), options_(std::move(options)) {
   if (!options_.start_program) options_.start_program = StartDetached;
   if (options_.public_key.isEmpty()) {
-    options_.public_key = QByteArray(reinterpret_cast<const char*>(kUpdatePublicKey), sizeof kUpdatePublicKey);
+    options_.public_key =
+        QByteArray(reinterpret_cast<const char*>(kUpdatePublicKey), sizeof kUpdatePublicKey);
   }
   manager_.setAutoDeleteReplies(false);
   Timer2.setObjectName(QStringLiteral("Timer2"));
@@ -100,12 +113,16 @@ UpdateRun::~UpdateRun() {
   }
 }
 
-QString UpdateRun::PackageAddress() const { return options_.management_base + QStringLiteral("/QYP/Update.exe"); }
+QString UpdateRun::PackageAddress() const {
+  return options_.management_base + QStringLiteral("/QYP/Update.exe");
+}
 QString UpdateRun::FileName() const {
   const QString address = PackageAddress();
   return address.mid(address.lastIndexOf(QLatin1Char('/')) + 1);
 }
-QString UpdateRun::TargetPath() const { return options_.program_folder + QLatin1Char('/') + FileName(); }
+QString UpdateRun::TargetPath() const {
+  return options_.program_folder + QLatin1Char('/') + FileName();
+}
 QString UpdateRun::TempFolder() const { return options_.program_folder + QStringLiteral("/temp"); }
 
 void UpdateRun::Start() {
@@ -182,7 +199,9 @@ bool UpdateRun::WriteChunk(const QByteArray& chunk) {
 
 bool UpdateRun::ReadChunks(bool all, bool* more) {
   *more = false;
-  for (int n = 0; reply_ && (reply_->bytesAvailable() >= kChunkBytes || (all && reply_->bytesAvailable() > 0)); ++n) {
+  for (int n = 0;
+       reply_ && (reply_->bytesAvailable() >= kChunkBytes || (all && reply_->bytesAvailable() > 0));
+       ++n) {
     if (n == kChunksPerTurn) {
       *more = true;
       return true;
@@ -283,7 +302,8 @@ void UpdateRun::Conclude() {
   Timer2.stop();
   part_->close();
   QString rename_error;
-  if (part_->error() != QFileDevice::NoError || !ReplaceFile(part_->fileName(), TargetPath(), &rename_error)) {
+  if (part_->error() != QFileDevice::NoError ||
+      !ReplaceFile(part_->fileName(), TargetPath(), &rename_error)) {
     Fail(QStringLiteral("无法保存升级包: %1").arg(rename_error));
     return;
   }
@@ -331,7 +351,8 @@ void UpdateRun::VerifyAndRun() {
   }
   // What runs is exactly what was verified: the signature is cut off.
   if (!file.resize(verdict.payload_size) ||
-      !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+      !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                           QFileDevice::ExeOwner)) {
     const QString why = file.errorString();
     file.close();
     QFile::remove(TargetPath());
@@ -367,8 +388,9 @@ void UpdateRun::Install() {
   const InstallReport report = InstallFolder(TempFolder(), options_.program_folder);
   for (const QString& line : report.refused) qCWarning(lcUpdater) << "not installed:" << line;
   if (report.installed.isEmpty()) {
-    Fail(report.failed.isEmpty() ? QStringLiteral("升级包没有放入任何文件")
-                                 : QStringLiteral("无法替换文件: %1").arg(report.failed.join(QStringLiteral("; "))));
+    Fail(report.failed.isEmpty()
+             ? QStringLiteral("升级包没有放入任何文件")
+             : QStringLiteral("无法替换文件: %1").arg(report.failed.join(QStringLiteral("; "))));
     return;
   }
   stage_ = Stage::kDone;
@@ -377,7 +399,8 @@ void UpdateRun::Install() {
     emit statusText(QStringLiteral("升级成功！"));
   } else {
     // Only a rename can fail here; say which files kept their old content.
-    emit statusText(QStringLiteral("升级成功！未能替换: %1").arg(report.failed.join(QStringLiteral("; "))));
+    emit statusText(
+        QStringLiteral("升级成功！未能替换: %1").arg(report.failed.join(QStringLiteral("; "))));
   }
   StartMainProgram();
   QDir(TempFolder()).removeRecursively();

@@ -30,10 +30,10 @@ QString MainProgramFile(const QString& program_folder);
 
 struct UpdaterOptions {
   QString program_folder;
-  QString management_base;  // "http://" + WebDZ
-  QByteArray public_key;    // raw Ed25519 public key; empty: the built-in one
-  int retry_ms = 2000;      // Timer2
-  int watchdog_ms = 10000;  // Timer4
+  QString management_base;      // "http://" + WebDZ
+  QByteArray public_key;        // raw Ed25519 public key; empty: the built-in one
+  int retry_ms = 2000;          // Timer2
+  int watchdog_ms = 10000;      // Timer4
   int package_wait_ms = 60000;  // Timer3: the longest the package may run
   int restart_delay_ms = 4000;  // after a failure, before the old program starts
   int max_attempts = 10;        // failed downloads before giving up
@@ -68,9 +68,9 @@ class UpdateRun : public QObject {
   QTimer* timer4() { return &Timer4; }
 
  signals:
-  void fileNameShown(const QString& name);  // LabName
-  void transferState(int state);            // 1..12
-  void statusText(const QString& text);     // the status panel
+  void fileNameShown(const QString& name);      // LabName
+  void transferState(int state);                // 1..12
+  void statusText(const QString& text);         // the status panel
   void progress(qint64 written, qint64 total);  // total 0: unknown
   void chunkWritten(qint64 bytes);
   void downloaded();

@@ -32,7 +32,8 @@ QString DayText(const QVariant& value) {
 
 bool LoadWatchEntries(Database& db, std::vector<WatchEntry>* entries) {
   entries->clear();
-  Statement st = db.Prepare("SELECT MC, DZ, SJ, ZT FROM Attention ORDER BY ZT, SJ DESC, rowid DESC");
+  Statement st =
+      db.Prepare("SELECT MC, DZ, SJ, ZT FROM Attention ORDER BY ZT, SJ DESC, rowid DESC");
   while (st.Next()) entries->push_back({Cell(st, 0), Cell(st, 1), Cell(st, 2), Cell(st, 3)});
   if (!st.ok()) {
     qCWarning(lcWatchList) << "read failed:" << st.error();
@@ -48,7 +49,8 @@ int UnreadWatchCount(Database& db) {
 }
 
 bool PurgeWatchEntries(Database& db, const QDate& cutoff) {
-  return db.Execute("DELETE FROM Attention WHERE SJ < ?", cutoff.toString(QStringLiteral("yyyy-MM-dd")));
+  return db.Execute("DELETE FROM Attention WHERE SJ < ?",
+                    cutoff.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 QDate PurgeCutoff(const QDate& today, const QString& keep_days_text) {

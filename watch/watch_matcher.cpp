@@ -49,7 +49,9 @@ bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
   const QString first = from.toString(QStringLiteral("yyyy-MM-dd"));
   const QString last = to.toString(QStringLiteral("yyyy-MM-dd"));
   Statement st = db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, last);
-  auto cell = [&st](int column) { return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column)); };
+  auto cell = [&st](int column) {
+    return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column));
+  };
   while (st.Next()) candidates->push_back({cell(0), cell(1), cell(2)});
   if (!st.ok()) {
     qCWarning(lcWatch) << "candidates unreadable:" << st.error();
@@ -62,11 +64,13 @@ bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
 bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
                     std::vector<WatchCandidate>* candidates) {
   const QString first = day.toString(QStringLiteral("yyyy-MM-dd"));
-  Statement st = last_day
-                     ? db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, first)
-                     : db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ < ?", first,
-                                day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
-  auto cell = [&st](int column) { return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column)); };
+  Statement st =
+      last_day ? db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, first)
+               : db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ < ?", first,
+                          day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+  auto cell = [&st](int column) {
+    return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column));
+  };
   while (st.Next()) candidates->push_back({cell(0), cell(1), cell(2)});
   if (!st.ok()) {
     qCWarning(lcWatch) << "candidates of" << first << "unreadable:" << st.error();

@@ -4,6 +4,7 @@
 // watch list, unread, then gives the notices the user chose.
 #pragma once
 
+#include <qcorotask.h>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,6 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
-#include <qcorotask.h>
 #include <vector>
 
 #include "core/service.h"
@@ -62,10 +62,10 @@ bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
 QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& matches);
 
 struct WatchRunResult {
-  bool ran = false;      // the settings were read and the window scanned
+  bool ran = false;  // the settings were read and the window scanned
   int candidates = 0;
   int matched = 0;
-  QStringList added;     // titles that became new entries
+  QStringList added;  // titles that became new entries
 };
 
 // The notices of a run that added entries; the window side gives them.
@@ -81,9 +81,9 @@ class WatchNotices {
 };
 
 struct WatchOptions {
-  qint16 initial_ticks = 0;              // the counter's value at load
-  std::function<QDate()> today;          // default: the current date
-  int slice_ms = 4;                      // the longest stretch between yields
+  qint16 initial_ticks = 0;      // the counter's value at load
+  std::function<QDate()> today;  // default: the current date
+  int slice_ms = 4;              // the longest stretch between yields
 };
 
 class WatchMatcher : public Service {

@@ -43,10 +43,11 @@ int main(int argc, char** argv) {
   for (int i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / kSampleRate;
     // E6 then A5, a falling fifth; the lower tone rings longer.
-    const double v = 0.55 * Tone(t, 0.0, 1318.51, 0.14, kLength) +
-                     0.60 * Tone(t, 0.16, 880.0, 0.22, kLength);
+    const double v =
+        0.55 * Tone(t, 0.0, 1318.51, 0.14, kLength) + 0.60 * Tone(t, 0.16, 880.0, 0.22, kLength);
     const double clipped = std::fmax(-1.0, std::fmin(1.0, 0.8 * v));
-    samples[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(std::lround(clipped * 32767.0));
+    samples[static_cast<std::size_t>(i)] =
+        static_cast<std::int16_t>(std::lround(clipped * 32767.0));
   }
 
   const std::uint32_t data_bytes = static_cast<std::uint32_t>(frames) * 2;
@@ -55,9 +56,9 @@ int main(int argc, char** argv) {
   file.insert(file.end(), {'R', 'I', 'F', 'F'});
   PutLe(file, 36 + data_bytes, 4);
   file.insert(file.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  PutLe(file, 16, 4);               // format chunk size
-  PutLe(file, 1, 2);                // PCM
-  PutLe(file, 1, 2);                // mono
+  PutLe(file, 16, 4);  // format chunk size
+  PutLe(file, 1, 2);   // PCM
+  PutLe(file, 1, 2);   // mono
   PutLe(file, kSampleRate, 4);
   PutLe(file, kSampleRate * 2, 4);  // bytes per second
   PutLe(file, 2, 2);                // bytes per frame

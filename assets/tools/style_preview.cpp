@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   auto* types = new QGroupBox(QStringLiteral("公告类型"));
   types->setObjectName(QStringLiteral("Frame2"));
   auto* type_grid = new QGridLayout(types);
-  const char* names[] = {"全部公告", "市县预公告", "市县公告", "省预公告", "省级公告", "市县结果公告"};
+  const char* names[] = {"全部公告", "市县预公告", "市县公告",
+                         "省预公告", "省级公告",   "市县结果公告"};
   for (int i = 0; i < 6; ++i) {
     auto* option = new QRadioButton(QString::fromUtf8(names[i]));
     option->setChecked(i == 0);
@@ -135,19 +136,20 @@ int main(int argc, char** argv) {
   list->setRootIsDecorated(false);
   list->setAlternatingRowColors(true);
   auto* model = new QStandardItemModel(0, 3, list);
-  model->setHorizontalHeaderLabels({QStringLiteral("编号"), QStringLiteral("采购项目"),
-                                    QStringLiteral("日期")});
+  model->setHorizontalHeaderLabels(
+      {QStringLiteral("编号"), QStringLiteral("采购项目"), QStringLiteral("日期")});
   for (int i = 1; i <= 30; ++i) {
-    model->appendRow({new QStandardItem(QString::number(i)),
-                      new QStandardItem(QStringLiteral("成都市第%1人民医院医疗设备采购公告").arg(i)),
-                      new QStandardItem(QStringLiteral("2026-12-%1").arg(i % 9 + 1, 2, 10,
-                                                                         QLatin1Char('0')))});
+    model->appendRow(
+        {new QStandardItem(QString::number(i)),
+         new QStandardItem(QStringLiteral("成都市第%1人民医院医疗设备采购公告").arg(i)),
+         new QStandardItem(QStringLiteral("2026-12-%1").arg(i % 9 + 1, 2, 10, QLatin1Char('0')))});
   }
   list->setModel(model);
   list->setColumnWidth(1, 300);
   list->header()->setSortIndicatorShown(true);
   list->header()->setSortIndicator(1, Qt::AscendingOrder);
-  list->selectionModel()->select(model->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  list->selectionModel()->select(model->index(2, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
   tabs->addTab(list, QStringLiteral("搜索结果"));
   tabs->addTab(new QWidget, QStringLiteral("我的观注"));
   grid->addWidget(tabs, 1, 1, 1, 2);
@@ -162,7 +164,8 @@ int main(int argc, char** argv) {
   grid->addWidget(title, 2, 1);
 
   window.setCentralWidget(central);
-  window.statusBar()->addWidget(new QLabel(QStringLiteral("上次采集完成：2026-12-09 14:00:00（新增 12 条）")), 1);
+  window.statusBar()->addWidget(
+      new QLabel(QStringLiteral("上次采集完成：2026-12-09 14:00:00（新增 12 条）")), 1);
   window.resize(1000, 640);
   window.show();
   from->calendarWidget();

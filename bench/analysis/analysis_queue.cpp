@@ -27,8 +27,10 @@ bool Fill(Database& db) {
     const bool result = type == 4 || type == 9;
     const bool pending = result && (i / 10) % 2 == 0;
     QVariant zbxx;
-    if (result && !pending) zbxx = QStringLiteral("无信息");
-    else if (pending && i % 7 == 0) zbxx = QString(QLatin1String(""));
+    if (result && !pending)
+      zbxx = QStringLiteral("无信息");
+    else if (pending && i % 7 == 0)
+      zbxx = QString(QLatin1String(""));
     insert.Reset();
     insert.BindAll(QStringLiteral("公告%1").arg(i), QStringLiteral("/a/%1.html").arg(i),
                    first.addDays(i / 1000).toString(Qt::ISODate), type, zbxx);
@@ -76,8 +78,9 @@ int main(int argc, char** argv) {
                  qPrintable(db.LastError()));
     return 1;
   }
-  const qint64 pending = db.Scalar(
-      "SELECT count(*) FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')").toLongLong();
+  const qint64 pending =
+      db.Scalar("SELECT count(*) FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')")
+          .toLongLong();
   qsizetype batch = 0;
   const double indexed = MedianMs(201, [&] { batch = talvec::ReadAnalysisQueue(db)->size(); });
   int scanned = 0;

@@ -33,16 +33,15 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QStringList cells = talvec::bench::SampleCells();
   qint64 sink = 0;
-  const double extract = MicrosPerCell(cells, [&](const QString& cell) {
-    sink += talvec::ExtractAwards(cell).awards.size();
-  });
+  const double extract = MicrosPerCell(
+      cells, [&](const QString& cell) { sink += talvec::ExtractAwards(cell).awards.size(); });
   const double scan = MicrosPerCell(cells, [&](const QString& cell) {
     for (const char16_t* marker : {u"公司", u"合作社", u"经营部", u"厂", u"中心"}) {
       sink += QString(cell).indexOf(QStringView(marker));
     }
   });
-  std::printf("extract_awards: %.2f us; baseline marker_scan: %.2f us; ratio %.1f\n", extract,
-              scan, extract / scan);
+  std::printf("extract_awards: %.2f us; baseline marker_scan: %.2f us; ratio %.1f\n", extract, scan,
+              extract / scan);
   std::fprintf(stderr, "(%lld cells, checksum %lld)\n", static_cast<long long>(cells.size()),
                static_cast<long long>(sink));
   return 0;

@@ -17,7 +17,8 @@ QStringList SampleCells() {
       QStringLiteral("中标人：某某科技有限公司：某某环境工程有限公司"),
       QStringLiteral("第1包，某某信息技术有限公司，120000元，第2包，某某县农业专业合作社，3.2万元"),
       QStringLiteral("某某市机械厂有限公司 报价1万元"),
-      QStringLiteral("中标供应商名称：某某电子有限公司<br/>中标供应商地址：某市某街8号<br/>中标金额：人民币356000.00元"),
+      QStringLiteral("中标供应商名称：某某电子有限公司<br/>中标供应商地址：某市某街8号<br/"
+                     ">中标金额：人民币356000.00元"),
   };
 #ifdef TALVEC_WITH_SITESIM
   sitesim::Options options;

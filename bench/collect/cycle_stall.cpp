@@ -19,16 +19,15 @@
 #include "core/schema.h"
 #include "core/settings.h"
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QProcess sim;
   sim.setProcessChannelMode(QProcess::MergedChannels);
-  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"), {QStringLiteral("--port"), QStringLiteral("0"),
-                                                         QStringLiteral("--new-every"), QStringLiteral("0")});
+  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"),
+            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--new-every"),
+             QStringLiteral("0")});
   QString base;
   static const QRegularExpression serving(QStringLiteral("serving (http://[0-9.:]+)"));
   QString said;

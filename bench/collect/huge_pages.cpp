@@ -28,8 +28,10 @@ QString ListPage(const QString& heading, qint64 max_utf8_bytes, int first, int* 
   const int batch = max_utf8_bytes < 100000 ? 25 : 200;
   do {
     for (int i = 0; i < batch; ++i, ++n) {
-      page += QStringLiteral("<li><a href=\"/v?id=%1\" title=\"成都市某单位第%1号采购公告\"></a>"
-                             "<span class=\"date\">2026-12-01</span>").arg(n);
+      page += QStringLiteral(
+                  "<li><a href=\"/v?id=%1\" title=\"成都市某单位第%1号采购公告\"></a>"
+                  "<span class=\"date\">2026-12-01</span>")
+                  .arg(n);
     }
   } while (page.toUtf8().size() < max_utf8_bytes - 4000 && batch > 25);
   *items = n - first;
@@ -78,7 +80,8 @@ int main(int argc, char* argv[]) {
 
   int normal_items = 0, huge_items = 0;
   const QString normal = ListPage(channel.Heading(), 25 * 150, 0, &normal_items);
-  const QString huge = ListPage(channel.Heading(), talvec::PageFetcher::kListPageBytes, 1000, &huge_items);
+  const QString huge =
+      ListPage(channel.Heading(), talvec::PageFetcher::kListPageBytes, 1000, &huge_items);
   QElapsedTimer t;
   t.start();
   talvec::ApplyListPage(env, normal, channel.type);
@@ -89,9 +92,11 @@ int main(int argc, char* argv[]) {
 
   const double normal_cell_ms = ApplyResultMs(ResultPage(2000));
   const double huge_cell_ms = ApplyResultMs(ResultPage(talvec::PageFetcher::kResultPageBytes));
-  std::printf("huge_list_page: %.1f ms (%d items); baseline normal_list_page: %.1f ms (%d items); ratio %.1f\n",
-              huge_ms, huge_items, normal_ms, normal_items, huge_ms / normal_ms);
-  std::printf("huge_result_page: %.1f ms; baseline normal_result_cell: %.2f ms; ratio %.1f\n", huge_cell_ms,
-              normal_cell_ms, huge_cell_ms / normal_cell_ms);
+  std::printf(
+      "huge_list_page: %.1f ms (%d items); baseline normal_list_page: %.1f ms (%d items); ratio "
+      "%.1f\n",
+      huge_ms, huge_items, normal_ms, normal_items, huge_ms / normal_ms);
+  std::printf("huge_result_page: %.1f ms; baseline normal_result_cell: %.2f ms; ratio %.1f\n",
+              huge_cell_ms, normal_cell_ms, huge_cell_ms / normal_cell_ms);
   return 0;
 }

@@ -38,12 +38,15 @@ int main(int argc, char** argv) {
     talvec::Database::Transaction tx(db);
     for (int i = 0; i < kRows; ++i) {
       const QString title = BenchTitle(i);
-      const QString company = QStringLiteral("四川%1科技有限公司").arg(i % 5000, 4, 10, QLatin1Char('0'));
-      db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", title, company, QString::number(i * 10));
+      const QString company =
+          QStringLiteral("四川%1科技有限公司").arg(i % 5000, 4, 10, QLatin1Char('0'));
+      db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", title, company,
+                 QString::number(i * 10));
       // Every announcement analysed once holds a few awards.
       if (i % 3 == 0) {
         db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,4)", title,
-                   QStringLiteral("/view/%1.html").arg(i), QStringLiteral("2026-11-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+                   QStringLiteral("/view/%1.html").arg(i),
+                   QStringLiteral("2026-11-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
       }
       file.write(title.toUtf8());
       file.write("\n");
@@ -96,7 +99,9 @@ int main(int argc, char** argv) {
                  static_cast<long long>(full->rowCount()), kRows, static_cast<long long>(found),
                  static_cast<long long>(grep_lines));
   }
-  std::printf("competitor_search: load %.1f ms, search %.1f ms (%lld of %d rows); baseline grep -F: %.1f ms; ratio %.2f\n",
-              load, search, static_cast<long long>(found), kRows, grep, search / grep);
+  std::printf(
+      "competitor_search: load %.1f ms, search %.1f ms (%lld of %d rows); baseline grep -F: %.1f "
+      "ms; ratio %.2f\n",
+      load, search, static_cast<long long>(found), kRows, grep, search / grep);
   return 0;
 }

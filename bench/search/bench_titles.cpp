@@ -16,13 +16,13 @@ namespace {
 const std::array<const char*, 12> kPlaces = {"成都市", "绵阳市", "乐山市", "宜宾市",
                                              "南充市", "达州市", "泸州市", "德阳市",
                                              "眉山市", "雅安市", "广元市", "凉山彝族自治州"};
-const std::array<const char*, 10> kBodies = {"教育局", "卫生健康委员会", "公安局", "交通运输局",
-                                             "人民医院", "财政局", "水务局", "第一中学",
-                                             "建设局", "广播电视台"};
-const std::array<const char*, 14> kGoods = {"空调设备", "台式计算机", "视频监控系统", "医疗器械",
-                                            "办公家具", "网络交换机", "道路维修工程", "物业管理服务",
-                                            "电脑及打印机", "消防设施", "图书", "公务用车",
-                                            "食堂食材", "绿化养护"};
+const std::array<const char*, 10> kBodies = {"教育局",   "卫生健康委员会", "公安局", "交通运输局",
+                                             "人民医院", "财政局",         "水务局", "第一中学",
+                                             "建设局",   "广播电视台"};
+const std::array<const char*, 14> kGoods = {
+    "空调设备",   "台式计算机",   "视频监控系统", "医疗器械",     "办公家具",
+    "网络交换机", "道路维修工程", "物业管理服务", "电脑及打印机", "消防设施",
+    "图书",       "公务用车",     "食堂食材",     "绿化养护"};
 const std::array<const char*, 5> kKinds = {"公开招标公告", "竞争性谈判公告", "中标结果公告",
                                            "更正公告", "询价采购公告"};
 }  // namespace
@@ -52,7 +52,8 @@ bool EnsureBenchList(const QString& path, int rows, int rows_per_day, QDate last
   }
   for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(path + QLatin1String(suffix));
   Database db;
-  if (!db.CreateDatabase(path, DatabasePassword()) || !CreateSchema(db) || !Migrate(db)) return false;
+  if (!db.CreateDatabase(path, DatabasePassword()) || !CreateSchema(db) || !Migrate(db))
+    return false;
   std::fprintf(stderr, "%s: building a List of %d rows ...\n", bench_name, rows);
   Database::Transaction tx(db);
   Statement insert = db.Prepare("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");

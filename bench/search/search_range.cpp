@@ -19,10 +19,10 @@
 #include "core/schema.h"
 #include "core/settings.h"
 #include "search/search_query.h"
-#include "ui/viewer.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/search_ui.h"
+#include "ui/viewer.h"
 
 using talvec::bench::BenchTitle;
 using talvec::bench::EnsureBenchList;
@@ -104,13 +104,12 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "search_range: %d rows; read %.1f ms, fill %.1f ms\n", rows, read_ms,
                fill_ms);
 
-  const QString sql =
-      QStringLiteral(
-          "PRAGMA key='%1';\n"
-          "SELECT MC, DZ, SJ, LX FROM List WHERE SJ >= '%2' AND SJ <= '%3' "
-          "AND (0 = 0 OR LX = 0) ORDER BY SJ DESC, ID DESC;\n")
-          .arg(QString::fromLatin1(talvec::DatabasePassword()), from.toString("yyyy-MM-dd"),
-               kLastDay.toString("yyyy-MM-dd"));
+  const QString sql = QStringLiteral(
+                          "PRAGMA key='%1';\n"
+                          "SELECT MC, DZ, SJ, LX FROM List WHERE SJ >= '%2' AND SJ <= '%3' "
+                          "AND (0 = 0 OR LX = 0) ORDER BY SJ DESC, ID DESC;\n")
+                          .arg(QString::fromLatin1(talvec::DatabasePassword()),
+                               from.toString("yyyy-MM-dd"), kLastDay.toString("yyyy-MM-dd"));
   qsizetype cli_rows = 0;
   const double cli = MedianMs(5, [&] {
     QElapsedTimer t;
@@ -124,8 +123,8 @@ int main(int argc, char** argv) {
     return t.nsecsElapsed() / 1e6;
   });
   if (cli_rows < rows || !scrollable) {
-    std::fprintf(stderr, "search_range: list %d rows (scrollable %d), sqlcipher %lld lines\n",
-                 rows, scrollable, static_cast<long long>(cli_rows));
+    std::fprintf(stderr, "search_range: list %d rows (scrollable %d), sqlcipher %lld lines\n", rows,
+                 scrollable, static_cast<long long>(cli_rows));
   }
   std::printf("search_range: %.1f ms; baseline sqlcipher_cli: %.1f ms; ratio %.2f\n", ours, cli,
               ours / cli);

@@ -6,12 +6,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <QFileInfo>
 #include <cstring>
 #include <random>
 
@@ -45,8 +45,9 @@ int main(int argc, char* argv[]) {
   }
   QProcess sim;
   sim.setProcessChannelMode(QProcess::MergedChannels);
-  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"), {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--new-every"),
-                                                         QStringLiteral("0"), QStringLiteral("--update-package"), package});
+  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"),
+            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--new-every"),
+             QStringLiteral("0"), QStringLiteral("--update-package"), package});
   static const QRegularExpression serving(QStringLiteral("serving (http://[0-9.:]+)"));
   QString base, said;
   while (base.isEmpty() && sim.waitForReadyRead(10000)) {
@@ -64,7 +65,8 @@ int main(int argc, char* argv[]) {
   const QString curl_file = dir.filePath(QStringLiteral("curl.bin"));
   QElapsedTimer clock;
   clock.start();
-  const int curl_rc = QProcess::execute(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"), curl_file, address});
+  const int curl_rc = QProcess::execute(
+      QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"), curl_file, address});
   const qint64 curl_ms = clock.elapsed();
   const qint64 curl_bytes = QFileInfo(curl_file).size();
 

@@ -3,6 +3,7 @@
 // of 1,000,000 rows: the run's time, and the longest gap between ticks of a
 // 10 ms timer meanwhile. Baseline: the same selection with grep -F over a
 // file of the window's titles (product words, then place words).
+#include <qcorotask.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QTimer>
 #include <cstdio>
-#include <qcorotask.h>
 
 #include "bench/search/bench_titles.h"
 #include "core/database.h"
@@ -53,7 +53,8 @@ bool ResetWatchList(talvec::Database& db) {
   int listed = 0;
   for (int i = 0; i < kRows && listed < kListed; ++i) {
     if (!Matching(i)) continue;
-    if (!db.Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES(?, '', '', '2')", Title(i))) return false;
+    if (!db.Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES(?, '', '', '2')", Title(i)))
+      return false;
     ++listed;
   }
   return true;
@@ -89,7 +90,8 @@ int main(int argc, char** argv) {
   QTimer ticker;
   ticker.setTimerType(Qt::PreciseTimer);
   ticker.setInterval(10);
-  QObject::connect(&ticker, &QTimer::timeout, [&] { max_gap = std::max(max_gap, since.restart()); });
+  QObject::connect(&ticker, &QTimer::timeout,
+                   [&] { max_gap = std::max(max_gap, since.restart()); });
 
   int candidates = 0, matched = 0, added = 0;
   qint64 worst_gap = 0;
@@ -121,7 +123,8 @@ int main(int argc, char** argv) {
     for (const talvec::WatchCandidate& c : window) f.write(c.title.toUtf8() + '\n');
   }
   const QString pipeline =
-      QStringLiteral("grep -F -e 光伏逆变器 -e 储能电站 '%1' | grep -F -e 攀枝花 -e 甘孜 | wc -l").arg(titles);
+      QStringLiteral("grep -F -e 光伏逆变器 -e 储能电站 '%1' | grep -F -e 攀枝花 -e 甘孜 | wc -l")
+          .arg(titles);
   int grep_lines = 0;
   const double grep = MedianMs(5, [&] {
     QElapsedTimer t;
@@ -137,7 +140,8 @@ int main(int argc, char** argv) {
                "watch_run: %d candidates, %d matching, %d added (grep: %d lines); longest tick gap "
                "%lld ms\n",
                candidates, matched, added, grep_lines, static_cast<long long>(worst_gap));
-  std::printf("watch_run: %.1f ms; baseline grep_F: %.1f ms; ratio %.2f\n", ours, grep, ours / grep);
+  std::printf("watch_run: %.1f ms; baseline grep_F: %.1f ms; ratio %.2f\n", ours, grep,
+              ours / grep);
   std::printf("watch_run_tick_gap: %lld ms; baseline tick_interval: 10 ms; ratio %.2f\n",
               static_cast<long long>(worst_gap), worst_gap / 10.0);
   matcher.Stop();

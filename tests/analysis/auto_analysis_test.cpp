@@ -1,7 +1,7 @@
 #include "analysis/auto_analysis.h"
 
-#include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <QSignalSpy>
 
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
@@ -23,7 +23,8 @@ class AutoAnalysisTest : public ::testing::Test {
       : server_([this](const QByteArray& path) {
           if (path != "/") fetched_.append(QString::fromLatin1(path));
           return RawHttpServer::Html(
-              "<table><tr><td>各包中标/成交供应商名称、地址及报价</td><td>废标</td></tr></table>版权所有");
+              "<table><tr><td>各包中标/成交供应商名称、地址及报价</td><td>废标</td></tr></"
+              "table>版权所有");
         }),
         network_(fetcher_, server_.base()),
         auto_(tmp_.db(), settings_, fetcher_, network_) {
@@ -36,8 +37,8 @@ class AutoAnalysisTest : public ::testing::Test {
   void Add(int n, int type, const QVariant& date, const QVariant& zbxx = QVariant()) {
     // Stored addresses and titles may carry blanks; the driver trims them.
     ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX, ZBXX) VALUES(?,?,?,?,?)",
-                             QStringLiteral(" 公告%1 ").arg(n), QStringLiteral(" /r/%1.html ").arg(n),
-                             date, type, zbxx));
+                             QStringLiteral(" 公告%1 ").arg(n),
+                             QStringLiteral(" /r/%1.html ").arg(n), date, type, zbxx));
   }
 
   QStringList QueueTitles() {

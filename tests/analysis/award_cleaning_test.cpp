@@ -42,8 +42,7 @@ TEST(CleanAmount, LayoutDifferences) {
 TEST(CleanSupplierName, WorkedCuts) {
   EXPECT_EQ(CleanSupplierName(CellLayout::kColon, S("1、某某有限公司")), S("某某有限公司"));
   // "第二" goes, then the cut at the closing bracket (no "(" in the name).
-  EXPECT_EQ(CleanSupplierName(CellLayout::kSingle, S("（第二名）某某有限公司")),
-            S("某某有限公司"));
+  EXPECT_EQ(CleanSupplierName(CellLayout::kSingle, S("（第二名）某某有限公司")), S("某某有限公司"));
   EXPECT_EQ(CleanSupplierName(CellLayout::kSingle, S("某某厂(北京)有限公司")), S("有限公司"));
   // Each cut sees the previous one's result.
   EXPECT_EQ(CleanSupplierName(CellLayout::kSingle, S("甲、乙.丙 丁")), S("丁"));

@@ -1,10 +1,10 @@
 #include "analysis/result_page.h"
 
+#include <gtest/gtest.h>
+#include <qcorotask.h>
 #include <QHash>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <qcorotask.h>
 
 #include "collect/network_status.h"
 #include "collect/page_fetcher.h"
@@ -20,8 +20,9 @@ using testing::RawHttpServer;
 QString S(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QByteArray ResultPage(const char* cell) {
-  return QByteArray("<html><body><table><tr><td class=\"h\">各包中标/成交供应商名称、地址及报价</td>"
-                    "<td colspan=\"3\">") +
+  return QByteArray(
+             "<html><body><table><tr><td class=\"h\">各包中标/成交供应商名称、地址及报价</td>"
+             "<td colspan=\"3\">") +
          cell + "</td><td>备注</td></tr></table><div>版权所有 某省政府采购网</div></body></html>";
 }
 
@@ -155,8 +156,8 @@ TEST_F(ResultPageTest, LongCellIsCutAfterTrimming) {
 }
 
 TEST_F(ResultPageTest, AwardsAreStoredWithThePreparedCell) {
-  pages_["/r.html"] = ResultPage(
-      "成交供应商：某某科技有限公司，地址：某市某路1号，成交金额：12.5万元");
+  pages_["/r.html"] =
+      ResultPage("成交供应商：某某科技有限公司，地址：某市某路1号，成交金额：12.5万元");
   const QString title = S("某县某项目成交结果公告 ") + QString(130, QChar(u'x'));
   const int id = AddAnnouncement(title, "/r.html");
   EXPECT_EQ(Analyse("/r.html", id, title), AnalysisOutcome::kExtracted);
@@ -171,10 +172,12 @@ TEST_F(ResultPageTest, AwardsAreStoredWithThePreparedCell) {
 }
 
 TEST_F(ResultPageTest, FailedSummaryWritesNoAwardsSoARetryStoresThemOnce) {
-  pages_["/r.html"] = ResultPage("第1包，某某信息技术有限公司，120000元，第2包，某某县农业专业合作社，3.2万元");
+  pages_["/r.html"] =
+      ResultPage("第1包，某某信息技术有限公司，120000元，第2包，某某县农业专业合作社，3.2万元");
   const int id = AddAnnouncement(S("两包"), "/r.html");
-  ASSERT_TRUE(tmp_.db().Execute(
-      "CREATE TRIGGER NoSummary BEFORE UPDATE OF ZBXX ON List BEGIN SELECT RAISE(ABORT, 'x'); END"));
+  ASSERT_TRUE(
+      tmp_.db().Execute("CREATE TRIGGER NoSummary BEFORE UPDATE OF ZBXX ON List BEGIN SELECT "
+                        "RAISE(ABORT, 'x'); END"));
   EXPECT_EQ(Analyse("/r.html", id), AnalysisOutcome::kStoreFailed);
   EXPECT_EQ(AwardRows(), 0);
   EXPECT_TRUE(Summary(id).isNull());

@@ -1,7 +1,7 @@
 // Automatic analysis of every result announcement the simulated site serves,
 // end to end: queue, fetch, cut, extract, store.
-#include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <QSignalSpy>
 
 #include "analysis/auto_analysis.h"
 #include "collect/network_status.h"
@@ -23,7 +23,7 @@ class SiteAnalysisTest : public ::testing::Test {
       : sim_(Options()),
         listening_(sim_.Listen()),
         network_(fetcher_, sim_.BaseUrl()),
-                       auto_(tmp_.db(), settings_, fetcher_, network_) {
+        auto_(tmp_.db(), settings_, fetcher_, network_) {
     settings_.AutoAnalysis = 1;
     settings_.SiteBaseAddress = sim_.BaseUrl();
     network_.SetNetworkOk(true);
@@ -65,7 +65,8 @@ class SiteAnalysisTest : public ::testing::Test {
   }
 
   QString Summary(const sitesim::Announcement& a) {
-    return tmp_.db().Scalar("SELECT ZBXX FROM List WHERE MC=?", TrimBlanks(a.title).left(127))
+    return tmp_.db()
+        .Scalar("SELECT ZBXX FROM List WHERE MC=?", TrimBlanks(a.title).left(127))
         .toString();
   }
 
@@ -131,15 +132,16 @@ TEST_F(SiteAnalysisTest, EveryResultPageIsAnalysedOnce) {
     }
   }
   const qint64 rows = tmp_.db().Scalar("SELECT count(*) FROM GYS").toLongLong();
-  std::printf("[ figures  ] %d without header, %d without footer, %d void\n", no_header,
-              no_footer, voids);
-  std::printf("[ figures  ] %lld result pages, %d with awards (colon %d, comma %d, single %d), "
-              "%lld award rows, %d of %d real winners found by name, %d with their amount in yuan\n",
-              static_cast<long long>(all.size()), with_awards,
-              layouts_with_awards[int(sitesim::ResultLayout::kColon)],
-              layouts_with_awards[int(sitesim::ResultLayout::kComma)],
-              layouts_with_awards[int(sitesim::ResultLayout::kSingle)],
-              static_cast<long long>(rows), found, winners, exact_amounts);
+  std::printf("[ figures  ] %d without header, %d without footer, %d void\n", no_header, no_footer,
+              voids);
+  std::printf(
+      "[ figures  ] %lld result pages, %d with awards (colon %d, comma %d, single %d), "
+      "%lld award rows, %d of %d real winners found by name, %d with their amount in yuan\n",
+      static_cast<long long>(all.size()), with_awards,
+      layouts_with_awards[int(sitesim::ResultLayout::kColon)],
+      layouts_with_awards[int(sitesim::ResultLayout::kComma)],
+      layouts_with_awards[int(sitesim::ResultLayout::kSingle)], static_cast<long long>(rows), found,
+      winners, exact_amounts);
   // Every layout yields winners; nearly all real winners are found by name
   // (the single layout cuts a name at an ASCII letter before its marker).
   EXPECT_GT(layouts_with_awards[int(sitesim::ResultLayout::kColon)], 0);

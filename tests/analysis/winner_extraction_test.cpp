@@ -41,7 +41,8 @@ TEST(PrepareCell, LayoutChoice) {
 }
 
 TEST(ExtractAwards, WorkedExamples) {
-  Extraction e = ExtractAwards(S("成交供应商：某某科技有限公司，地址：某市某路1号，成交金额：12.5万元"));
+  Extraction e =
+      ExtractAwards(S("成交供应商：某某科技有限公司，地址：某市某路1号，成交金额：12.5万元"));
   EXPECT_EQ(e.prepared_cell, S("成交供应商:某某科技有限公司，地址:某市某路1号，成交金额:12.5万元"));
   EXPECT_EQ(e.awards, (QList<Award>{A("某某科技有限公司", "125000")}));
 
@@ -62,8 +63,7 @@ TEST(ExtractAwards, ColonLayoutRules) {
   EXPECT_TRUE(e.awards.isEmpty());
   // No digit at all: every candidate gets the empty number run.
   e = ExtractAwards(S("中标人：某某科技有限公司：某某环境工程有限公司"));
-  EXPECT_EQ(e.awards,
-            (QList<Award>{A("某某科技有限公司", ""), A("某某环境工程有限公司", "")}));
+  EXPECT_EQ(e.awards, (QList<Award>{A("某某科技有限公司", ""), A("某某环境工程有限公司", "")}));
   // "金额" with a comma in its own part takes the text between the commas.
   e = ExtractAwards(S("中标单位：某某科技有限公司 中标金额，66000，元整"));
   EXPECT_EQ(e.awards, (QList<Award>{A("某某科技有限公司", "66000")}));
@@ -80,7 +80,8 @@ TEST(ExtractAwards, CommaLayoutRules) {
   e = ExtractAwards(S("某某环保设备有限公司中标价,中标价500000元,其他"));
   EXPECT_EQ(e.awards, (QList<Award>{A("某某环保设备有限公司中", "500000")}));
   // Two packages, two awards, in order.
-  e = ExtractAwards(S("第1包，某某信息技术有限公司，120000元，第2包，某某县农业专业合作社，3.2万元"));
+  e = ExtractAwards(
+      S("第1包，某某信息技术有限公司，120000元，第2包，某某县农业专业合作社，3.2万元"));
   EXPECT_EQ(e.awards, (QList<Award>{A("某某信息技术有限公司", "120000"),
                                     A("某某县农业专业合作社", "32000")}));
 }

@@ -1,5 +1,6 @@
 // The main window's shell in process and offscreen: styles, the settings
 // dialog and what it changes, the menu entries and their keys.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -11,7 +12,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimeEdit>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "sitesim/site_simulator.h"
@@ -32,7 +32,8 @@ QString StyleFile(int n) {
 }
 
 struct Shell {
-  explicit Shell(ScheduleOptions options = {}, QString site = QStringLiteral("http://127.0.0.1:1")) {
+  explicit Shell(ScheduleOptions options = {},
+                 QString site = QStringLiteral("http://127.0.0.1:1")) {
     LoadSystemSettings(temp.db(), &context.settings);
     context.settings.SiteBaseAddress = site;
     context.program_folder = QStringLiteral(TALVEC_BIN_DIR);
@@ -115,8 +116,10 @@ TEST(FrmWeathShell, MenuEntriesAndKeys) {
   EXPECT_EQ(w.MenuSet->text(), QStringLiteral("系统设置(&S)"));
   EXPECT_EQ(w.MenuHelp->text(), QStringLiteral("帮助(&Help)"));
   EXPECT_EQ(w.MenuZH->actions().value(0), w.MenuHelp);
-  const struct { const char* name; Qt::Key key; } keys[] = {
-      {"MenuHelp", Qt::Key_F1}, {"MenuSCJ", Qt::Key_F2}, {"MenuSearch", Qt::Key_F8}};
+  const struct {
+    const char* name;
+    Qt::Key key;
+  } keys[] = {{"MenuHelp", Qt::Key_F1}, {"MenuSCJ", Qt::Key_F2}, {"MenuSearch", Qt::Key_F8}};
   for (const auto& k : keys) {
     auto* action = w.findChild<QAction*>(QLatin1String(k.name));
     ASSERT_NE(action, nullptr) << k.name;
@@ -178,9 +181,13 @@ TEST(FrmWeathShell, SettingsDialogRefusesBadInputAndCancelStillAppliesTheClose) 
 }
 
 TEST(FrmWeathShell, SpinControlStepsTheIntervalWithinItsRange) {
-  const struct { const char* text; int step; const char* next; } cases[] = {
-      {"10", 1, "11"}, {"7.5", 1, "8"}, {"7.5", -1, "7"}, {"120", 1, "120"}, {"5", -1, "5"},
-      {"abc", 1, "5"}, {"abc", -1, "120"}, {"200", -1, "120"}, {"", 1, "5"}};
+  const struct {
+    const char* text;
+    int step;
+    const char* next;
+  } cases[] = {{"10", 1, "11"},    {"7.5", 1, "8"},    {"7.5", -1, "7"},
+               {"120", 1, "120"},  {"5", -1, "5"},     {"abc", 1, "5"},
+               {"abc", -1, "120"}, {"200", -1, "120"}, {"", 1, "5"}};
   for (const auto& c : cases) {
     EXPECT_EQ(StepInterval(QString::fromUtf8(c.text), c.step), QLatin1String(c.next)) << c.text;
   }

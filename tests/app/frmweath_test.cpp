@@ -1,11 +1,11 @@
 // The main window's load, in process and offscreen.
 #include "ui/frmweath.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "sitesim/site_simulator.h"
@@ -28,9 +28,9 @@ struct Window {
   }
   // The window's own timers, or those of the services it shows.
   QTimer* timer(const char* name) {
-    for (QObject* owner : std::initializer_list<QObject*>{window.get(), &services->schedule,
-                                                        &services->analysis, &services->network,
-                                                        &services->watch}) {
+    for (QObject* owner :
+         std::initializer_list<QObject*>{window.get(), &services->schedule, &services->analysis,
+                                         &services->network, &services->watch}) {
       if (auto* t = owner->findChild<QTimer*>(QLatin1String(name))) return t;
     }
     return nullptr;
@@ -93,10 +93,12 @@ TEST(FrmWeath, ClosingStopsEverythingAndClosesTheDatabase) {
   w.window->close();
   EXPECT_TRUE(ended);
   EXPECT_FALSE(w.temp.db().IsOpen());
-  for (QTimer* t : w.window->findChildren<QTimer*>()) EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
-  for (QObject* service : std::initializer_list<QObject*>{&w.services->schedule, &w.services->analysis,
-                                                          &w.services->network}) {
-    for (QTimer* t : service->findChildren<QTimer*>()) EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
+  for (QTimer* t : w.window->findChildren<QTimer*>())
+    EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
+  for (QObject* service : std::initializer_list<QObject*>{
+           &w.services->schedule, &w.services->analysis, &w.services->network}) {
+    for (QTimer* t : service->findChildren<QTimer*>())
+      EXPECT_FALSE(t->isActive()) << t->objectName().toStdString();
   }
 }
 
@@ -128,8 +130,8 @@ TEST(FrmWeath, ClosedInTheMiddleOfACycleAndABatchNothingRunsAfterwards) {
   window.Load();
   services.network.SetNetworkOk(true);
   Warnings().clear();
-  const QtMessageHandler previous = qInstallMessageHandler(
-      [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
         if (type != QtDebugMsg && type != QtInfoMsg) Warnings() << text;
       });
 

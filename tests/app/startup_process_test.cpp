@@ -1,9 +1,9 @@
 // Starts the real program from a program folder of its own.
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 

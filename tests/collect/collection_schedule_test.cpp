@@ -1,11 +1,11 @@
 #include "collect/collection_schedule.h"
 
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrlQuery>
-#include <gtest/gtest.h>
 #include <map>
 
 #include "collect/channels.h"
@@ -27,10 +27,12 @@ using testing::RawHttpServer;
 
 TEST(CollectionWindow, CollectionDateReadings) {
   const QDate today(2016, 4, 1);
-  EXPECT_EQ(ReadCollectionDate(QStringLiteral(" 2016-03-20 "), today), QStringLiteral("2016-03-20"));
+  EXPECT_EQ(ReadCollectionDate(QStringLiteral(" 2016-03-20 "), today),
+            QStringLiteral("2016-03-20"));
   EXPECT_EQ(ReadCollectionDate(QStringLiteral("2016/3/2"), today), QStringLiteral("2016-03-02"));
-  for (const QVariant& bad : {QVariant(), QVariant(QString()), QVariant(QStringLiteral("2016-13-01")),
-                              QVariant(QStringLiteral("昨天"))}) {
+  for (const QVariant& bad :
+       {QVariant(), QVariant(QString()), QVariant(QStringLiteral("2016-13-01")),
+        QVariant(QStringLiteral("昨天"))}) {
     EXPECT_EQ(ReadCollectionDate(bad, today), QStringLiteral("2016-03-25"));
   }
 }
@@ -43,11 +45,13 @@ struct Site {
       for (int i = 0; i < 30; ++i) channels[c.type].append(Item(c.type, i, i / 3));
     }
     for (int i = 0; i < 5; ++i) {
-      tenders.append({QStringLiteral("工程%1").arg(i), QStringLiteral("成都市"), DateText(today), QString::number(i)});
+      tenders.append({QStringLiteral("工程%1").arg(i), QStringLiteral("成都市"), DateText(today),
+                      QString::number(i)});
     }
   }
   FakeItem Item(int type, int n, int days_old) const {
-    return {QStringLiteral("频道%1公告%2").arg(type).arg(n), DateText(today.addDays(-days_old)), {}};
+    return {
+        QStringLiteral("频道%1公告%2").arg(type).arg(n), DateText(today.addDays(-days_old)), {}};
   }
   RawHttpServer::Answer Serve(const QByteArray& path) {
     requests << QString::fromLatin1(path);
@@ -70,12 +74,14 @@ struct Site {
       answer.drip_ms = 100;
       return answer;
     }
-    if (path.startsWith("/InvestmentInfo/")) return RawHttpServer::Html(testing::ConstructionPageHtml(tenders).toUtf8());
+    if (path.startsWith("/InvestmentInfo/"))
+      return RawHttpServer::Html(testing::ConstructionPageHtml(tenders).toUtf8());
     const QUrlQuery query(QUrl(QStringLiteral("http://x") + QString::fromLatin1(path)).query());
     for (const ChannelInfo& c : Channels()) {
       if (query.queryItemValue(QStringLiteral("channelCode")) != QLatin1String(c.code)) continue;
       const int page = query.queryItemValue(QStringLiteral("page")).toInt();
-      return RawHttpServer::Html(testing::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25)).toUtf8());
+      return RawHttpServer::Html(
+          testing::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25)).toUtf8());
     }
     return RawHttpServer::Html("<html>页面没有找到</html>", 404);
   }
@@ -86,9 +92,9 @@ struct Site {
   QByteArray fail_path;
   bool failed = false;
   bool down = false;
-  bool stall = false;          // list requests get no answer
-  QByteArray broken_code;      // this channel answers with an error page
-  QByteArray drip_code;        // this channel drips its answer
+  bool stall = false;      // list requests get no answer
+  QByteArray broken_code;  // this channel answers with an error page
+  QByteArray drip_code;    // this channel drips its answer
   int requests_while_down = 0;
   QStringList requests;
   RawHttpServer server{[this](const QByteArray& path) { return Serve(path); }};
@@ -107,7 +113,9 @@ struct Cycle {
     network.SetNetworkOk(true);
   }
   void Run() { QCoro::waitFor(schedule.RunCollectionCycle()); }
-  int Rows() { return static_cast<int>(temp.db().Scalar("SELECT count(*) FROM List").toLongLong()); }
+  int Rows() {
+    return static_cast<int>(temp.db().Scalar("SELECT count(*) FROM List").toLongLong());
+  }
 
   testing::TempDatabase temp;
   SystemSettings settings;
@@ -129,7 +137,8 @@ TEST(CollectionCycle, FirstCycleFillsTheTableSecondStopsAtTheCatchUp) {
               ch.type == kConstructionType ? 35 : 30);
   }
   EXPECT_FALSE(c.schedule.state().StopCollection);
-  EXPECT_EQ(c.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(), QStringLiteral("2026-03-03"));
+  EXPECT_EQ(c.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(),
+            QStringLiteral("2026-03-03"));
   EXPECT_TRUE(c.schedule.timerUpdate().isActive());
   const qsizetype first_requests = site.requests.size();
 
@@ -141,16 +150,22 @@ TEST(CollectionCycle, FirstCycleFillsTheTableSecondStopsAtTheCatchUp) {
   c.Run();
   EXPECT_EQ(c.Rows(), 10 * 32 + 5);
   EXPECT_TRUE(c.schedule.state().StopCollection);
-  EXPECT_EQ(c.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(), QStringLiteral("2026-03-10"));
+  EXPECT_EQ(c.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(),
+            QStringLiteral("2026-03-10"));
   EXPECT_LT(site.requests.size(), first_requests);
   EXPECT_EQ(c.schedule.progress().last_complete_new, 20);
-  EXPECT_EQ(c.temp.db().Scalar("SELECT count(*) FROM (SELECT MC FROM List GROUP BY MC HAVING count(*) > 1)").toInt(), 0);
+  EXPECT_EQ(
+      c.temp.db()
+          .Scalar("SELECT count(*) FROM (SELECT MC FROM List GROUP BY MC HAVING count(*) > 1)")
+          .toInt(),
+      0);
 }
 
 TEST(CollectionCycle, SiteGoingDownIsWaitedForAndTheSamePageAskedAgain) {
   Site site;
-  site.fail_path = "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore"
-                   "&channelCode=cggg&rp=25&page=2";
+  site.fail_path =
+      "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore"
+      "&channelCode=cggg&rp=25&page=2";
   Cycle c(site);
   QSignalSpy texts(&c.schedule, &CollectionSchedule::progressChanged);
   c.Run();
@@ -163,7 +178,8 @@ TEST(CollectionCycle, SiteGoingDownIsWaitedForAndTheSamePageAskedAgain) {
   EXPECT_LT(site.requests_while_down, 15);
   bool waited = false;
   for (const QList<QVariant>& t : texts) {
-    waited |= t.at(0).value<CollectionProgress>().phase == CollectionProgress::Phase::kWaitingNetwork;
+    waited |=
+        t.at(0).value<CollectionProgress>().phase == CollectionProgress::Phase::kWaitingNetwork;
   }
   EXPECT_TRUE(waited);
   const CollectionProgress last = texts.last().at(0).value<CollectionProgress>();
@@ -192,7 +208,9 @@ TEST(CollectionCycle, AFailingAndADrippingChannelDoNotHoldTheOthers) {
   EXPECT_FALSE(c.schedule.CycleRunning());
   EXPECT_TRUE(c.schedule.state().StopCollection);  // caught up
   auto stored = [&](int type) {
-    return c.temp.db().Scalar("SELECT count(*) FROM List WHERE MC = ?", site.Item(type, 100, 0).title).toInt();
+    return c.temp.db()
+        .Scalar("SELECT count(*) FROM List WHERE MC = ?", site.Item(type, 100, 0).title)
+        .toInt();
   };
   EXPECT_EQ(stored(1), 0);
   EXPECT_EQ(stored(6), 0);
@@ -200,7 +218,8 @@ TEST(CollectionCycle, AFailingAndADrippingChannelDoNotHoldTheOthers) {
   // Each left after a few tries, not asked for ever.
   EXPECT_LE(site.requests.filter(QStringLiteral("shiji_cggg1&")).size(),
             CollectionSchedule::kUnusableLimit);
-  EXPECT_LE(site.requests.filter(QStringLiteral("cgygg&")).size(), CollectionSchedule::kUnusableLimit);
+  EXPECT_LE(site.requests.filter(QStringLiteral("cgygg&")).size(),
+            CollectionSchedule::kUnusableLimit);
 }
 
 // Another program holding the write lock for good, or a full disk (the file
@@ -244,7 +263,8 @@ TEST(CollectionCycle, StoppingInTheMiddleOfAFetchEndsTheCycleAtOnce) {
   auto c = std::make_unique<Cycle>(site);
   QCoro::Task<> cycle = c->schedule.RunCollectionCycle();
   // The request has reached the site and waits for its answer.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return c->fetcher.pending() == 1 && !site.requests.isEmpty(); }, 5000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return c->fetcher.pending() == 1 && !site.requests.isEmpty(); }, 5000));
   const qsizetype requests = site.requests.size();
   c->schedule.Stop();
   EXPECT_TRUE(cycle.isReady());
@@ -266,8 +286,9 @@ TEST(CollectionCycle, DestroyingTheScheduleDuringAFetchLeavesNothingBehind) {
   PageFetcher fetcher;
   NetworkStatus network(fetcher, site.server.base());
   network.SetNetworkOk(true);
-  auto schedule = std::make_unique<CollectionSchedule>(temp.db(), settings, fetcher, network,
-                                                       ScheduleOptions{.construction_base = site.server.base()});
+  auto schedule = std::make_unique<CollectionSchedule>(
+      temp.db(), settings, fetcher, network,
+      ScheduleOptions{.construction_base = site.server.base()});
   schedule->RunCollectionCycle();
   ASSERT_TRUE(QTest::qWaitFor([&] { return fetcher.pending() == 1; }, 5000));
   schedule.reset();

@@ -10,27 +10,46 @@ TEST(ReadTimeOfDay, AcceptedFormsAndEverythingElseUnreadable) {
     const char* text;
     const char* time;  // "HH:mm:ss", or nullptr for unreadable
   } cases[] = {
-      {"18:00:00", "18:00:00"},           {"8:05:09", "08:05:09"},
-      {"08:30", "08:30:00"},              {"8:30", "08:30:00"},
-      {" 23:59:59 ", "23:59:59"},         {"0:00:00", "00:00:00"},
-      {"下午 6:00:00", "18:00:00"},       {"下午6:00", "18:00:00"},
-      {"上午 12:30:00", "00:30:00"},      {"下午 12:30:00", "12:30:00"},
-      {"上午 6:00:00", "06:00:00"},       {"6:00:00 PM", "18:00:00"},
-      {"6:00:00pm", "18:00:00"},          {"12:00 AM", "00:00:00"},
-      {"11:59:59 am", "11:59:59"},        {"1899-12-30 08:00:00", "08:00:00"},
-      {"2016/3/2 8:00:00", "08:00:00"},   {"1899/12/30 下午 6:00:00", "18:00:00"},
+      {"18:00:00", "18:00:00"},
+      {"8:05:09", "08:05:09"},
+      {"08:30", "08:30:00"},
+      {"8:30", "08:30:00"},
+      {" 23:59:59 ", "23:59:59"},
+      {"0:00:00", "00:00:00"},
+      {"下午 6:00:00", "18:00:00"},
+      {"下午6:00", "18:00:00"},
+      {"上午 12:30:00", "00:30:00"},
+      {"下午 12:30:00", "12:30:00"},
+      {"上午 6:00:00", "06:00:00"},
+      {"6:00:00 PM", "18:00:00"},
+      {"6:00:00pm", "18:00:00"},
+      {"12:00 AM", "00:00:00"},
+      {"11:59:59 am", "11:59:59"},
+      {"1899-12-30 08:00:00", "08:00:00"},
+      {"2016/3/2 8:00:00", "08:00:00"},
+      {"1899/12/30 下午 6:00:00", "18:00:00"},
       {"2016-03-02 6:00 PM", "18:00:00"},
       // Unreadable:
-      {"18:00:00 整", nullptr},           {"18:00:00x", nullptr},
-      {"18:00:00:00", nullptr},           {"24:00:00", nullptr},
-      {"25:00", nullptr},                 {"8:60", nullptr},
-      {"8:00:60", nullptr},               {"8:5", nullptr},
-      {"108:00", nullptr},                {"上午 13:00:00", nullptr},
-      {"0:30 AM", nullptr},               {"13:00 PM", nullptr},
-      {"下午 6:00 PM", nullptr},          {"6:00 下午", nullptr},
-      {"2016-13-01 08:00:00", nullptr},   {"2016-03/02 08:00:00", nullptr},
-      {"2016-03-02", nullptr},            {"１８:００:００", nullptr},
-      {"8", nullptr},                     {"", nullptr},
+      {"18:00:00 整", nullptr},
+      {"18:00:00x", nullptr},
+      {"18:00:00:00", nullptr},
+      {"24:00:00", nullptr},
+      {"25:00", nullptr},
+      {"8:60", nullptr},
+      {"8:00:60", nullptr},
+      {"8:5", nullptr},
+      {"108:00", nullptr},
+      {"上午 13:00:00", nullptr},
+      {"0:30 AM", nullptr},
+      {"13:00 PM", nullptr},
+      {"下午 6:00 PM", nullptr},
+      {"6:00 下午", nullptr},
+      {"2016-13-01 08:00:00", nullptr},
+      {"2016-03/02 08:00:00", nullptr},
+      {"2016-03-02", nullptr},
+      {"１８:００:００", nullptr},
+      {"8", nullptr},
+      {"", nullptr},
       {"垃圾", nullptr},
   };
   for (const Case& c : cases) {
@@ -61,9 +80,12 @@ TEST(CollectionWindow, BoundsAreIncludedAndUnreadableBoundsLeaveTheDayOpen) {
   EXPECT_TRUE(InCollectionWindow(QTime(8, 0, 0), begin, end));
   EXPECT_TRUE(InCollectionWindow(QTime(18, 0, 0), begin, end));
   EXPECT_FALSE(InCollectionWindow(QTime(18, 0, 1), begin, end));
-  EXPECT_FALSE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("19:00:00"), QStringLiteral("07:00:00")));
-  EXPECT_TRUE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("1899-12-30 08:00:00"), QStringLiteral("6:00:00 PM")));
-  EXPECT_FALSE(InCollectionWindow(QTime(18, 30, 0), QStringLiteral("08:00"), QStringLiteral("6:00:00 PM")));
+  EXPECT_FALSE(
+      InCollectionWindow(QTime(12, 0, 0), QStringLiteral("19:00:00"), QStringLiteral("07:00:00")));
+  EXPECT_TRUE(InCollectionWindow(QTime(12, 0, 0), QStringLiteral("1899-12-30 08:00:00"),
+                                 QStringLiteral("6:00:00 PM")));
+  EXPECT_FALSE(
+      InCollectionWindow(QTime(18, 30, 0), QStringLiteral("08:00"), QStringLiteral("6:00:00 PM")));
   EXPECT_TRUE(InCollectionWindow(QTime(0, 0, 0), QString(), QStringLiteral("垃圾")));
   EXPECT_TRUE(InCollectionWindow(QTime(23, 59, 59), QStringLiteral("25:00:00"), QString()));
   EXPECT_FALSE(InCollectionWindow(QTime(7, 0, 0), QStringLiteral("08:00:00"), QString()));

@@ -17,10 +17,12 @@ inline QString ListPageHtml(const QString& heading, const QList<FakeItem>& items
   QString html = QStringLiteral("<html><head><title>x</title></head><body><div class=\"t\">") +
                  heading + QStringLiteral("</div><ul class=\"list\">\n");
   for (const FakeItem& item : items) {
-    html += QStringLiteral("<li><a href=\"%1\" title=\"%2\" target=\"_blank\">%2</a>")
-                .arg(item.address.isEmpty() ? QStringLiteral("/view?id=") + item.title : item.address,
-                     item.title);
-    if (!item.date.isEmpty()) html += QStringLiteral("<span class=\"date\">%1</span>").arg(item.date);
+    html +=
+        QStringLiteral("<li><a href=\"%1\" title=\"%2\" target=\"_blank\">%2</a>")
+            .arg(item.address.isEmpty() ? QStringLiteral("/view?id=") + item.title : item.address,
+                 item.title);
+    if (!item.date.isEmpty())
+      html += QStringLiteral("<span class=\"date\">%1</span>").arg(item.date);
     html += QStringLiteral("</li>\n");
   }
   return html + QStringLiteral("</ul><div class=\"pager\">页次：1/99</div></body></html>");
@@ -33,9 +35,10 @@ struct FakeTender {
   QString link;
 };
 
-inline QString ConstructionPageHtml(const QList<FakeTender>& rows,
-                                    const QString& list_marker = QStringLiteral("ContentPlaceHolder1_GVList"),
-                                    const QString& pager_marker = QStringLiteral("ContentPlaceHolder1_myPager")) {
+inline QString ConstructionPageHtml(
+    const QList<FakeTender>& rows,
+    const QString& list_marker = QStringLiteral("ContentPlaceHolder1_GVList"),
+    const QString& pager_marker = QStringLiteral("ContentPlaceHolder1_myPager")) {
   QString html = QStringLiteral("<html><body><table id=\"") + list_marker +
                  QStringLiteral("\"><tr><th>标题</th><th>地区</th><th>日期</th></tr>");
   for (const FakeTender& row : rows) {
@@ -44,7 +47,8 @@ inline QString ConstructionPageHtml(const QList<FakeTender>& rows,
                 "<td><span class=\"p\">%3</span></td><td><span class=\"d\">%4</span></td></tr>")
                 .arg(row.link, row.title, row.place, row.date);
   }
-  return html + QStringLiteral("</table><div id=\"") + pager_marker + QStringLiteral("\">1</div></body></html>");
+  return html + QStringLiteral("</table><div id=\"") + pager_marker +
+         QStringLiteral("\">1</div></body></html>");
 }
 
 }  // namespace talvec::testing

@@ -2,9 +2,9 @@
 // is switched on for a moment: no crash, no wait past the timeout, nothing
 // stored from a bad page, the network-loss reaction during the fault, the
 // recovery after it and the same page asked for again.
+#include <gtest/gtest.h>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "collect/collection_schedule.h"
@@ -30,7 +30,7 @@ constexpr int kFaultMs = 1000;
 struct FaultCase {
   const char* name;
   const char* fault_text;  // "mode[:arg]"
-  bool loses_network;  // an unusable answer: the network-loss reaction runs
+  bool loses_network;      // an unusable answer: the network-loss reaction runs
 };
 
 class FaultModes : public ::testing::TestWithParam<FaultCase> {};
@@ -131,25 +131,24 @@ TEST_P(FaultModes, CycleRidesOutTheFault) {
           << a.title.toStdString();
     }
   }
-  const int stored = temp.db()
-                         .Scalar("SELECT count(*) FROM List WHERE MC NOT LIKE ?",
-                                 QStringLiteral("%--四川建设网"))
-                         .toInt();
+  const int stored =
+      temp.db()
+          .Scalar("SELECT count(*) FROM List WHERE MC NOT LIKE ?", QStringLiteral("%--四川建设网"))
+          .toInt();
   EXPECT_EQ(stored, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Simulator, FaultModes,
-    ::testing::Values(FaultCase{"Refuse", "refuse", true}, FaultCase{"ErrorWords1", "errorwords:1", true},
-                      FaultCase{"ErrorWords2", "errorwords:2", true},
-                      FaultCase{"Status404", "404", false}, FaultCase{"Status500", "500", false},
-                      FaultCase{"Stall", "stall:30", true}, FaultCase{"Truncate", "truncate", true},
-                      FaultCase{"Oversize", "oversize:3", true}, FaultCase{"Garbage", "garbage", true},
-                      FaultCase{"GarbageBody", "garbage:body", false},
-                      FaultCase{"NoHeading", "noheading", false},
-                      FaultCase{"NoPageInfo", "nopageinfo", false},
-                      FaultCase{"Drip", "drip:50", true}, FaultCase{"GzipCut", "gzipcut", true},
-                      FaultCase{"GzipJunk", "gzipjunk", true}, FaultCase{"GzipBomb", "gzipbomb:16", true}),
+    ::testing::Values(
+        FaultCase{"Refuse", "refuse", true}, FaultCase{"ErrorWords1", "errorwords:1", true},
+        FaultCase{"ErrorWords2", "errorwords:2", true}, FaultCase{"Status404", "404", false},
+        FaultCase{"Status500", "500", false}, FaultCase{"Stall", "stall:30", true},
+        FaultCase{"Truncate", "truncate", true}, FaultCase{"Oversize", "oversize:3", true},
+        FaultCase{"Garbage", "garbage", true}, FaultCase{"GarbageBody", "garbage:body", false},
+        FaultCase{"NoHeading", "noheading", false}, FaultCase{"NoPageInfo", "nopageinfo", false},
+        FaultCase{"Drip", "drip:50", true}, FaultCase{"GzipCut", "gzipcut", true},
+        FaultCase{"GzipJunk", "gzipjunk", true}, FaultCase{"GzipBomb", "gzipbomb:16", true}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -26,7 +26,9 @@ struct Bench {
   PageOutcome Apply(int type, const QList<FakeItem>& items) {
     return ApplyListPage(env, ListPageHtml(ChannelOfType(type)->Heading(), items), type);
   }
-  int Rows() { return static_cast<int>(temp.db().Scalar("SELECT count(*) FROM List").toLongLong()); }
+  int Rows() {
+    return static_cast<int>(temp.db().Scalar("SELECT count(*) FROM List").toLongLong());
+  }
   QString DateOf(const QString& title) {
     return temp.db().Scalar("SELECT SJ FROM List WHERE MC = ?", title).toString();
   }
@@ -44,11 +46,12 @@ struct Bench {
 
 TEST(ListPage, RegionRunsFromHeadingToPageMarker) {
   const QString heading = QStringLiteral("市县采购公告列表");
-  const QString page = QStringLiteral(
-      "<li><a href=\"/before\" title=\"不算\"></a>") + heading +
-      QStringLiteral("<ul><li><a href=\"/a?x=1&amp;y=2\" title=\"甲&quot;\"></a><span class=\"date\">2016-3-5</span>"
-                     "<li>no marks at all<li><a href=\"/c\" title=\"丙\">") +
-      QStringLiteral("</ul>页次 1/2 <li><a href=\"/after\" title=\"也不算\"></a>");
+  const QString page = QStringLiteral("<li><a href=\"/before\" title=\"不算\"></a>") + heading +
+                       QStringLiteral(
+                           "<ul><li><a href=\"/a?x=1&amp;y=2\" title=\"甲&quot;\"></a><span "
+                           "class=\"date\">2016-3-5</span>"
+                           "<li>no marks at all<li><a href=\"/c\" title=\"丙\">") +
+                       QStringLiteral("</ul>页次 1/2 <li><a href=\"/after\" title=\"也不算\"></a>");
   const ParsedListPage parsed = ParseListPage(page, heading);
   ASSERT_EQ(parsed.shape, ListPageShape::kItems);
   ASSERT_EQ(parsed.items.size(), 3);
@@ -61,21 +64,26 @@ TEST(ListPage, RegionRunsFromHeadingToPageMarker) {
   EXPECT_TRUE(parsed.items[2].date.isEmpty());
 
   EXPECT_EQ(ParseListPage(QStringLiteral("<li>页次"), heading).shape, ListPageShape::kNoHeading);
-  EXPECT_EQ(ParseListPage(QStringLiteral("页次") + heading + QStringLiteral("<li>x"), heading).shape,
+  EXPECT_EQ(
+      ParseListPage(QStringLiteral("页次") + heading + QStringLiteral("<li>x"), heading).shape,
+      ListPageShape::kNoRegion);
+  EXPECT_EQ(ParseListPage(heading + QStringLiteral("<li>x"), heading).shape,
             ListPageShape::kNoRegion);
-  EXPECT_EQ(ParseListPage(heading + QStringLiteral("<li>x"), heading).shape, ListPageShape::kNoRegion);
-  EXPECT_EQ(ParseListPage(heading + QStringLiteral("<ul></ul>页次"), heading).shape, ListPageShape::kNoItems);
+  EXPECT_EQ(ParseListPage(heading + QStringLiteral("<ul></ul>页次"), heading).shape,
+            ListPageShape::kNoItems);
 }
 
 TEST(ListPage, DatesAndCuts) {
   EXPECT_EQ(ReformatDate(QStringLiteral("2016/3/5")), QStringLiteral("2016-03-05"));
   EXPECT_EQ(ReformatDate(QStringLiteral(" 2016-03-05 10:22:01")), QStringLiteral("2016-03-05"));
   EXPECT_EQ(ReformatDate(QStringLiteral("2016年3月5日")), QStringLiteral("2016-03-05"));
-  EXPECT_EQ(ReformatDate(QStringLiteral("2016-02-30")), QStringLiteral("2016-02-30"));  // not a date
+  EXPECT_EQ(ReformatDate(QStringLiteral("2016-02-30")),
+            QStringLiteral("2016-02-30"));  // not a date
   EXPECT_EQ(ReformatDate(QStringLiteral("昨天")), QStringLiteral("昨天"));
   const QString pair = QString::fromUcs4(U"\U0001F600");
   EXPECT_EQ(CutChars(QString(126, u'x') + pair, 127), QString(126, u'x'));  // no half pair
-  const StoredAnnouncement s = StoredForm({QString(300, u'a'), QString(300, u'b'), QStringLiteral("  2016-03-05  ")});
+  const StoredAnnouncement s =
+      StoredForm({QString(300, u'a'), QString(300, u'b'), QStringLiteral("  2016-03-05  ")});
   EXPECT_EQ(s.title.size(), 127);
   EXPECT_EQ(s.address.size(), 255);
   EXPECT_EQ(s.date, QStringLiteral("2016-03-05"));
@@ -83,28 +91,34 @@ TEST(ListPage, DatesAndCuts) {
 
 TEST(ListCollector, NewItemsAreStoredVerbatimAndThePageCounterAdvances) {
   Bench b;
-  const QList<FakeItem> items = {{QStringLiteral("成都市'某局'采购"), QStringLiteral("2016-03-30"), {}},
-                                 {QStringLiteral("乐山市采购 ; DROP TABLE List; --"), QStringLiteral("2016/3/31"), {}},
-                                 {QStringLiteral("绵阳市采购"), QStringLiteral("2016-04-01"), {}}};
+  const QList<FakeItem> items = {
+      {QStringLiteral("成都市'某局'采购"), QStringLiteral("2016-03-30"), {}},
+      {QStringLiteral("乐山市采购 ; DROP TABLE List; --"), QStringLiteral("2016/3/31"), {}},
+      {QStringLiteral("绵阳市采购"), QStringLiteral("2016-04-01"), {}}};
   EXPECT_EQ(b.Apply(2, items), PageOutcome::kRead);
   EXPECT_EQ(b.Rows(), 3);
   EXPECT_EQ(b.state.OfType(2).PageCounter, 2);
   EXPECT_FALSE(b.state.OfType(2).ChannelDoneFlag);
   EXPECT_EQ(b.state.new_announcements, 3);
   EXPECT_EQ(b.DateOf(QStringLiteral("成都市'某局'采购")), QStringLiteral("2016-03-30"));
-  EXPECT_EQ(b.DateOf(QStringLiteral("乐山市采购 ; DROP TABLE List; --")), QStringLiteral("2016-03-31"));
-  EXPECT_EQ(b.temp.db().Scalar("SELECT LX FROM List WHERE MC = ?", QStringLiteral("绵阳市采购")).toInt(), 2);
+  EXPECT_EQ(b.DateOf(QStringLiteral("乐山市采购 ; DROP TABLE List; --")),
+            QStringLiteral("2016-03-31"));
+  EXPECT_EQ(
+      b.temp.db().Scalar("SELECT LX FROM List WHERE MC = ?", QStringLiteral("绵阳市采购")).toInt(),
+      2);
 }
 
 TEST(ListCollector, LongAndPaddedTitlesAreRecognisedOnTheNextVisit) {
   Bench b;
   const QString long_title = QString(130, u'标');
-  const QList<FakeItem> items = {{long_title, b.Day(0), {}}, {QStringLiteral("  两端有空格  "), b.Day(0), {}}};
+  const QList<FakeItem> items = {{long_title, b.Day(0), {}},
+                                 {QStringLiteral("  两端有空格  "), b.Day(0), {}}};
   EXPECT_EQ(b.Apply(1, items), PageOutcome::kRead);
   EXPECT_EQ(b.DateOf(long_title.left(127)), b.Day(0));
   EXPECT_EQ(b.DateOf(QStringLiteral("两端有空格")), b.Day(0));
   // Channel-done rule: the known long title ends the channel at once.
-  EXPECT_EQ(b.Apply(1, {{long_title, b.Day(0), {}}, {QStringLiteral("新的"), b.Day(0), {}}}), PageOutcome::kKnown);
+  EXPECT_EQ(b.Apply(1, {{long_title, b.Day(0), {}}, {QStringLiteral("新的"), b.Day(0), {}}}),
+            PageOutcome::kKnown);
   EXPECT_TRUE(b.state.OfType(1).ChannelDoneFlag);
   EXPECT_EQ(b.state.OfType(1).PageCounter, 2);  // unchanged by the early return
   EXPECT_EQ(b.Rows(), 2);                       // "新的" after it was not read
@@ -118,11 +132,13 @@ TEST(ListCollector, SevenDayTestAroundItsLimit) {
               {QStringLiteral("六天前"), b.Day(6), {}},
               {QStringLiteral("七天前"), b.Day(7), {}}});
   b.state.ResetChannels();
-  EXPECT_EQ(b.Apply(4, {{QStringLiteral("三天前"), b.Day(3), {}}, {QStringLiteral("六天前"), b.Day(6), {}},
+  EXPECT_EQ(b.Apply(4, {{QStringLiteral("三天前"), b.Day(3), {}},
+                        {QStringLiteral("六天前"), b.Day(6), {}},
                         {QStringLiteral("新一"), b.Day(6), {}}}),
             PageOutcome::kRead);
   EXPECT_FALSE(b.state.OfType(4).ChannelDoneFlag);
-  EXPECT_EQ(b.Apply(4, {{QStringLiteral("七天前"), b.Day(7), {}}, {QStringLiteral("新二"), b.Day(7), {}}}),
+  EXPECT_EQ(b.Apply(4, {{QStringLiteral("七天前"), b.Day(7), {}},
+                        {QStringLiteral("新二"), b.Day(7), {}}}),
             PageOutcome::kKnown);
   EXPECT_TRUE(b.state.OfType(4).ChannelDoneFlag);
   EXPECT_EQ(b.DateOf(QStringLiteral("新一")), b.Day(6));
@@ -136,7 +152,8 @@ TEST(ListCollector, CatchUpTestEndsTheCycleAndWritesTheCollectionDate) {
                                  {QStringLiteral("十九日"), QStringLiteral("2016-03-19"), {}}};
   b.Apply(2, known);
   b.state.ResetChannels();
-  EXPECT_EQ(b.Apply(2, {known[0], known[1], {QStringLiteral("同页新的"), b.Day(0), {}}}), PageOutcome::kRead);
+  EXPECT_EQ(b.Apply(2, {known[0], known[1], {QStringLiteral("同页新的"), b.Day(0), {}}}),
+            PageOutcome::kRead);
   EXPECT_FALSE(b.state.StopCollection);
   // The order-dependent rule sees the page's own earlier rows.
   EXPECT_EQ(b.Apply(2, {{QStringLiteral("同页重复"), QStringLiteral("2016-03-01"), {}},
@@ -146,7 +163,8 @@ TEST(ListCollector, CatchUpTestEndsTheCycleAndWritesTheCollectionDate) {
   EXPECT_TRUE(b.state.StopCollection);
   EXPECT_TRUE(b.state.OfType(2).ChannelDoneFlag);
   EXPECT_EQ(b.state.LastCollectionDate, QStringLiteral("2016-04-01"));
-  EXPECT_EQ(b.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(), QStringLiteral("2016-04-01"));
+  EXPECT_EQ(b.temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(),
+            QStringLiteral("2016-04-01"));
   EXPECT_TRUE(b.DateOf(QStringLiteral("不再读")).isEmpty());
   EXPECT_FALSE(b.DateOf(QStringLiteral("同页重复")).isEmpty());  // committed with the page
 }
@@ -155,7 +173,8 @@ TEST(ListCollector, KnownItemWithAnUnreadableDateDecidesNothing) {
   Bench b;
   b.Apply(2, {{QStringLiteral("无日期"), QStringLiteral("不详"), {}}});
   b.state.ResetChannels();
-  EXPECT_EQ(b.Apply(2, {{QStringLiteral("无日期"), QStringLiteral("不详"), {}}}), PageOutcome::kRead);
+  EXPECT_EQ(b.Apply(2, {{QStringLiteral("无日期"), QStringLiteral("不详"), {}}}),
+            PageOutcome::kRead);
   EXPECT_FALSE(b.state.StopCollection);
 }
 
@@ -165,7 +184,8 @@ TEST(ListCollector, MissingOrUnreadableDateFallsBackToTheResultListThenToToday) 
   EXPECT_EQ(b.DateOf(QStringLiteral("甲")), QStringLiteral("2016-04-01"));
   EXPECT_EQ(b.DateOf(QStringLiteral("丙")), QStringLiteral("2016-04-01"));
   b.list_date = QStringLiteral("2016-02-02");
-  b.Apply(7, {{QStringLiteral("乙"), {}, {}}, {QStringLiteral("丁"), QStringLiteral("[2016-03-09]"), {}}});
+  b.Apply(7, {{QStringLiteral("乙"), {}, {}},
+              {QStringLiteral("丁"), QStringLiteral("[2016-03-09]"), {}}});
   EXPECT_EQ(b.DateOf(QStringLiteral("乙")), QStringLiteral("2016-02-02"));
   EXPECT_EQ(b.DateOf(QStringLiteral("丁")), QStringLiteral("2016-02-02"));
 }
@@ -198,8 +218,9 @@ TEST(ListCollector, AWriteThatFailsLeavesTheStateForARetry) {
 TEST(ListCollector, UnusablePagesStoreNothingAndKeepThePage) {
   Bench b;
   b.state.OfType(2).PageCounter = 5;
-  const QString error_page = ListPageHtml(ChannelOfType(2)->Heading(), {{QStringLiteral("甲"), {}, {}}}) +
-                             QStringLiteral("无法找到该页");
+  const QString error_page =
+      ListPageHtml(ChannelOfType(2)->Heading(), {{QStringLiteral("甲"), {}, {}}}) +
+      QStringLiteral("无法找到该页");
   EXPECT_EQ(ApplyListPage(b.env, error_page, 2), PageOutcome::kUnusable);
   EXPECT_EQ(ApplyListPage(b.env, QString(), 2), PageOutcome::kUnusable);
   EXPECT_FALSE(b.network.NetworkOk());
@@ -207,8 +228,10 @@ TEST(ListCollector, UnusablePagesStoreNothingAndKeepThePage) {
   EXPECT_EQ(b.state.OfType(2).PageCounter, 5);
   EXPECT_EQ(b.Rows(), 0);
   // Another channel's heading, or no "页次": the same page next pass.
-  EXPECT_EQ(ApplyListPage(b.env, ListPageHtml(ChannelOfType(2)->Heading(), {}), 3), PageOutcome::kNoHeading);
-  EXPECT_EQ(ApplyListPage(b.env, ChannelOfType(3)->Heading() + QStringLiteral("<li>"), 3), PageOutcome::kNoRegion);
+  EXPECT_EQ(ApplyListPage(b.env, ListPageHtml(ChannelOfType(2)->Heading(), {}), 3),
+            PageOutcome::kNoHeading);
+  EXPECT_EQ(ApplyListPage(b.env, ChannelOfType(3)->Heading() + QStringLiteral("<li>"), 3),
+            PageOutcome::kNoRegion);
   EXPECT_FALSE(b.state.OfType(3).ChannelDoneFlag);
   // A region without items ends the channel.
   EXPECT_EQ(b.Apply(3, {}), PageOutcome::kNoItems);

@@ -1,7 +1,7 @@
 #include "collect/network_status.h"
 
-#include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <QSignalSpy>
 
 #include "collect/page_fetcher.h"
 #include "tests/raw_http_server.h"

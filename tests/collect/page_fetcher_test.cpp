@@ -1,12 +1,12 @@
 #include "collect/page_fetcher.h"
 
+#include <gtest/gtest.h>
+#include <qcorotask.h>
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
-#include <qcorotask.h>
 
 #include "tests/raw_http_server.h"
 
@@ -25,7 +25,10 @@ TEST(PageFetcher, BodiesWhateverTheStatus) {
     if (path == "/500") return RawHttpServer::Html("<p>服务器忙</p>", 500);
     if (path == "/empty") return RawHttpServer::Html("");
     if (path == "/bom") return RawHttpServer::Html("\xEF\xBB\xBF成都");
-    if (path == "/bad") return RawHttpServer::Html("ab\xFF\xFE" "cd");
+    if (path == "/bad")
+      return RawHttpServer::Html(
+          "ab\xFF\xFE"
+          "cd");
     return RawHttpServer::Html("<h1>四川省政府采购网</h1>");
   });
   PageFetcher fetcher;
@@ -42,8 +45,7 @@ TEST(PageFetcher, BodiesWhateverTheStatus) {
 TEST(PageFetcher, FailuresGiveTheEmptyTextWithinTheirBounds) {
   RawHttpServer server([](const QByteArray& path) -> RawHttpServer::Answer {
     if (path == "/stall") return {QByteArray(), true};
-    if (path == "/truncated")
-      return {"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly a part"};
+    if (path == "/truncated") return {"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly a part"};
     if (path == "/huge") {
       const QByteArray body(3 << 20, 'x');
       return RawHttpServer::Html(body);
@@ -72,8 +74,10 @@ TEST(PageFetcher, FailuresGiveTheEmptyTextWithinTheirBounds) {
 QByteArray Deflated(const QByteArray& data) { return qCompress(data, 9).mid(4); }
 
 RawHttpServer::Answer Encoded(const QByteArray& body) {
-  return {"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Encoding: deflate\r\n"
-          "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body};
+  return {
+      "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Encoding: deflate\r\n"
+      "Content-Length: " +
+      QByteArray::number(body.size()) + "\r\n\r\n" + body};
 }
 
 TEST(PageFetcher, BrokenOrBloatedCompressedBodiesAreFailuresWithAReason) {
@@ -83,14 +87,15 @@ TEST(PageFetcher, BrokenOrBloatedCompressedBodiesAreFailuresWithAReason) {
     if (path == "/good") return Encoded(good);
     if (path == "/cut") return Encoded(good.left(good.size() / 2));
     if (path == "/junk") return Encoded(good + QByteArray(300, '\x7f'));
-    if (path == "/bomb") return Encoded(Deflated(QByteArray(PageFetcher::kListPageBytes + 4096, ' ')));
+    if (path == "/bomb")
+      return Encoded(Deflated(QByteArray(PageFetcher::kListPageBytes + 4096, ' ')));
     return RawHttpServer::Html("ok");
   });
   PageFetcher fetcher;
   EXPECT_EQ(Fetch(fetcher, server.base() + "/good"), QString::fromLatin1(page));
   for (const char* path : {"/cut", "/junk", "/bomb"}) {
-    const FetchResult r = QCoro::waitFor(fetcher.Fetch(server.base() + path, QStringLiteral("UTF-8"),
-                                                       PageFetcher::kListPageBytes, nullptr));
+    const FetchResult r = QCoro::waitFor(fetcher.Fetch(
+        server.base() + path, QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, nullptr));
     EXPECT_TRUE(r.text.isEmpty()) << path;
     EXPECT_FALSE(r.failure.isEmpty()) << path;
   }
@@ -113,9 +118,9 @@ TEST(PageFetcher, ADrippingServerIsCutAtTheDeadline) {
   fetcher.SetDeadline(1500);
   QElapsedTimer clock;
   clock.start();
-  const FetchResult r = QCoro::waitFor(fetcher.Fetch(
-      QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()), QStringLiteral("UTF-8"),
-      PageFetcher::kListPageBytes, nullptr));
+  const FetchResult r =
+      QCoro::waitFor(fetcher.Fetch(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()),
+                                   QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, nullptr));
   EXPECT_TRUE(r.text.isEmpty());
   EXPECT_FALSE(r.failure.isEmpty());
   EXPECT_GE(clock.elapsed(), 1400);
@@ -137,8 +142,9 @@ TEST(PageFetcher, StoppingTheOwnerAbortsItsRequestAtOnce) {
   EXPECT_TRUE(theirs.isReady());
   EXPECT_EQ(QCoro::waitFor(std::move(theirs)).text, QString());
   // A stopped owner starts nothing new.
-  EXPECT_FALSE(QCoro::waitFor(fetcher.Fetch(server.base() + "/c", QStringLiteral("UTF-8"), 1024, &owner))
-                   .failure.isEmpty());
+  EXPECT_FALSE(
+      QCoro::waitFor(fetcher.Fetch(server.base() + "/c", QStringLiteral("UTF-8"), 1024, &owner))
+          .failure.isEmpty());
   EXPECT_EQ(fetcher.pending(), 0);
 }
 

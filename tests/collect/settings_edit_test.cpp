@@ -16,14 +16,16 @@ TEST(SettingsEdit, IntervalIsADecimalNumberFromFiveTo120) {
     const char* text;
     double minutes;  // 0: refused
   } cases[] = {
-      {"abc", 0}, {"4", 0},    {"121", 0},       {"", 0},     {"  ", 0},   {"4.99", 0},
-      {"-5", 0},  {"1e1", 0},  {"10 分", 0},     {"120.01", 0}, {"5", 5},   {"120", 120},
-      {"7.5", 7.5}, {" 10 ", 10}, {"10.", 10},
+      {"abc", 0},  {"4", 0},     {"121", 0},   {"", 0},      {"  ", 0},
+      {"4.99", 0}, {"-5", 0},    {"1e1", 0},   {"10 分", 0}, {"120.01", 0},
+      {"5", 5},    {"120", 120}, {"7.5", 7.5}, {" 10 ", 10}, {"10.", 10},
   };
   for (const auto& c : cases) {
     const std::optional<double> minutes = CheckInterval(QString::fromUtf8(c.text));
-    if (c.minutes == 0) EXPECT_FALSE(minutes) << c.text;
-    else EXPECT_EQ(minutes.value_or(-1), c.minutes) << c.text;
+    if (c.minutes == 0)
+      EXPECT_FALSE(minutes) << c.text;
+    else
+      EXPECT_EQ(minutes.value_or(-1), c.minutes) << c.text;
   }
 }
 
@@ -32,9 +34,9 @@ TEST(SettingsEdit, AddressIsAHostWithOptionalPortAndPath) {
                            "[::1]:8080", " example.org "}) {
     EXPECT_TRUE(CheckAddress(QString::fromUtf8(good))) << good;
   }
-  for (const char* bad : {"", "http://example.org", "exa mple.org", "example.org'", "x\"y",
-                          "host/", "host:0", "host:70000", "host/a b", "host/‘x’", "-host",
-                          "host:", "采购网.cn", "host/a'b"}) {
+  for (const char* bad :
+       {"", "http://example.org", "exa mple.org", "example.org'", "x\"y", "host/", "host:0",
+        "host:70000", "host/a b", "host/‘x’", "-host", "host:", "采购网.cn", "host/a'b"}) {
     EXPECT_FALSE(CheckAddress(QString::fromUtf8(bad))) << bad;
   }
 }
@@ -115,8 +117,9 @@ TEST(SettingsEdit, AFailingStatementWritesNothing) {
   const Row before = ReadRow(temp.db());
   const SystemSettings kept = settings;
   // The last but one statement fails, as a constraint of the file would.
-  ASSERT_TRUE(temp.db().Execute(
-      "CREATE TRIGGER refuse BEFORE UPDATE OF WebDZ ON SysSet BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+  ASSERT_TRUE(
+      temp.db().Execute("CREATE TRIGGER refuse BEFORE UPDATE OF WebDZ ON SysSet BEGIN SELECT "
+                        "RAISE(ABORT, 'refused'); END"));
   std::optional<SettingsForm> form = LoadSettingsForm(temp.db());
   ASSERT_TRUE(form);
   form->research = 2;

@@ -1,8 +1,8 @@
 // The competitor rules without a window: loading GYS, the search, the list
 // model's numbering under sorts, the summary, CSV bytes, look-up addresses.
+#include <gtest/gtest.h>
 #include <QUrl>
 #include <QUrlQuery>
-#include <gtest/gtest.h>
 
 #include "competitors/award_list_model.h"
 #include "competitors/awards.h"
@@ -28,9 +28,9 @@ QStringList Titles(const std::vector<AwardRow>& rows) {
 
 TEST(CompetitorSearch, ProductWordsAndPlaceInTheTitle) {
   const std::vector<AwardRow> full = {
-      Row("甲", "成都市东区电脑采购"),   Row("乙", "绵阳市打印机采购"),
-      Row("丙", "东区空调采购"),         Row("丁", "成都市电脑及打印机采购"),
-      Row("戊", "成都市办公家具采购"),   Row("己", "自贡市东区电脑维修"),
+      Row("甲", "成都市东区电脑采购"), Row("乙", "绵阳市打印机采购"),
+      Row("丙", "东区空调采购"),       Row("丁", "成都市电脑及打印机采购"),
+      Row("戊", "成都市办公家具采购"), Row("己", "自贡市东区电脑维修"),
   };
   struct Case {
     const char* product;
@@ -39,12 +39,15 @@ TEST(CompetitorSearch, ProductWordsAndPlaceInTheTitle) {
   };
   const Case cases[] = {
       // Either word, any place.
-      {"电脑 打印机", "",
+      {"电脑 打印机",
+       "",
        {"成都市东区电脑采购", "绵阳市打印机采购", "成都市电脑及打印机采购", "自贡市东区电脑维修"}},
       // Both the word and the place.
       {"电脑", "东区", {"成都市东区电脑采购", "自贡市东区电脑维修"}},
       // Two blanks in a row: an empty word, so only the place counts.
-      {"电脑  打印机", "成都", {"成都市东区电脑采购", "成都市电脑及打印机采购", "成都市办公家具采购"}},
+      {"电脑  打印机",
+       "成都",
+       {"成都市东区电脑采购", "成都市电脑及打印机采购", "成都市办公家具采购"}},
       // Outer blanks of both texts are trimmed.
       {"  空调 ", " 东区 ", {"东区空调采购"}},
       // Exact, case-sensitive substrings.
@@ -54,7 +57,8 @@ TEST(CompetitorSearch, ProductWordsAndPlaceInTheTitle) {
     SCOPED_TRACE(c.product);
     const auto found = SearchAwards(full, QString::fromUtf8(c.product), QString::fromUtf8(c.place));
     EXPECT_EQ(Titles(found), c.titles);
-    for (std::size_t k = 0; k < found.size(); ++k) EXPECT_EQ(found[k].number, static_cast<qint32>(k + 1));
+    for (std::size_t k = 0; k < found.size(); ++k)
+      EXPECT_EQ(found[k].number, static_cast<qint32>(k + 1));
   }
   EXPECT_TRUE(ProductTextMissing(QStringLiteral("   ")));
   EXPECT_TRUE(ProductTextMissing(QString()));
@@ -71,13 +75,15 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
   EXPECT_EQ(LoadedCaption(table.count), QStringLiteral("竞争对手分析--共有记录0条"));
 
   ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, 4)",
-                         QStringLiteral("成都市'智慧校园'电脑采购中标公告"), "/a/1.html", "2026-11-03"));
+                         QStringLiteral("成都市'智慧校园'电脑采购中标公告"), "/a/1.html",
+                         "2026-11-03"));
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, ?)",
-                         QStringLiteral("成都市'智慧校园'电脑采购中标公告"), QStringLiteral(" 乙公司 "),
-                         "1200"));
-  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(NULL, ?, NULL)", QStringLiteral("甲公司")));
-  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, '')", QStringLiteral("无公告的项目 "),
-                         QStringLiteral("乙公司")));
+                         QStringLiteral("成都市'智慧校园'电脑采购中标公告"),
+                         QStringLiteral(" 乙公司 "), "1200"));
+  ASSERT_TRUE(
+      db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(NULL, ?, NULL)", QStringLiteral("甲公司")));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, '')",
+                         QStringLiteral("无公告的项目 "), QStringLiteral("乙公司")));
   ASSERT_TRUE(LoadAwardTable(db, &table, &error));
   EXPECT_EQ(table.count, 3);
   ASSERT_EQ(table.rows.size(), 3u);
@@ -105,8 +111,10 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
 
   // Names in code-point order, as SQLite orders text: U+FF21 before U+20000,
   // though UTF-16 puts the surrogate pair first.
-  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')", QString::fromUtf8("\xF0\xA0\x80\x80公司")));
-  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')", QString::fromUtf8("\xEF\xBC\xA1公司")));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')",
+                         QString::fromUtf8("\xF0\xA0\x80\x80公司")));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')",
+                         QString::fromUtf8("\xEF\xBC\xA1公司")));
   ASSERT_TRUE(LoadAwardTable(db, &table, &error));
   ASSERT_EQ(table.rows.size(), 5u);
   EXPECT_EQ(table.rows[3].company, QString::fromUtf8("\xEF\xBC\xA1公司"));
@@ -197,12 +205,13 @@ TEST(CompetitorExport, CsvBytes) {
   AwardRow awkward = Row("=HYPERLINK(\"x\")", "电脑, 打印机 \"二期\"\n补充");
   awkward.number = 12;
   const QByteArray bytes = AwardListCsv({&awkward, &plain});
-  const QByteArray expected = QByteArray("\xEF\xBB\xBF") +
-                              QStringLiteral(
-                                  "ID,公司名称,中标项目\r\n"
-                                  "12,\"'=HYPERLINK(\"\"x\"\")\",\"电脑, 打印机 \"\"二期\"\"\n补充\"\r\n"
-                                  "7,成都华信科技有限公司,电脑采购\r\n")
-                                  .toUtf8();
+  const QByteArray expected =
+      QByteArray("\xEF\xBB\xBF") +
+      QStringLiteral(
+          "ID,公司名称,中标项目\r\n"
+          "12,\"'=HYPERLINK(\"\"x\"\")\",\"电脑, 打印机 \"\"二期\"\"\n补充\"\r\n"
+          "7,成都华信科技有限公司,电脑采购\r\n")
+          .toUtf8();
   EXPECT_EQ(bytes, expected);
 
   CompanySummary s;
@@ -244,7 +253,8 @@ TEST(CompetitorLookup, CompanyNameIsPercentEncodedAsUtf8) {
     EXPECT_EQ(query.queryItems().size(), 1);
     EXPECT_EQ(query.queryItemValue("WD", QUrl::FullyDecoded), name.trimmed());
   }
-  EXPECT_EQ(CompanyLookupCaption(QStringLiteral(" 甲公司 ")), QStringLiteral("查询公司信息:甲公司"));
+  EXPECT_EQ(CompanyLookupCaption(QStringLiteral(" 甲公司 ")),
+            QStringLiteral("查询公司信息:甲公司"));
   EXPECT_EQ(AwardDetailCaption(QStringLiteral("甲公司")), QStringLiteral("中标结果信息:甲公司"));
   EXPECT_TRUE(SearchEngineBaseAddress().startsWith(QStringLiteral("http://")));
 }

@@ -1,13 +1,13 @@
 #include "core/database.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
 
 #include "core/schema.h"
 #include "tests/test_support.h"
@@ -53,8 +53,8 @@ TEST(Database, DatesIdsAndVerbatimText) {
                               QStringLiteral("\"双引号\" 与 ‘弯引号’")};
   std::int64_t last_id = 0;
   for (const QString& title : titles) {
-    ASSERT_TRUE(db.Execute("Insert into List(MC,DZ,SJ,lx) values(?,?,?,?)", title,
-                           "/x.html", "2016-03-25", 4));
+    ASSERT_TRUE(db.Execute("Insert into List(MC,DZ,SJ,lx) values(?,?,?,?)", title, "/x.html",
+                           "2016-03-25", 4));
     EXPECT_GT(db.LastInsertId(), last_id);
     last_id = db.LastInsertId();
   }
@@ -66,8 +66,10 @@ TEST(Database, DatesIdsAndVerbatimText) {
   while (day.Next()) found << day.Text(0);
   EXPECT_EQ(found, titles);
 
-  EXPECT_EQ(db.Scalar("Select count(*) from List where SJ >= ? and sj <= ?", "2016-03-01",
-                      "2016-03-31").toInt(), 4);
+  EXPECT_EQ(
+      db.Scalar("Select count(*) from List where SJ >= ? and sj <= ?", "2016-03-01", "2016-03-31")
+          .toInt(),
+      4);
   EXPECT_EQ(db.Scalar("Select count(*) from list where mc=?", titles[1]).toInt(), 1);
 }
 
@@ -130,8 +132,9 @@ TEST(Database, FileUnchangedUntilDeletedOrReplaced) {
     ASSERT_TRUE(db2.CreateDatabase(other, DatabasePassword()));
     ASSERT_TRUE(CreateSchema(db2));
   }
-  ASSERT_EQ(std::rename(QFile::encodeName(other).constData(),
-                        QFile::encodeName(temp.path()).constData()), 0);
+  ASSERT_EQ(
+      std::rename(QFile::encodeName(other).constData(), QFile::encodeName(temp.path()).constData()),
+      0);
   EXPECT_FALSE(db.FileUnchanged());
 
   ASSERT_TRUE(db.OpenDatabase(temp.path(), DatabasePassword()));
@@ -228,7 +231,6 @@ TEST_F(OpenFailures, FileHeldExclusivelyByAnotherConnectionIsLocked) {
   EXPECT_EQ(db.failure(), OpenFailure::kLocked) << db.failureText().toStdString();
 }
 
-
 // Opens `path` in a child process that runs as an ordinary user (root writes
 // any file), and returns the OpenFailure it met.
 int OpenFailureAsUser(const QString& path) {
@@ -251,9 +253,8 @@ TEST_F(OpenFailures, FileOrFolderThatCannotBeWrittenIsRefusedAtOpen) {
     OpenFailure expected;
   } cases[] = {
       {0777, 0666, true, OpenFailure::kNone},  // the child can open a file it may write
-      {0777, 0444, true, OpenFailure::kReadOnly},
-      {0777, 0444, false, OpenFailure::kReadOnly},
-      {0555, 0666, true, OpenFailure::kReadOnly},   // no -wal/-shm beside it
+      {0777, 0444, true, OpenFailure::kReadOnly},  {0777, 0444, false, OpenFailure::kReadOnly},
+      {0555, 0666, true, OpenFailure::kReadOnly},  // no -wal/-shm beside it
       {0555, 0666, false, OpenFailure::kReadOnly},
   };
   for (const Case& c : cases) {
@@ -289,7 +290,8 @@ class Migration : public OpenFailures {
     if (with_title_index) {
       ASSERT_TRUE(db.Execute("CREATE UNIQUE INDEX List_MC ON List(MC)"));
     }
-    for (const QString& title : titles) ASSERT_TRUE(db.Execute("Insert into List(MC) values(?)", title));
+    for (const QString& title : titles)
+      ASSERT_TRUE(db.Execute("Insert into List(MC) values(?)", title));
   }
   static int Objects(Database& db) {
     return db.Scalar("SELECT count(*) FROM sqlite_master").toInt();
@@ -307,7 +309,9 @@ TEST_F(Migration, Version1FileGetsTheIndexesAndTheCycleLog) {
     EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), Database::kSchemaVersion);
     EXPECT_EQ(db.Scalar("SELECT count(*) FROM sqlite_master WHERE type='index' AND name IN "
                         "('List_MC','List_SJ','List_Queue','Favorites_MC','Attention_MC',"
-                        "'Attention_SJ','GYS_GYS','GYS_MC')").toInt(), 8);
+                        "'Attention_SJ','GYS_GYS','GYS_MC')")
+                  .toInt(),
+              8);
     EXPECT_FALSE(db.Execute("Insert into List(MC) values(?)", "甲"));  // the title is unique now
     EXPECT_EQ(db.Scalar("SELECT count(*) FROM List").toInt(), 2);
     EXPECT_EQ(db.Scalar("SELECT count(*) FROM SysSet").toInt(), 1);
@@ -331,7 +335,8 @@ TEST_F(Migration, DuplicateTitlesRefuseTheMigrationAndLeaveTheFile) {
   ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword()));
   const int objects = Objects(db);
   EXPECT_FALSE(Migrate(db));
-  EXPECT_TRUE(db.LastError().contains(QStringLiteral("重复的公告标题"))) << db.LastError().toStdString();
+  EXPECT_TRUE(db.LastError().contains(QStringLiteral("重复的公告标题")))
+      << db.LastError().toStdString();
   EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
   EXPECT_EQ(Objects(db), objects);
   EXPECT_EQ(db.Scalar("SELECT count(*) FROM List").toInt(), 3);

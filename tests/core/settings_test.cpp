@@ -16,8 +16,8 @@ TEST(Settings, ResearchItemsCompareExactly) {
   EXPECT_FALSE(s.TypeOptionDisabled(3));
 
   s.researchlx = QStringLiteral("T,t,t,t,t,t,t,t,t,t");
-  EXPECT_FALSE(s.CollectsType(1));          // not exactly "t"
-  EXPECT_FALSE(s.TypeOptionDisabled(1));    // not exactly "f"
+  EXPECT_FALSE(s.CollectsType(1));        // not exactly "t"
+  EXPECT_FALSE(s.TypeOptionDisabled(1));  // not exactly "f"
 
   s.researchlx = QStringLiteral("t, f,t");  // items are not trimmed
   EXPECT_FALSE(s.TypeOptionDisabled(2));
@@ -54,10 +54,10 @@ TEST(Settings, IntervalAndStyleRounding) {
   EXPECT_EQ(ReadIntervalSeconds(10), 600);
   EXPECT_EQ(ReadIntervalSeconds(120), 7200);
   EXPECT_EQ(ReadIntervalSeconds(0.00833333), 600);  // 0.4999 s rounds to 0: fallback
-  EXPECT_EQ(ReadIntervalSeconds(0.125), 8);   // 7.5 s: half to even
-  EXPECT_EQ(ReadIntervalSeconds(0.375), 22);  // 22.5 s: half to even
+  EXPECT_EQ(ReadIntervalSeconds(0.125), 8);         // 7.5 s: half to even
+  EXPECT_EQ(ReadIntervalSeconds(0.375), 22);        // 22.5 s: half to even
   EXPECT_EQ(ReadIntervalSeconds(QVariant()), 600);
-  EXPECT_EQ(ReadIntervalSeconds(1000), 600);        // 60000 s overflows 16 bits
+  EXPECT_EQ(ReadIntervalSeconds(1000), 600);  // 60000 s overflows 16 bits
   EXPECT_EQ(ReadIntervalSeconds(QStringLiteral("abc")), 600);
 
   EXPECT_EQ(ReadUIType(3), 3);
@@ -76,8 +76,8 @@ TEST(Settings, LoadFromTheDeliveredRowAndItsEdges) {
   EXPECT_EQ(s.IntervalSeconds, 600);
   EXPECT_EQ(s.research, 1);
 
-  ASSERT_TRUE(db.Execute("Update SysSet set ServerDZ=?, researchlx=?, BeginTime=?", "  www.example.cn/site  ",
-                         "  t,f,t,t,t,t,t,t,t,t ", " 08:00:00 "));
+  ASSERT_TRUE(db.Execute("Update SysSet set ServerDZ=?, researchlx=?, BeginTime=?",
+                         "  www.example.cn/site  ", "  t,f,t,t,t,t,t,t,t,t ", " 08:00:00 "));
   ASSERT_TRUE(LoadSystemSettings(db, &s));
   EXPECT_EQ(s.SiteBaseAddress, QStringLiteral("http://www.example.cn/site"));
   EXPECT_EQ(s.researchlx, QStringLiteral("t,f,t,t,t,t,t,t,t,t"));

@@ -1,11 +1,11 @@
 #include "core/startup.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace talvec {
 namespace {
@@ -84,8 +84,10 @@ TEST(Startup, OneRunningCopyPerProgramFolderAndNoLockOutliveItsProcess) {
   waitpid(holder, nullptr, 0);
   EXPECT_TRUE(SingleInstance(a.path()).acquired());
 
-  if (tmpdir.isNull()) qunsetenv("TMPDIR");
-  else qputenv("TMPDIR", tmpdir);
+  if (tmpdir.isNull())
+    qunsetenv("TMPDIR");
+  else
+    qputenv("TMPDIR", tmpdir);
 }
 
 }  // namespace

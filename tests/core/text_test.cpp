@@ -13,7 +13,7 @@ TEST(TextTest, TrimBlanksTrimsOnlyOuterPlainBlanks) {
       {u""_qs, u""_qs},
       {u"   "_qs, u""_qs},
       {u"  a b  "_qs, u"a b"_qs},
-      {u"\ta\n"_qs, u"\ta\n"_qs},            // tabs and line feeds stay
+      {u"\ta\n"_qs, u"\ta\n"_qs},                        // tabs and line feeds stay
       {u"\u3000标题\u3000"_qs, u"\u3000标题\u3000"_qs},  // so do wide blanks
   };
   for (const Case& c : cases) EXPECT_EQ(TrimBlanks(c.in), c.out) << c.in.toStdString();
@@ -67,10 +67,10 @@ TEST(TextTest, WordTestIsExactCaseSensitiveAndEmptyWordsMatch) {
       {u"成都市政府采购"_qs, u"绵阳 德阳"_qs, false},
       {u"Server rack"_qs, u"server"_qs, false},  // case-sensitive
       {u"Server rack"_qs, u"Server"_qs, true},
-      {u"成都"_qs, u"成都市"_qs, false},          // the word must be inside the title
-      {u"成都"_qs, u""_qs, true},                 // an empty list is one empty word
-      {u"成都"_qs, u"绵阳  德阳"_qs, true},       // a doubled blank gives an empty word
-      {u"成都"_qs, u" 绵阳"_qs, true},            // so do outer blanks: no trimming
+      {u"成都"_qs, u"成都市"_qs, false},     // the word must be inside the title
+      {u"成都"_qs, u""_qs, true},            // an empty list is one empty word
+      {u"成都"_qs, u"绵阳  德阳"_qs, true},  // a doubled blank gives an empty word
+      {u"成都"_qs, u" 绵阳"_qs, true},       // so do outer blanks: no trimming
       {u"成都"_qs, u"绵阳 "_qs, true},
       {u""_qs, u"绵阳"_qs, false},
   };

@@ -123,9 +123,9 @@ TEST(TypeOptions, OnlyAnExactFDisablesAnOption) {
   EXPECT_TRUE(TypeOptionEnabled(s, 0));
   EXPECT_FALSE(TypeOptionEnabled(s, 1));
   EXPECT_TRUE(TypeOptionEnabled(s, 2));
-  EXPECT_TRUE(TypeOptionEnabled(s, 3));   // "T"
-  EXPECT_TRUE(TypeOptionEnabled(s, 4));   // "F"
-  EXPECT_TRUE(TypeOptionEnabled(s, 5));   // " f"
+  EXPECT_TRUE(TypeOptionEnabled(s, 3));  // "T"
+  EXPECT_TRUE(TypeOptionEnabled(s, 4));  // "F"
+  EXPECT_TRUE(TypeOptionEnabled(s, 5));  // " f"
   EXPECT_FALSE(TypeOptionEnabled(s, 6));
   EXPECT_TRUE(TypeOptionEnabled(s, 10));  // missing item
   s.researchlx = "f,f,f,f,f,f,f,f,f,f";

@@ -1,6 +1,6 @@
 // The simulator against the grammars the collectors and result analysis read
-// (list pages, construction list, result pages and cells), its determinism, and each fault mode as a client
-// sees it through QNetworkAccessManager.
+// (list pages, construction list, result pages and cells), its determinism, and each fault mode as
+// a client sees it through QNetworkAccessManager.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -22,7 +22,8 @@ namespace {
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-// ---- The grammars, read with plain string searches as the collectors and the result reader do ----
+// ---- The grammars, read with plain string searches as the collectors and the result reader do
+// ----
 
 QString Between(const QString& text, const QString& open, const QString& close) {
   const qsizetype a = text.indexOf(open);
@@ -59,15 +60,19 @@ struct Row {
 
 // The construction-list grammar: markers without regard to case.
 std::optional<QList<Row>> ParseConstructionPage(const QString& text) {
-  const qsizetype a = text.indexOf(QStringLiteral("ContentPlaceHolder1_GVList"), 0, Qt::CaseInsensitive);
-  const qsizetype b = text.indexOf(QStringLiteral("ContentPlaceHolder1_myPager"), 0, Qt::CaseInsensitive);
+  const qsizetype a =
+      text.indexOf(QStringLiteral("ContentPlaceHolder1_GVList"), 0, Qt::CaseInsensitive);
+  const qsizetype b =
+      text.indexOf(QStringLiteral("ContentPlaceHolder1_myPager"), 0, Qt::CaseInsensitive);
   if (a < 0 || b <= a) return std::nullopt;
   const QStringList pieces = text.mid(a, b - a).split(QStringLiteral("<tr>"));
   QList<Row> rows;
   for (qsizetype i = 2; i < pieces.size(); ++i) {
     const QString& row = pieces[i];
     Row r{Between(row, QStringLiteral("<a href=\""), QStringLiteral("\"")),
-          Between(row, QStringLiteral("title=\""), QStringLiteral("\"")), {}, {}};
+          Between(row, QStringLiteral("title=\""), QStringLiteral("\"")),
+          {},
+          {}};
     const QStringList spans = row.split(QStringLiteral("<span"));
     if (spans.size() > 2) {
       const QString after = QStringList(spans.mid(2)).join(QStringLiteral("<span"));
@@ -117,13 +122,14 @@ struct Fetched {
 
 // decompress_limit: QNetworkRequest's decompressed-safety-check threshold
 // (0: Qt's default, -1: off).
-Fetched Fetch(QNetworkAccessManager& nam, const QString& url, int timeout_ms = 5000, qint64 decompress_limit = 0) {
+Fetched Fetch(QNetworkAccessManager& nam, const QString& url, int timeout_ms = 5000,
+              qint64 decompress_limit = 0) {
   QElapsedTimer clock;
   clock.start();
   QNetworkRequest request{QUrl(url)};
   if (decompress_limit != 0) request.setDecompressedSafetyCheckThreshold(decompress_limit);
-  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(nam.get(request),
-                                                                  [](QNetworkReply* r) { r->deleteLater(); });
+  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
+      nam.get(request), [](QNetworkReply* r) { r->deleteLater(); });
   QSignalSpy done(reply.get(), &QNetworkReply::finished);
   Fetched f;
   f.finished = done.wait(timeout_ms);
@@ -136,7 +142,8 @@ Fetched Fetch(QNetworkAccessManager& nam, const QString& url, int timeout_ms = 5
   f.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   f.body = reply->readAll();
   f.content_type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-  if (reply->hasRawHeader("Content-Length")) f.content_length = reply->rawHeader("Content-Length").toLongLong();
+  if (reply->hasRawHeader("Content-Length"))
+    f.content_length = reply->rawHeader("Content-Length").toLongLong();
   return f;
 }
 
@@ -164,9 +171,11 @@ TEST_F(SiteSimTest, AddressesForTheProgram) {
   EXPECT_NE(sim_.Port(), 0);
   EXPECT_EQ(sim_.AddressPrefix(), QStringLiteral("127.0.0.1:%1").arg(sim_.Port()));
   EXPECT_EQ(sim_.BaseUrl(), QStringLiteral("http://127.0.0.1:%1").arg(sim_.Port()));
-  EXPECT_EQ(SiteSimulator::ListPath(4, 3),
-            QStringLiteral("/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore"
-                           "&channelCode=shiji_jggg&rp=25&page=3"));
+  EXPECT_EQ(
+      SiteSimulator::ListPath(4, 3),
+      QStringLiteral(
+          "/CmsNewsController.do?method=recommendBulletinList&moreType=provincebuyBulletinMore"
+          "&channelCode=shiji_jggg&rp=25&page=3"));
 }
 
 TEST_F(SiteSimTest, ProbePageIsUsable) {
@@ -215,7 +224,8 @@ TEST_F(SiteSimTest, PagesPastTheEndKeepHeadingAndPageInfoButHaveNoItems) {
   ASSERT_TRUE(items);
   EXPECT_TRUE(items->isEmpty());
   // Rule 2: nothing of the page's frame looks like an item after the heading.
-  EXPECT_FALSE(text.mid(text.indexOf(U(ChannelOfType(7).heading))).contains(QStringLiteral("<li>")));
+  EXPECT_FALSE(
+      text.mid(text.indexOf(U(ChannelOfType(7).heading))).contains(QStringLiteral("<li>")));
 }
 
 TEST_F(SiteSimTest, ListsAreNewestFirstAndCoverAboutSixtyDays) {
@@ -240,10 +250,27 @@ TEST_F(SiteSimTest, ListsAreNewestFirstAndCoverAboutSixtyDays) {
 }
 
 TEST_F(SiteSimTest, TitlesAreRealisticAndUniqueInTheFormTheyAreStored) {
-  static const char* const kCities[] = {"成都市", "绵阳市", "德阳市", "自贡市", "攀枝花市", "泸州市", "广元市",
-                                        "遂宁市", "内江市", "乐山市", "南充市", "眉山市", "宜宾市", "广安市",
-                                        "达州市", "雅安市", "巴中市", "资阳市", "阿坝藏族羌族自治州",
-                                        "甘孜藏族自治州", "凉山彝族自治州"};
+  static const char* const kCities[] = {"成都市",
+                                        "绵阳市",
+                                        "德阳市",
+                                        "自贡市",
+                                        "攀枝花市",
+                                        "泸州市",
+                                        "广元市",
+                                        "遂宁市",
+                                        "内江市",
+                                        "乐山市",
+                                        "南充市",
+                                        "眉山市",
+                                        "宜宾市",
+                                        "广安市",
+                                        "达州市",
+                                        "雅安市",
+                                        "巴中市",
+                                        "资阳市",
+                                        "阿坝藏族羌族自治州",
+                                        "甘孜藏族自治州",
+                                        "凉山彝族自治州"};
   QSet<QString> keys;
   int apostrophes = 0, padded = 0, long_titles = 0, count = 0;
   for (int type = 1; type <= kChannelCount; ++type) {
@@ -263,7 +290,8 @@ TEST_F(SiteSimTest, TitlesAreRealisticAndUniqueInTheFormTheyAreStored) {
         for (const char* city : kCities) has_city = has_city || key.contains(U(city));
         EXPECT_TRUE(has_city) << a.title.toStdString();
       } else {
-        for (const char* city : kCities) EXPECT_FALSE(a.buyer.startsWith(U(city))) << a.title.toStdString();
+        for (const char* city : kCities)
+          EXPECT_FALSE(a.buyer.startsWith(U(city))) << a.title.toStdString();
       }
       EXPECT_TRUE(key.contains(a.buyer));
       EXPECT_TRUE(key.contains(U("公告")) || key.contains(U("公示")) || key.contains(U("公开")))
@@ -290,8 +318,9 @@ TEST(SiteSimData, DeterministicFromTheSeed) {
       EXPECT_EQ(x[i].result_cell, y[i].result_cell);
     }
   }
-  for (const QString& target : {SiteSimulator::ListPath(2, 1), SiteSimulator::ListPath(9, 3),
-                                SiteSimulator::ConstructionListPath(), a.Announcements(4)[5].address}) {
+  for (const QString& target :
+       {SiteSimulator::ListPath(2, 1), SiteSimulator::ListPath(9, 3),
+        SiteSimulator::ConstructionListPath(), a.Announcements(4)[5].address}) {
     const Fetched fa = Fetch(nam, a.BaseUrl() + target), fb = Fetch(nam, b.BaseUrl() + target);
     EXPECT_EQ(fa.body, fb.body) << target.toStdString();
   }
@@ -320,13 +349,15 @@ TEST_F(SiteSimTest, EveryAnnouncementHasItsPage) {
       ASSERT_TRUE(f.finished);
       EXPECT_EQ(f.status, 200);
       const QString text = QString::fromUtf8(f.body);
-      EXPECT_TRUE(text.contains(items[i].title.trimmed().toHtmlEscaped())) << items[i].title.toStdString();
+      EXPECT_TRUE(text.contains(items[i].title.trimmed().toHtmlEscaped()))
+          << items[i].title.toStdString();
       EXPECT_FALSE(text.contains(U("页面没有找到")));
       ASSERT_TRUE(sim_.FindAnnouncement(items[i].address));
       EXPECT_EQ(sim_.FindAnnouncement(sim_.BaseUrl() + items[i].address)->id, items[i].id);
     }
   }
-  const Fetched missing = Fetch(nam_, Url(QStringLiteral("/CmsNewsController.do?method=newsView&id=1")));
+  const Fetched missing =
+      Fetch(nam_, Url(QStringLiteral("/CmsNewsController.do?method=newsView&id=1")));
   EXPECT_TRUE(QString::fromUtf8(missing.body).contains(U("页面没有找到")));
 }
 
@@ -345,8 +376,11 @@ TEST_F(SiteSimTest, AnnouncementPagesOpenWithTheSiteHeader) {
       if (++taken == (result ? 3 : 1)) break;
     }
   }
-  pages.append({QStringLiteral("/InvestmentInfo/ZhaoBiao/") + sim_.ConstructionTenders().first().link, std::nullopt});
-  const QRegularExpression band(QStringLiteral("<div class=\"(?:topStrip|banner|nav|position)\" style=\"height:(\\d+)px"));
+  pages.append(
+      {QStringLiteral("/InvestmentInfo/ZhaoBiao/") + sim_.ConstructionTenders().first().link,
+       std::nullopt});
+  const QRegularExpression band(
+      QStringLiteral("<div class=\"(?:topStrip|banner|nav|position)\" style=\"height:(\\d+)px"));
   for (const auto& [address, item] : pages) {
     SCOPED_TRACE(address.toStdString());
     const QString text = Get(address);
@@ -362,10 +396,12 @@ TEST_F(SiteSimTest, AnnouncementPagesOpenWithTheSiteHeader) {
     int height = 0;
     for (auto it = band.globalMatch(header); it.hasNext();) height += it.next().captured(1).toInt();
     EXPECT_EQ(height, 253);
-    for (const char* mark : {"无法找到该页", "页面没有找到", "页次", "版权所有", "各包中标/成交供应商名称、地址及报价", "<li>"}) {
+    for (const char* mark : {"无法找到该页", "页面没有找到", "页次", "版权所有",
+                             "各包中标/成交供应商名称、地址及报价", "<li>"}) {
       EXPECT_FALSE(header.contains(U(mark))) << mark;
     }
-    for (int t = 1; t <= kChannelCount; ++t) EXPECT_FALSE(header.contains(U(ChannelOfType(t).heading))) << t;
+    for (int t = 1; t <= kChannelCount; ++t)
+      EXPECT_FALSE(header.contains(U(ChannelOfType(t).heading))) << t;
     if (item && (item->type == 4 || item->type == 9)) {
       const qsizetype result = text.indexOf(U("各包中标/成交供应商名称、地址及报价"));
       EXPECT_GT(result, end);
@@ -411,7 +447,8 @@ TEST_F(SiteSimTest, ResultPagesCarryTheThreeLayoutsAndTheReaderCases) {
         case ResultLayout::kVoid:
           EXPECT_TRUE(cell.contains(U("废标")) || cell.contains(U("流标")));
           EXPECT_TRUE(a.awards.isEmpty());
-          for (const char* marker : {"公司", "合作社", "经营部", "厂"}) EXPECT_FALSE(cell.contains(U(marker)));
+          for (const char* marker : {"公司", "合作社", "经营部", "厂"})
+            EXPECT_FALSE(cell.contains(U(marker)));
           break;
         default:
           break;
@@ -423,8 +460,10 @@ TEST_F(SiteSimTest, ResultPagesCarryTheThreeLayoutsAndTheReaderCases) {
         if (!award.amount_text.isEmpty()) {
           EXPECT_TRUE(cell.contains(award.amount_text));
         }
-        if (award.amount_text.contains(U("万元"))) ++wan;
-        else if (award.amount_text.contains(U("元"))) ++yuan;
+        if (award.amount_text.contains(U("万元")))
+          ++wan;
+        else if (award.amount_text.contains(U("元")))
+          ++yuan;
       }
     }
   }
@@ -457,9 +496,12 @@ TEST_F(SiteSimTest, ConstructionListFollowsItsGrammarWithMixedCaseMarkers) {
     EXPECT_EQ((*rows)[i].title, tenders[i].title);
     EXPECT_EQ((*rows)[i].place, tenders[i].place);
     EXPECT_EQ((*rows)[i].date, tenders[i].date.toString(QStringLiteral("yyyy-MM-dd")));
-    if (tenders[i].place.isEmpty()) ++empty_places;
-    else if (tenders[i].title.contains(tenders[i].place)) ++holding_place;
-    const Fetched page = Fetch(nam_, Url(QStringLiteral("/InvestmentInfo/ZhaoBiao/") + tenders[i].link));
+    if (tenders[i].place.isEmpty())
+      ++empty_places;
+    else if (tenders[i].title.contains(tenders[i].place))
+      ++holding_place;
+    const Fetched page =
+        Fetch(nam_, Url(QStringLiteral("/InvestmentInfo/ZhaoBiao/") + tenders[i].link));
     EXPECT_EQ(page.status, 200);
     EXPECT_TRUE(QString::fromUtf8(page.body).contains(tenders[i].title.toHtmlEscaped()));
   }
@@ -486,7 +528,8 @@ TEST_F(SiteSimTest, AddedAnnouncementsComeFirstAndHaveTheirPages) {
   EXPECT_EQ(items->first().title, a.title);
   EXPECT_EQ(ReadResultPage(Get(a.address)).header, a.has_header);
   const ConstructionTender t = sim_.AddConstructionTender();
-  const std::optional<QList<Row>> rows = ParseConstructionPage(Get(SiteSimulator::ConstructionListPath()));
+  const std::optional<QList<Row>> rows =
+      ParseConstructionPage(Get(SiteSimulator::ConstructionListPath()));
   ASSERT_TRUE(rows);
   EXPECT_EQ(rows->first().title, t.title);
 }
@@ -516,7 +559,8 @@ TEST_F(SiteSimTest, RefuseClosesThePortAndReopensIt) {
   // Time-bounded refusal ends by itself.
   QSignalSpy changed(&sim_, &SiteSimulator::FaultChanged);
   sim_.SetFault(FaultMode::kRefuse, QStringLiteral("1"));
-  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/")), 3000).error, QNetworkReply::ConnectionRefusedError);
+  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/")), 3000).error,
+            QNetworkReply::ConnectionRefusedError);
   ASSERT_TRUE(changed.wait(3000));
   EXPECT_EQ(sim_.CurrentFault().mode, FaultMode::kNone);
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/"))).status, 200);
@@ -526,7 +570,8 @@ TEST_F(SiteSimTest, ControlPortWorksWhileRefusing) {
   ASSERT_TRUE(sim_.ListenControl());
   const QString control = QStringLiteral("http://127.0.0.1:%1").arg(sim_.ControlPort());
   EXPECT_EQ(Fetch(nam_, control + QStringLiteral("/__sim/fault?mode=refuse")).status, 200);
-  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/")), 3000).error, QNetworkReply::ConnectionRefusedError);
+  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/")), 3000).error,
+            QNetworkReply::ConnectionRefusedError);
   EXPECT_EQ(Fetch(nam_, control + QStringLiteral("/__sim/fault?mode=none")).status, 200);
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/"))).status, 200);
 }
@@ -546,7 +591,8 @@ TEST_F(SiteSimTest, ErrorStatusWithANormalBody) {
     const Fetched f = Fetch(nam_, Url(SiteSimulator::ListPath(2, 1)));
     ASSERT_TRUE(f.finished);
     EXPECT_EQ(f.status, text[0] == 's' ? 503 : QByteArray(text).toInt());
-    const std::optional<QList<ListItem>> items = ParseListPage(QString::fromUtf8(f.body), U(ChannelOfType(2).heading));
+    const std::optional<QList<ListItem>> items =
+        ParseListPage(QString::fromUtf8(f.body), U(ChannelOfType(2).heading));
     ASSERT_TRUE(items) << text;
     EXPECT_EQ(items->size(), 25);
   }
@@ -574,8 +620,9 @@ TEST_F(SiteSimTest, StallAnswersLateWithoutBlockingTheEventLoop) {
 }
 
 TEST_F(SiteSimTest, StallTakesKeptAliveConnectionsToo) {
-  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/"))).status, 200);  // a kept-alive connection now exists
-  sim_.SetFault(FaultMode::kStall, QStringLiteral("0"));           // never answers
+  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/"))).status,
+            200);                                         // a kept-alive connection now exists
+  sim_.SetFault(FaultMode::kStall, QStringLiteral("0"));  // never answers
   EXPECT_FALSE(Fetch(nam_, Url(QStringLiteral("/")), 800).finished);
   sim_.SetFault(FaultMode::kNone);
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/"))).status, 200);
@@ -653,9 +700,11 @@ TEST_F(SiteSimTest, EncodingFaultsAsAClientSeesThem) {
       {"gzipbomb", "16", -1, Seen::kInflated},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.mode) + ':' + c.arg + " limit " + std::to_string(c.decompress_limit));
-    const Fetched set = Fetch(nam_, Url(QStringLiteral("/__sim/fault?mode=%1&arg=%2&scope=channelCode%3Dshiji_cggg1%26")
-                                            .arg(QLatin1String(c.mode), QLatin1String(c.arg))));
+    SCOPED_TRACE(std::string(c.mode) + ':' + c.arg + " limit " +
+                 std::to_string(c.decompress_limit));
+    const Fetched set = Fetch(
+        nam_, Url(QStringLiteral("/__sim/fault?mode=%1&arg=%2&scope=channelCode%3Dshiji_cggg1%26")
+                      .arg(QLatin1String(c.mode), QLatin1String(c.arg))));
     ASSERT_EQ(set.status, 200);
     ASSERT_EQ(sim_.CurrentFault().scope, QStringLiteral("channelCode=shiji_cggg1&"));
     const Fetched f = Fetch(nam_, Url(faulted), 20000, c.decompress_limit);
@@ -760,8 +809,7 @@ TEST_F(SiteSimTest, ControlRequestsOnTheMainPort) {
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/"))).status, 500);
   // Control requests are never faulted, also on the connection path.
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/__sim/fault?mode=stall&arg=0"))).status, 200);
-  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/__sim/state")))
-                .body.contains("\"fault\": \"stall\""),
+  EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/__sim/state"))).body.contains("\"fault\": \"stall\""),
             true);
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/__sim/fault?mode=none"))).status, 200);
   const int before = static_cast<int>(sim_.Announcements(9).size());
@@ -770,7 +818,8 @@ TEST_F(SiteSimTest, ControlRequestsOnTheMainPort) {
   EXPECT_EQ(sim_.Announcements(9).size(), before + 2);
   EXPECT_TRUE(QString::fromUtf8(added.body).contains(sim_.Announcements(9).first().title));
   EXPECT_EQ(Fetch(nam_, Url(QStringLiteral("/__sim/fault?mode=bogus"))).status, 400);
-  const QString items = QString::fromUtf8(Fetch(nam_, Url(QStringLiteral("/__sim/items?type=9"))).body);
+  const QString items =
+      QString::fromUtf8(Fetch(nam_, Url(QStringLiteral("/__sim/items?type=9"))).body);
   EXPECT_EQ(items.count(u'\n'), before + 2);
 }
 
@@ -794,7 +843,8 @@ TEST(SiteSimFault, RefuseAtStartStillKnowsItsPort) {
   ASSERT_TRUE(sim.Listen());
   ASSERT_NE(sim.Port(), 0);
   QNetworkAccessManager nam;
-  EXPECT_EQ(Fetch(nam, sim.BaseUrl() + QStringLiteral("/"), 3000).error, QNetworkReply::ConnectionRefusedError);
+  EXPECT_EQ(Fetch(nam, sim.BaseUrl() + QStringLiteral("/"), 3000).error,
+            QNetworkReply::ConnectionRefusedError);
   QSignalSpy changed(&sim, &SiteSimulator::FaultChanged);
   ASSERT_TRUE(changed.wait(3000));
   EXPECT_EQ(Fetch(nam, sim.BaseUrl() + QStringLiteral("/")).status, 200);
@@ -816,7 +866,8 @@ TEST_F(SiteSimTest, SearchEngineListsTheAwardsOfTheNamedCompany) {
   }
   ASSERT_TRUE(awarded.has_value());
   const QString name = awarded->awards.front().supplier.trimmed();
-  const Fetched page = Fetch(nam_, Url("/s?WD=" + QString::fromLatin1(QUrl::toPercentEncoding(name))));
+  const Fetched page =
+      Fetch(nam_, Url("/s?WD=" + QString::fromLatin1(QUrl::toPercentEncoding(name))));
   ASSERT_EQ(page.status, 200);
   const QString html = QString::fromUtf8(page.body);
   EXPECT_TRUE(html.contains("<title>" + name.toHtmlEscaped() + "_搜索结果</title>"));

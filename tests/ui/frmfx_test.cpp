@@ -1,6 +1,7 @@
 // The competitor window offscreen, opened from the main window: loading,
 // the search and its refusal, the row a click names across sorts and
 // searches, the two look-ups, layout, export and Esc.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 #include "competitors/award_list_model.h"
 #include "competitors/summary_model.h"
@@ -52,10 +52,11 @@ class FrmfXTest : public ::testing::Test {
   }
 
   void Award(const QString& company, const QString& title, const QString& address = {}) {
-    ASSERT_TRUE(temp_.db().Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, '')", title, company));
+    ASSERT_TRUE(
+        temp_.db().Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, '')", title, company));
     if (!address.isEmpty()) {
-      ASSERT_TRUE(temp_.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, '2026-12-01', 4)",
-                                     title, address));
+      ASSERT_TRUE(temp_.db().Execute(
+          "INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, '2026-12-01', 4)", title, address));
     }
   }
 
@@ -179,7 +180,8 @@ TEST_F(FrmfXTest, SearchClickSortAndTheLookUps) {
   EXPECT_EQ(fx->SelectedAwardRow, 1);
   ASSERT_EQ(pages.size(), 1);
   EXPECT_EQ(pages[0][0].toString(),
-            QStringLiteral("http://engine.test/s?WD=%E4%B9%99%E7%A7%91%E6%8A%80%E6%9C%89%E9%99%90%E5%85%AC%E5%8F%B8"));
+            QStringLiteral("http://engine.test/"
+                           "s?WD=%E4%B9%99%E7%A7%91%E6%8A%80%E6%9C%89%E9%99%90%E5%85%AC%E5%8F%B8"));
   EXPECT_EQ(pages[0][1].toString(), QStringLiteral("查询公司信息:乙科技有限公司"));
 
   // Details by title; the stored address is used as the address rule says.
@@ -194,7 +196,8 @@ TEST_F(FrmfXTest, SearchClickSortAndTheLookUps) {
   EXPECT_EQ(pages[2][0].toString(), QStringLiteral("http://other.test/2.html"));
   fx->MenuXX->trigger();
   ASSERT_EQ(pages.size(), 4);
-  EXPECT_EQ(pages[3][0].toString(), QStringLiteral("http://engine.test/s?WD=%E7%94%B2%20A%26B%20%E5%85%AC%E5%8F%B8"));
+  EXPECT_EQ(pages[3][0].toString(),
+            QStringLiteral("http://engine.test/s?WD=%E7%94%B2%20A%26B%20%E5%85%AC%E5%8F%B8"));
 
   // The number survives a new search and then names that search's row.
   fx->Text1->setText(QStringLiteral("电脑"));
@@ -257,7 +260,8 @@ TEST_F(FrmfXTest, LayoutAndExport) {
   ASSERT_TRUE(fx->ExportTo(summary_path));
   QFile summary(summary_path);
   ASSERT_TRUE(summary.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(summary.readAll().startsWith(QByteArray("\xEF\xBB\xBF") + QStringLiteral("公司名称,中标次数").toUtf8()));
+  EXPECT_TRUE(summary.readAll().startsWith(QByteArray("\xEF\xBB\xBF") +
+                                           QStringLiteral("公司名称,中标次数").toUtf8()));
   // A folder that does not exist: said so, nothing written.
   EXPECT_FALSE(fx->ExportTo(dir_.filePath("missing/summary.csv")));
   EXPECT_TRUE(Messages().contains(QStringLiteral("|系统提示|文件保存失败。|")));

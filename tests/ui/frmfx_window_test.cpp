@@ -3,8 +3,12 @@
 // company look-up page of the simulator in the viewer, and the summary
 // page with its charts. Screenshots go to TALVEC_SCREENSHOTS (default
 // /tmp), named with TALVEC_SCREENSHOT_TAG.
+#include <gtest/gtest.h>
+#include <QBarSeries>
+#include <QChartView>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,10 +17,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
-#include <QChartView>
-#include <QBarSeries>
-#include <QHorizontalBarSeries>
-#include <gtest/gtest.h>
 
 #include "analysis/auto_analysis.h"
 #include "competitors/award_list_model.h"
@@ -67,7 +67,8 @@ TEST(CompetitorWindow, FindsTheWinnersLooksThemUpAndChartsThem) {
   for (int type : {4, 9}) {
     for (const sitesim::Announcement& a : sim.Announcements(type)) {
       temp.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,?)",
-                        TrimBlanks(a.title).left(127), a.address, a.date.toString(Qt::ISODate), type);
+                        TrimBlanks(a.title).left(127), a.address, a.date.toString(Qt::ISODate),
+                        type);
     }
   }
   Services services(temp.db(), context.settings);
@@ -114,8 +115,8 @@ TEST(CompetitorWindow, FindsTheWinnersLooksThemUpAndChartsThem) {
   ASSERT_GT(found, 0);
   for (int r = 0; r < found; ++r) {
     const QString title = fx->ListView1->model()->index(r, 2).data().toString();
-    EXPECT_TRUE(title.contains(QStringLiteral("计算机")) || title.contains(QStringLiteral("电脑")) ||
-                title.contains(QStringLiteral("打印机")))
+    EXPECT_TRUE(title.contains(QStringLiteral("计算机")) ||
+                title.contains(QStringLiteral("电脑")) || title.contains(QStringLiteral("打印机")))
         << title.toStdString();
     EXPECT_TRUE(title.contains(fx->Text2->text()));
   }

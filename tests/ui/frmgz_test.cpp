@@ -2,6 +2,7 @@
 // sorting and closing, and the pop-up that refills an open window.
 #include "ui/frmgz.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -9,7 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 #include "core/app_context.h"
 #include "core/settings.h"
@@ -49,9 +49,10 @@ struct Window {
     Entry("成都电脑", Day(2), "1", "/a.html");
     Entry("成都电脑", Day(15), "1", "/b.html");  // the cut-off day stays
     Entry("绵阳空调", Day(1), "1", "http://other.test/t.html");
-    EXPECT_TRUE(temp.db().Execute(
-        "UPDATE SysSet SET AttentionProduct = ' 电脑 ', AttentionPlace = '成都', AttentionTime = 7, "
-        "AttentionSave = 15, AttentionNotice = '1'"));
+    EXPECT_TRUE(
+        temp.db().Execute("UPDATE SysSet SET AttentionProduct = ' 电脑 ', AttentionPlace = '成都', "
+                          "AttentionTime = 7, "
+                          "AttentionSave = 15, AttentionNotice = '1'"));
   }
   void Entry(const QString& title, const QString& date, const char* state,
              const QString& address = "/x.html") {
@@ -74,7 +75,8 @@ struct Window {
   }
   QStringList Column(int column) {
     QStringList texts;
-    for (int r = 0; r < window->model()->rowCount(); ++r) texts.append(window->model()->TextAt(r, column));
+    for (int r = 0; r < window->model()->rowCount(); ++r)
+      texts.append(window->model()->TextAt(r, column));
     return texts;
   }
   QString Stored(const char* column) {
@@ -110,7 +112,8 @@ TEST(FrmGZ, OpeningFillsThePanelPurgesAndListsUnreadFirst) {
   EXPECT_EQ(w.Column(WatchListModel::kColTitle),
             QStringList({"绵阳空调", "成都电脑", "成都电脑", "新的已阅", "旧的已阅"}));
   EXPECT_EQ(w.Column(WatchListModel::kColNumber), QStringList({"1", "2", "3", "4", "5"}));
-  EXPECT_EQ(w.Column(WatchListModel::kColState), QStringList({"未阅", "未阅", "未阅", "已阅", "已阅"}));
+  EXPECT_EQ(w.Column(WatchListModel::kColState),
+            QStringList({"未阅", "未阅", "未阅", "已阅", "已阅"}));
   EXPECT_EQ(f->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "中标项目");
   EXPECT_TRUE(f->ListView1->isColumnHidden(WatchListModel::kColAddress));
 
@@ -179,7 +182,10 @@ TEST(FrmGZ, DoubleClickOpensTheEntryAndMarksItsTitleReadOnClose) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(w.Column(WatchListModel::kColTitle).mid(0, 3),
             QStringList({"绵阳空调", "新的已阅", "成都电脑"}));
-  EXPECT_EQ(w.temp.db().Scalar("SELECT count(*) FROM Attention WHERE MC = '成都电脑' AND ZT = '2'").toInt(), 2);
+  EXPECT_EQ(w.temp.db()
+                .Scalar("SELECT count(*) FROM Attention WHERE MC = '成都电脑' AND ZT = '2'")
+                .toInt(),
+            2);
 
   f->OpenRow(0);  // absolute address unchanged
   EXPECT_EQ(w.opened.last(), "http://other.test/t.html|绵阳空调");
@@ -264,8 +270,9 @@ TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {
   EXPECT_EQ(first->windowModality(), Qt::ApplicationModal);
   EXPECT_EQ(first->model()->rowCount(), 0);
 
-  ASSERT_TRUE(temp.db().Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES('新公告', '/n', ?, '1')",
-                                QDate::currentDate().toString("yyyy-MM-dd")));
+  ASSERT_TRUE(
+      temp.db().Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES('新公告', '/n', ?, '1')",
+                        QDate::currentDate().toString("yyyy-MM-dd")));
   notifier.ShowWatchList();
   EXPECT_EQ(notifier.watchList(), first.data());  // no second window
   EXPECT_EQ(first->model()->rowCount(), 1);

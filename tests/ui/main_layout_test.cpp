@@ -61,8 +61,9 @@ TEST(MainLayout, TitleLabelAndClockHideWhenTheirSpaceIsShort) {
 TEST(MainLayout, EveryRegionStaysInsideTheWindowDownTo1024x768) {
   // Client areas in twips at 96 dpi: 1024x768 and 1280x800 under a frame
   // and a menu and status bar, full HD maximised, the design size.
-  const struct { int width, height; } sizes[] = {{15300, 10350}, {19140, 10830}, {28740, 15150},
-                                                 {20040, 11400}};
+  const struct {
+    int width, height;
+  } sizes[] = {{15300, 10350}, {19140, 10830}, {28740, 15150}, {20040, 11400}};
   for (const auto& s : sizes) {
     const MainLayout l = After(s.width, s.height);
     const QRect client(0, 0, s.width, s.height);
@@ -70,8 +71,8 @@ TEST(MainLayout, EveryRegionStaysInsideTheWindowDownTo1024x768) {
     const QRect inner(0, 0, l.Frame1.width(), l.Frame1.height());
     for (const QRect& r : {l.Frame6, l.Frame2, l.Frame5, l.PicJD, l.CMDCX, l.Frame4, l.FrameGJZ,
                            l.Frame8, l.ListView2, l.PicZT, l.Frame3, l.Text4, l.Command2}) {
-      EXPECT_TRUE(inner.contains(r)) << s.width << "x" << s.height << " " << r.x() << ","
-                                     << r.y() << " " << r.width() << "x" << r.height();
+      EXPECT_TRUE(inner.contains(r)) << s.width << "x" << s.height << " " << r.x() << "," << r.y()
+                                     << " " << r.width() << "x" << r.height();
     }
     EXPECT_TRUE(l.PicJD.contains(l.CMDCX));
     EXPECT_FALSE(l.Frame4.intersects(l.FrameGJZ));

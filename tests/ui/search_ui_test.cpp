@@ -1,17 +1,17 @@
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QButtonGroup>
 #include <QDate>
 #include <QDateEdit>
-#include <QLabel>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "favorites/favorites.h"
@@ -67,9 +67,7 @@ class SearchUiTest : public ::testing::Test {
     }
     return cells;
   }
-  void ClickRow(int row) {
-    list()->setCurrentIndex(model()->index(row, kColTitle));
-  }
+  void ClickRow(int row) { list()->setCurrentIndex(model()->index(row, kColTitle)); }
   QString Messages() {
     QFile f(log_);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();

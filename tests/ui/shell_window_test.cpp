@@ -2,6 +2,7 @@
 // openbox): it fits the screen, the layout keeps every control inside it,
 // two styles, the settings dialog and the help page. Screenshots go to the
 // folder named by TALVEC_SCREENSHOTS, with the screen size in their names.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "tests/message_log.h"
@@ -32,7 +32,11 @@ QString Shot(const QString& name) {
   const QString dir = qEnvironmentVariable("TALVEC_SCREENSHOTS", "/tmp");
   QDir().mkpath(dir);
   const QSize screen = QGuiApplication::primaryScreen()->size();
-  return QStringLiteral("%1/shell_%2x%3_%4.png").arg(dir).arg(screen.width()).arg(screen.height()).arg(name);
+  return QStringLiteral("%1/shell_%2x%3_%4.png")
+      .arg(dir)
+      .arg(screen.width())
+      .arg(screen.height())
+      .arg(name);
 }
 
 void SaveScreen(const QString& name) {
@@ -45,23 +49,30 @@ void ExpectAllInside(FrmWeath& window, const char* when) {
   SearchPanel* panel = window.search().panel();
   FilterPanels* filters = window.search().filters();
   const QRect client = window.centralWidget()->rect();
-  const QList<QWidget*> needed = {panel->Frame2, panel->Frame5,  panel->CMDCX,    panel->FrameGJZ,
-                                  panel->Text1,  filters->Frame4, filters->Frame8, filters->Frame3,
-                                  filters->Text4, filters->Command2, window.search().ListView2()};
+  const QList<QWidget*> needed = {panel->Frame2,
+                                  panel->Frame5,
+                                  panel->CMDCX,
+                                  panel->FrameGJZ,
+                                  panel->Text1,
+                                  filters->Frame4,
+                                  filters->Frame8,
+                                  filters->Frame3,
+                                  filters->Text4,
+                                  filters->Command2,
+                                  window.search().ListView2()};
   for (QWidget* w : needed) {
     const QRect r(w->mapTo(window.centralWidget(), QPoint(0, 0)), w->size());
     EXPECT_TRUE(w->isVisibleTo(&window)) << when << " " << w->objectName().toStdString();
-    EXPECT_TRUE(client.contains(r)) << when << " " << w->objectName().toStdString() << " at "
-                                    << r.x() << "," << r.y() << " " << r.width() << "x"
-                                    << r.height() << " in " << client.width() << "x"
-                                    << client.height();
+    EXPECT_TRUE(client.contains(r))
+        << when << " " << w->objectName().toStdString() << " at " << r.x() << "," << r.y() << " "
+        << r.width() << "x" << r.height() << " in " << client.width() << "x" << client.height();
   }
   const QRect available = window.screen()->availableGeometry();
   // Maximised, the window manager drops the borders but Qt may still add
   // the old margins to the frame: the client area is what must fit then.
   const QRect outer = window.isMaximized() ? window.geometry() : window.frameGeometry();
-  EXPECT_TRUE(available.contains(outer))
-      << when << " frame " << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+  EXPECT_TRUE(available.contains(outer)) << when << " frame " << window.frameGeometry().width()
+                                         << "x" << window.frameGeometry().height();
 }
 
 TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
@@ -132,7 +143,8 @@ TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
   ASSERT_NE(browser, nullptr);
   EXPECT_EQ(browser->y(), 0);
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return browser->property("title").toString().contains(QStringLiteral("帮助")); }, 20000));
+      [&] { return browser->property("title").toString().contains(QStringLiteral("帮助")); },
+      20000));
   QTest::qWait(800);
   SaveScreen(QStringLiteral("help"));
   viewer->close();

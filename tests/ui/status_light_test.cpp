@@ -1,7 +1,7 @@
 #include "ui/status_light.h"
 
-#include <QLabel>
 #include <gtest/gtest.h>
+#include <QLabel>
 
 namespace talvec {
 namespace {
@@ -10,8 +10,8 @@ TEST(StatusLight, PulseLevelRunsUpAndDownWithinItsBounds) {
   PulseState state;
   std::vector<int> levels;
   for (int i = 0; i < 16; ++i) levels.push_back(AdvancePulse(state));
-  EXPECT_EQ(levels, (std::vector<int>{40, 80, 120, 160, 200, 240, 255, 215, 175, 135, 95, 55,
-                                      15, 0, 40, 80}));
+  EXPECT_EQ(levels, (std::vector<int>{40, 80, 120, 160, 200, 240, 255, 215, 175, 135, 95, 55, 15, 0,
+                                      40, 80}));
 }
 
 TEST(StatusLight, ColoursFollowWhatTheServicesReport) {

@@ -2,16 +2,16 @@
 // pages served by a local server. Screenshots go to the folder named by
 // TALVEC_SCREENSHOTS (default /tmp). The test does not link the browser
 // engine: the viewer module brings it in, as in the program.
+#include <gtest/gtest.h>
 #include <QDate>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHttpServer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "tests/test_support.h"

@@ -4,6 +4,8 @@
 // shows FrmGZ with the entry unread at the top; a later run while the
 // window is open refills it; a double click opens the entry and marks it
 // read once the viewer closes. Screenshots go to TALVEC_SCREENSHOTS.
+#include <gtest/gtest.h>
+#include <qcorotask.h>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -11,8 +13,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
-#include <qcorotask.h>
 
 #include "collect/channels.h"
 #include "core/settings.h"
@@ -57,9 +57,10 @@ TEST(WatchWindow, ANewMatchingAnnouncementReachesTheOpenWatchList) {
   context.settings.SoundNotice = true;
   // Read before, and an older one left unread.
   const QString today = QDate::currentDate().toString("yyyy-MM-dd");
-  ASSERT_TRUE(db.Execute("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES('成都市电脑采购（已阅）', '/r', ?, '2'), "
-                         "('成都市空调采购（未阅）', '/u', ?, '1')",
-                         today, QDate::currentDate().addDays(-2).toString("yyyy-MM-dd")));
+  ASSERT_TRUE(db.Execute(
+      "INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES('成都市电脑采购（已阅）', '/r', ?, '2'), "
+      "('成都市空调采购（未阅）', '/u', ?, '1')",
+      today, QDate::currentDate().addDays(-2).toString("yyyy-MM-dd")));
 
   // The matcher's counter starts one tick before a run.
   Services services(db, context.settings, {}, WatchOptions{WatchMatcher::kTicksBetweenRuns, {}, 4});

@@ -2,14 +2,14 @@
 // management server.
 #include "update/update_check.h"
 
-#include <QUrlQuery>
 #include <gtest/gtest.h>
 #include <qcorotask.h>
+#include <QUrlQuery>
 
 #include "core/settings.h"
+#include "core/startup.h"
 #include "sitesim/management.h"
 #include "sitesim/site_simulator.h"
-#include "core/startup.h"
 
 namespace talvec {
 namespace {
@@ -40,8 +40,8 @@ TEST(VersionRules, FormAndNumericComparison) {
       {"1.01.00200", ServerVersion::kNewer},  // revision 200 against 20
       {"", ServerVersion::kNoAnswer},
       {"   ", ServerVersion::kNoAnswer},
-      {"1.1.0021", ServerVersion::kNoAnswer},     // minor needs two digits
-      {"1.01.021", ServerVersion::kNoAnswer},     // revision needs four
+      {"1.1.0021", ServerVersion::kNoAnswer},  // minor needs two digits
+      {"1.01.021", ServerVersion::kNoAnswer},  // revision needs four
       {"1.01.0021.1", ServerVersion::kNoAnswer},
       {"v1.01.0021", ServerVersion::kNoAnswer},
       {"1.01.0021 beta", ServerVersion::kNoAnswer},
@@ -53,10 +53,13 @@ TEST(VersionRules, FormAndNumericComparison) {
     EXPECT_EQ(JudgeServerVersion(QString::fromUtf8(c.answer), own), c.expected) << c.answer;
   }
   // By numbers, not as text: 100 is more than 99.
-  EXPECT_EQ(JudgeServerVersion(QStringLiteral("1.100.0000"), QStringLiteral("1.99.0000")), ServerVersion::kNewer);
-  EXPECT_EQ(JudgeServerVersion(QStringLiteral("1.99.0000"), QStringLiteral("1.100.0000")), ServerVersion::kNotNewer);
+  EXPECT_EQ(JudgeServerVersion(QStringLiteral("1.100.0000"), QStringLiteral("1.99.0000")),
+            ServerVersion::kNewer);
+  EXPECT_EQ(JudgeServerVersion(QStringLiteral("1.99.0000"), QStringLiteral("1.100.0000")),
+            ServerVersion::kNotNewer);
   // A broken own version never updates.
-  EXPECT_EQ(JudgeServerVersion(QStringLiteral("9.99.9999"), QStringLiteral("?")), ServerVersion::kNotNewer);
+  EXPECT_EQ(JudgeServerVersion(QStringLiteral("9.99.9999"), QStringLiteral("?")),
+            ServerVersion::kNotNewer);
 }
 
 // The query against the simulator: how many requests each answer costs and
@@ -93,7 +96,8 @@ TEST(UpdateCheck, OneMoreRequestOnlyAfterAnUnusableAnswer) {
     const UpdateCheck::Outcome outcome = QCoro::waitFor(check.Check(false));
     EXPECT_EQ(outcome, c.outcome) << c.version;
     EXPECT_EQ(sim.RequestCount() - before, c.requests) << c.version;
-    EXPECT_EQ(started - started_before, c.outcome == UpdateCheck::Outcome::kNewer ? 1 : 0) << c.version;
+    EXPECT_EQ(started - started_before, c.outcome == UpdateCheck::Outcome::kNewer ? 1 : 0)
+        << c.version;
   }
   // The simulator's default is the program's own version: nothing offered.
   sitesim::SiteSimulator fresh(SimOptions());
@@ -104,9 +108,10 @@ TEST(UpdateCheck, NoServerIsNoAnswerAndAnUnstartableUpdaterIsReported) {
   SystemSettings settings;
   settings.ManagementBaseAddress = QStringLiteral("http://127.0.0.1:1");
   PageFetcher fetcher;
-  UpdateCheck check(fetcher, settings, {.program_folder = QStringLiteral("/nowhere"),
-                                        .own_version = QStringLiteral("1.01.0020"),
-                                        .start_updater = {}});
+  UpdateCheck check(fetcher, settings,
+                    {.program_folder = QStringLiteral("/nowhere"),
+                     .own_version = QStringLiteral("1.01.0020"),
+                     .start_updater = {}});
   EXPECT_EQ(QCoro::waitFor(check.Check(true)), UpdateCheck::Outcome::kNoAnswer);
   EXPECT_FALSE(check.lastFailure().isEmpty());
 

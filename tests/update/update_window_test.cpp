@@ -1,5 +1,6 @@
 // The main window's two paths to the update check: TimerSystemUP and the
 // menu command MenuUpdate, against the simulator's management server.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -7,12 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
-#include <gtest/gtest.h>
 
 #include "core/settings.h"
+#include "core/startup.h"
 #include "sitesim/management.h"
 #include "sitesim/site_simulator.h"
-#include "core/startup.h"
 #include "tests/message_log.h"
 #include "tests/test_support.h"
 #include "ui/frmweath.h"
@@ -32,8 +32,7 @@ sitesim::Options SimOptions(const QString& version = {}) {
 
 struct Window {
   Window(qint16 upgrade, const QString& server_version)
-      : sim(SimOptions(server_version)),
-        log(logs.filePath(QStringLiteral("messages.log"))) {
+      : sim(SimOptions(server_version)), log(logs.filePath(QStringLiteral("messages.log"))) {
     EXPECT_TRUE(sim.Listen());
     LoadSystemSettings(temp.db(), &context.settings);
     context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:1");
@@ -45,7 +44,8 @@ struct Window {
     SetMessageSink(&log);
     services = std::make_unique<Services>(
         temp.db(), context.settings, ScheduleOptions{}, WatchOptions{},
-        UpdateCheckOptions{temp.folder(), context.version, [this](const QString&) { return ++started, true; }});
+        UpdateCheckOptions{temp.folder(), context.version,
+                           [this](const QString&) { return ++started, true; }});
     window = std::make_unique<FrmWeath>(context, *services);
     window->Load();
     window->show();
@@ -59,7 +59,9 @@ struct Window {
     QFile f(logs.filePath(QStringLiteral("messages.log")));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
   }
-  QAction* MenuUpdate() { return window->MenuZH->findChild<QAction*>(QStringLiteral("MenuUpdate")); }
+  QAction* MenuUpdate() {
+    return window->MenuZH->findChild<QAction*>(QStringLiteral("MenuUpdate"));
+  }
 
   sitesim::SiteSimulator sim;
   QTemporaryDir logs;
@@ -123,7 +125,8 @@ TEST(UpdateWindow, MenuPath) {
   const qint64 before = w.VersionRequests();
   update->trigger();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return w.window->statusBar()->currentMessage() == QLatin1String(kNoUpdateAnswerText); }, 5000));
+      [&] { return w.window->statusBar()->currentMessage() == QLatin1String(kNoUpdateAnswerText); },
+      5000));
   EXPECT_EQ(w.VersionRequests() - before, 2);
   EXPECT_EQ(w.Messages().count(u'\n'), 1);
 

@@ -5,6 +5,8 @@
 // TALVEC, which finds itself the newest. A tampered package installs
 // nothing and brings the old program back. Screenshots of frmUpdate go to
 // SCREENSHOT_DIR.
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,8 +14,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <signal.h>
 
 #include "core/database.h"
 #include "core/schema.h"
@@ -34,7 +34,8 @@ QList<qint64> ProcessesOf(const QString& path) {
   for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
     bool ok = false;
     const qint64 id = pid.toLongLong(&ok);
-    if (ok && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == path) found << id;
+    if (ok && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == path)
+      found << id;
   }
   return found;
 }
@@ -50,13 +51,15 @@ class EndToEnd : public ::testing::Test {
                               program + QLatin1Char('/') + QLatin1String(name)));
     }
     for (int n = 1; n <= 9; ++n) {
-      QFile::copy(QStringLiteral(TALVEC_BIN_DIR "/help/U%1.qzv").arg(n), program + QStringLiteral("/help/U%1.qzv").arg(n));
+      QFile::copy(QStringLiteral(TALVEC_BIN_DIR "/help/U%1.qzv").arg(n),
+                  program + QStringLiteral("/help/U%1.qzv").arg(n));
     }
     log = work.filePath(QStringLiteral("programs.log"));
   }
   void TearDown() override {
     for (const QString& name : {QStringLiteral("TALVEC"), QStringLiteral("MORVUP")}) {
-      for (qint64 pid : ProcessesOf(program + QLatin1Char('/') + name)) ::kill(static_cast<pid_t>(pid), SIGKILL);
+      for (qint64 pid : ProcessesOf(program + QLatin1Char('/') + name))
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
     if (sim.state() != QProcess::NotRunning) {
       sim.kill();
@@ -71,8 +74,10 @@ class EndToEnd : public ::testing::Test {
     ASSERT_TRUE(db.CreateDatabase(program + QStringLiteral("/talvec.qzv"), DatabasePassword()));
     ASSERT_TRUE(CreateSchema(db));
     ASSERT_TRUE(InsertDeliveredSettings(db, QDate::currentDate()));
-    ASSERT_TRUE(db.Execute("UPDATE SysSet SET WebDZ = ?, ServerDZ = ?, Upgrade = 1, research = 2", address, address));
-    ASSERT_TRUE(db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES('我的收藏', '/x', '2026-12-01')"));
+    ASSERT_TRUE(db.Execute("UPDATE SysSet SET WebDZ = ?, ServerDZ = ?, Upgrade = 1, research = 2",
+                           address, address));
+    ASSERT_TRUE(
+        db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES('我的收藏', '/x', '2026-12-01')"));
     db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
     db.Execute("PRAGMA journal_mode=DELETE");
     db.CloseDatabase();
@@ -93,7 +98,8 @@ class EndToEnd : public ::testing::Test {
     QProcess::execute(QStringLiteral("strip"), {new_program});
     QFile(files + QStringLiteral("/talvec.qzv")).open(QIODevice::WriteOnly);
     QString error;
-    std::optional<package::SigningKey> key = package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
+    std::optional<package::SigningKey> key =
+        package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
     EXPECT_TRUE(key) << error.toStdString();
     std::optional<QByteArray> tar = package::TarFolder(files, &error);
     EXPECT_TRUE(tar) << error.toStdString();
@@ -108,7 +114,8 @@ class EndToEnd : public ::testing::Test {
   QString StartSimulator(const QStringList& update_args) {
     sim.setProcessChannelMode(QProcess::MergedChannels);
     sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"),
-              QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--new-every"), QStringLiteral("0")} +
+              QStringList{QStringLiteral("--port"), QStringLiteral("0"),
+                          QStringLiteral("--new-every"), QStringLiteral("0")} +
                   update_args);
     static const QRegularExpression serving(QStringLiteral("serving http://([0-9.:]+)"));
     QString said;
@@ -134,7 +141,9 @@ class EndToEnd : public ::testing::Test {
     p.setWorkingDirectory(program);
     ASSERT_TRUE(p.startDetached());
   }
-  bool Running(const char* name) { return !ProcessesOf(program + QLatin1Char('/') + QLatin1String(name)).isEmpty(); }
+  bool Running(const char* name) {
+    return !ProcessesOf(program + QLatin1Char('/') + QLatin1String(name)).isEmpty();
+  }
   QString Log() { return QString::fromUtf8(Read(log)); }
   void Screenshot(const QString& name) {
     QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
@@ -152,9 +161,10 @@ class EndToEnd : public ::testing::Test {
 TEST_F(EndToEnd, NewerVersionIsInstalledAndTheNewProgramFindsItselfNewest) {
   const QString package = MakePackage();
   // A slow download, so that the window can be seen at work.
-  const QString address = StartSimulator({QStringLiteral("--update-version"), QStringLiteral("1.01.0021"),
-                                          QStringLiteral("--update-package"), package,
-                                          QStringLiteral("--update-fault"), QStringLiteral("throttle:200")});
+  const QString address =
+      StartSimulator({QStringLiteral("--update-version"), QStringLiteral("1.01.0021"),
+                      QStringLiteral("--update-package"), package, QStringLiteral("--update-fault"),
+                      QStringLiteral("throttle:200")});
   ASSERT_FALSE(address.isEmpty());
   MakeDatabase(address);
   const QByteArray old_program = Read(program + QStringLiteral("/TALVEC"));
@@ -163,8 +173,10 @@ TEST_F(EndToEnd, NewerVersionIsInstalledAndTheNewProgramFindsItselfNewest) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return Running("MORVUP"); }, 30000)) << Log().toStdString();
   QElapsedTimer since;
   since.start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !Running("TALVEC"); }, 10000)) << "the old program stayed open";
-  QTest::qWait(std::max<int>(0, 4500 - static_cast<int>(since.elapsed())));  // Timer2, then part of the download
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Running("TALVEC"); }, 10000))
+      << "the old program stayed open";
+  QTest::qWait(std::max<int>(
+      0, 4500 - static_cast<int>(since.elapsed())));  // Timer2, then part of the download
   Screenshot(QStringLiteral("frmUpdate_downloading.png"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Running("MORVUP"); }, 60000)) << Log().toStdString();
   EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), Read(new_program));
@@ -173,8 +185,9 @@ TEST_F(EndToEnd, NewerVersionIsInstalledAndTheNewProgramFindsItselfNewest) {
   EXPECT_FALSE(QFile::exists(program + QStringLiteral("/Update.exe")));
   // The new program runs and, at its first check, finds itself the newest.
   ASSERT_TRUE(QTest::qWaitFor([&] { return Running("TALVEC"); }, 10000)) << Log().toStdString();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Log().contains(QStringLiteral("this program is the newest: \"1.01.0021\"")); },
-                              30000))
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return Log().contains(QStringLiteral("this program is the newest: \"1.01.0021\"")); },
+      30000))
       << Log().toStdString();
   EXPECT_FALSE(Running("MORVUP"));
   Screenshot(QStringLiteral("after_update.png"));
@@ -183,9 +196,10 @@ TEST_F(EndToEnd, NewerVersionIsInstalledAndTheNewProgramFindsItselfNewest) {
 
 TEST_F(EndToEnd, TamperedPackageInstallsNothingAndTheOldProgramComesBack) {
   const QString package = MakePackage();
-  const QString address = StartSimulator({QStringLiteral("--update-version"), QStringLiteral("1.01.0021"),
-                                          QStringLiteral("--update-package"), package,
-                                          QStringLiteral("--update-fault"), QStringLiteral("flip")});
+  const QString address =
+      StartSimulator({QStringLiteral("--update-version"), QStringLiteral("1.01.0021"),
+                      QStringLiteral("--update-package"), package, QStringLiteral("--update-fault"),
+                      QStringLiteral("flip")});
   ASSERT_FALSE(address.isEmpty());
   MakeDatabase(address);
   const QByteArray old_program = Read(program + QStringLiteral("/TALVEC"));
@@ -197,7 +211,8 @@ TEST_F(EndToEnd, TamperedPackageInstallsNothingAndTheOldProgramComesBack) {
   EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), old_program);
   EXPECT_FALSE(QFile::exists(program + QStringLiteral("/Update.exe")));
   EXPECT_FALSE(QFile::exists(program + QStringLiteral("/temp")));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Running("TALVEC"); }, 10000)) << "the old program did not come back";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Running("TALVEC"); }, 10000))
+      << "the old program did not come back";
   EXPECT_TRUE(FavoriteKept());
 }
 

@@ -1,12 +1,12 @@
 // The updater's work: download against the simulator's management server
 // with each of its faults, the signature, the install.
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
-#include <gtest/gtest.h>
 #include <random>
 
 #include "sitesim/management.h"
@@ -33,7 +33,8 @@ void Write(const QString& path, const QByteArray& bytes) {
 
 package::SigningKey MakerKey() {
   QString error;
-  std::optional<package::SigningKey> key = package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
+  std::optional<package::SigningKey> key =
+      package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
   EXPECT_TRUE(key) << error.toStdString();
   return std::move(*key);
 }
@@ -52,8 +53,9 @@ TEST(UpdaterTexts, DotsAndStateTexts) {
   qint16 counter = 0;
   QStringList dots;
   for (int i = 0; i < 9; ++i) dots << NextDotsText(&counter);
-  EXPECT_EQ(dots.join(u'|'), QStringLiteral("系统升级中.|系统升级中..|系统升级中...|系统升级中|"
-                                            "系统升级中.|系统升级中..|系统升级中...|系统升级中|系统升级中."));
+  EXPECT_EQ(dots.join(u'|'),
+            QStringLiteral("系统升级中.|系统升级中..|系统升级中...|系统升级中|"
+                           "系统升级中.|系统升级中..|系统升级中...|系统升级中|系统升级中."));
   const char* texts[] = {"",
                          "正在查询服务器IP地址",
                          "成功找到服务器IP地址",
@@ -67,7 +69,8 @@ TEST(UpdaterTexts, DotsAndStateTexts) {
                          "成功解除与服务器的连接",
                          "无法连接服务器，请重试！",
                          ""};
-  for (int state = 0; state <= 12; ++state) EXPECT_EQ(TransferStateText(state), QString::fromUtf8(texts[state])) << state;
+  for (int state = 0; state <= 12; ++state)
+    EXPECT_EQ(TransferStateText(state), QString::fromUtf8(texts[state])) << state;
 }
 
 TEST(PackageSignature, OnlyTheMakersUntouchedPackageVerifies) {
@@ -126,7 +129,9 @@ struct Updater {
     o.watchdog_ms = 600;
     o.restart_delay_ms = 10;
     o.max_attempts = 2;
-    o.start_program = [this](const QString& program, const QString&) { return started << program, true; };
+    o.start_program = [this](const QString& program, const QString&) {
+      return started << program, true;
+    };
     return o;
   }
   // Runs the updater until it is over.
@@ -189,8 +194,9 @@ TEST(UpdateRun, GoodPackageIsInstalledAndTheProgramStarted) {
 
 TEST(UpdateRun, AnAnswerOf2500BytesIsWrittenIn1024_1024_452) {
   testing::RawHttpServer server([](const QByteArray&) {
-    return testing::RawHttpServer::Answer{"HTTP/1.1 200 OK\r\nContent-Length: 2500\r\nConnection: close\r\n\r\n" +
-                                          QByteArray(2500, 'z')};
+    return testing::RawHttpServer::Answer{
+        "HTTP/1.1 200 OK\r\nContent-Length: 2500\r\nConnection: close\r\n\r\n" +
+        QByteArray(2500, 'z')};
   });
   Updater u(QByteArray("unused"));
   UpdaterOptions options = u.Options();
@@ -215,12 +221,12 @@ TEST(UpdateRun, DownloadFaults) {
     const char* status;  // start of the final status text
     int attempts;
   } cases[] = {
-      {"stall", 1, true, "升级成功！", 2},  // the watchdog starts it cleanly again
+      {"stall", 1, true, "升级成功！", 2},     // the watchdog starts it cleanly again
       {"nolength", 0, true, "升级成功！", 1},  // read to the end of the transfer
       {"throttle:4000", 0, true, "升级成功！", 1},
       {"truncate", 0, false, "下载升级包失败", 2},
       {"truncate", 1, true, "升级成功！", 2},
-      {"liar:100", 0, false, "下载升级包失败", 2},       // claims more than it sends
+      {"liar:100", 0, false, "下载升级包失败", 2},   // claims more than it sends
       {"liar:-100", 0, false, "升级包校验失败", 1},  // claims less: the signature is cut off
       {"flip", 0, false, "升级包校验失败: 签名与程序内置的公钥不符", 1},
       {"otherkey", 0, false, "升级包校验失败: 签名与程序内置的公钥不符", 1},
@@ -253,9 +259,13 @@ TEST(UpdateRun, APackageThatFailsHangsOrFillsNothingInstallsNothing) {
     QByteArray script;
     const char* status;
   } cases[] = {
-      {"fails", "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexit 3\n",
+      {"fails",
+       "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexit "
+       "3\n",
        "升级包运行失败 (退出码 3)"},
-      {"hangs", "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexec sleep 30\n",
+      {"hangs",
+       "#!/bin/sh\nd=$(dirname \"$0\")\nmkdir -p \"$d/temp\"\necho x > \"$d/temp/TALVEC\"\nexec "
+       "sleep 30\n",
        "升级包在 0 秒内没有结束"},
       {"fills nothing", "#!/bin/sh\nexit 0\n", "升级包没有放入任何文件"},
   };
@@ -300,10 +310,11 @@ TEST(Install, ReplacesWholeFilesAndRefusesWhatItMustNot) {
   Write(temp + QStringLiteral("/sub/deep.txt"), "deep");
   Write(temp + QStringLiteral("/talvec.qzv"), "empty database");
   Write(temp + QStringLiteral("/TALVEC.qzv-wal"), "other wal");
-  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("secret")), temp + QStringLiteral("/linked.txt")));
+  ASSERT_TRUE(
+      QFile::link(dir.filePath(QStringLiteral("secret")), temp + QStringLiteral("/linked.txt")));
   ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("program")), temp + QStringLiteral("/loop")));
-  QFile::setPermissions(temp + QStringLiteral("/TALVEC"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                             QFileDevice::ExeOwner);
+  QFile::setPermissions(temp + QStringLiteral("/TALVEC"),
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   // The running program keeps its open file; the name gets the new one.
   QFile in_use(program + QStringLiteral("/TALVEC"));
   ASSERT_TRUE(in_use.open(QIODevice::ReadOnly));
@@ -324,7 +335,9 @@ TEST(Install, ReplacesWholeFilesAndRefusesWhatItMustNot) {
   EXPECT_EQ(Read(program + QStringLiteral("/talvec.qzv-wal")), "wal");
   EXPECT_FALSE(QFile::exists(program + QStringLiteral("/linked.txt")));
   EXPECT_FALSE(QFile::exists(program + QStringLiteral("/loop")));
-  EXPECT_TRUE(QDir(program).entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files).isEmpty());
+  EXPECT_TRUE(QDir(program)
+                  .entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files)
+                  .isEmpty());
 }
 
 TEST(Install, AFileThatCannotBeWrittenInstallsNothingAndSaysWhich) {
@@ -338,10 +351,13 @@ TEST(Install, AFileThatCannotBeWrittenInstallsNothingAndSaysWhich) {
   const InstallReport report = InstallFolder(temp, program);
   EXPECT_FALSE(report.ok());
   ASSERT_EQ(report.failed.size(), 1);
-  EXPECT_TRUE(report.failed[0].startsWith(QStringLiteral("help.html: "))) << report.failed[0].toStdString();
+  EXPECT_TRUE(report.failed[0].startsWith(QStringLiteral("help.html: ")))
+      << report.failed[0].toStdString();
   EXPECT_TRUE(report.installed.isEmpty());
   EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), "old program");
-  EXPECT_TRUE(QDir(program).entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files).isEmpty());
+  EXPECT_TRUE(QDir(program)
+                  .entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files)
+                  .isEmpty());
 }
 
 // The install killed at random moments: every file is whole, old or new.
@@ -373,7 +389,6 @@ TEST(Install, KilledInTheMiddleLeavesEveryFileWhole) {
   }
   RecordProperty("rounds_with_old_and_new_files", mixed);
 }
-
 
 }  // namespace
 }  // namespace talvec

@@ -54,8 +54,9 @@ TEST(WatchList, PurgeKeepsTheCutOffDay) {
 TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {
   testing::TempDatabase temp;
   Database& db = temp.db();
-  ASSERT_TRUE(db.Execute("UPDATE SysSet SET AttentionProduct = ' 电脑  空调 ', AttentionPlace = NULL, "
-                         "AttentionTime = 7.0, AttentionSave = NULL, AttentionNotice = ' 01'"));
+  ASSERT_TRUE(
+      db.Execute("UPDATE SysSet SET AttentionProduct = ' 电脑  空调 ', AttentionPlace = NULL, "
+                 "AttentionTime = 7.0, AttentionSave = NULL, AttentionNotice = ' 01'"));
   std::optional<WatchForm> form = ReadWatchForm(db);
   ASSERT_TRUE(form);
   EXPECT_EQ(form->product, "电脑  空调");  // inner blanks kept
@@ -88,7 +89,8 @@ TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {
   EXPECT_EQ(WatchNoticeText(false, true), "0,1");
   ASSERT_TRUE(SaveWatchForm(db, {" O'Neil 电脑 ", "成都", "3天", "20", false, true}));
   Statement st = db.Prepare(
-      "SELECT AttentionProduct, AttentionPlace, AttentionTime, AttentionSave, AttentionNotice FROM SysSet");
+      "SELECT AttentionProduct, AttentionPlace, AttentionTime, AttentionSave, AttentionNotice FROM "
+      "SysSet");
   ASSERT_TRUE(st.Next());
   EXPECT_EQ(st.Text(0), "O'Neil 电脑");
   EXPECT_EQ(st.Text(1), "成都");

@@ -1,8 +1,8 @@
 // The watch matcher: the word test, the tick timing, the date window, the
 // entries a run adds and the notices it gives.
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 #include <qcorotask.h>
+#include <QSignalSpy>
 
 #include "core/settings.h"
 #include "tests/test_support.h"
@@ -66,7 +66,7 @@ TEST(WatchWords, TitlesPassAsTheWordsSay) {
       {"电脑", "成都", "成都市电脑采购", true},  // both lists
       {"电脑", "成都", "绵阳市电脑采购", false},
       {"电脑", "成都", "成都市空调采购", false},
-      {"", "", "任何公告", true},                 // both empty
+      {"", "", "任何公告", true},                  // both empty
       {"电脑  空调", "", "绵阳市办公家具", true},  // doubled blank: an empty word
       {"电脑 ", "", "办公家具", true},             // trailing blank likewise
       {"电脑  空调", "", "", false},               // ... but not in an empty title
@@ -109,7 +109,6 @@ TEST(WatchMatcher, RunsOnEvery481stTickAndCountsAfresh) {
   QSignalSpy late_runs(&late.matcher, &WatchMatcher::runFinished);
   late.matcher.Tick();
   EXPECT_EQ(late_runs.count(), 1);
-
 }
 
 TEST(WatchMatcher, TheTimerIsOffWhileARunYieldsAndOnBeforeTheNotices) {
@@ -159,8 +158,10 @@ TEST(WatchMatcher, TheDateWindowEndsTodayAndReachesBackTheLookBack) {
     // Dates compare as text: a time after today's date lies beyond the window.
     m.Announce("昨天带时间电脑", 0);
     m.Announce("今天带时间电脑", 0);
-    ASSERT_TRUE(m.temp.db().Execute("UPDATE List SET SJ = ? WHERE MC = '昨天带时间电脑'", Day(1) + " 08:00"));
-    ASSERT_TRUE(m.temp.db().Execute("UPDATE List SET SJ = ? WHERE MC = '今天带时间电脑'", Day(0) + " 08:00"));
+    ASSERT_TRUE(m.temp.db().Execute("UPDATE List SET SJ = ? WHERE MC = '昨天带时间电脑'",
+                                    Day(1) + " 08:00"));
+    ASSERT_TRUE(m.temp.db().Execute("UPDATE List SET SJ = ? WHERE MC = '今天带时间电脑'",
+                                    Day(0) + " 08:00"));
     m.Watch("电脑", QVariant(), c.days);
     m.Run();
     EXPECT_EQ(m.Entries(), c.expected) << c.days.toString().toStdString();
@@ -180,14 +181,19 @@ TEST(WatchMatcher, ATitleIsAddedOnceUnreadAndKnownTitlesGiveNoNotice) {
   m.Announce("绵阳市电脑采购", 0);
   ASSERT_TRUE(m.temp.db().Execute(
       "INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES('已阅成都电脑', '', ?, '2'), "
-      "('未阅成都电脑', '', ?, '1')", Day(0), Day(0)));
+      "('未阅成都电脑', '', ?, '1')",
+      Day(0), Day(0)));
 
   const WatchRunResult first = m.Run();
   EXPECT_EQ(first.matched, 5);
   EXPECT_EQ(first.added.size(), 2);
-  EXPECT_EQ(m.temp.db().Scalar("SELECT count(*) FROM Attention WHERE MC = '成都市电脑采购'").toInt(), 1);
-  EXPECT_EQ(m.temp.db().Scalar("SELECT ZT FROM Attention WHERE MC = ?", "成都市O'Neil电脑").toString(), "1");
-  EXPECT_EQ(m.temp.db().Scalar("SELECT ZT FROM Attention WHERE MC = '已阅成都电脑'").toString(), "2");
+  EXPECT_EQ(
+      m.temp.db().Scalar("SELECT count(*) FROM Attention WHERE MC = '成都市电脑采购'").toInt(), 1);
+  EXPECT_EQ(
+      m.temp.db().Scalar("SELECT ZT FROM Attention WHERE MC = ?", "成都市O'Neil电脑").toString(),
+      "1");
+  EXPECT_EQ(m.temp.db().Scalar("SELECT ZT FROM Attention WHERE MC = '已阅成都电脑'").toString(),
+            "2");
   EXPECT_EQ(m.notices.calls, QStringList({"sound", "window", "added 2"}));
 
   m.notices.calls.clear();

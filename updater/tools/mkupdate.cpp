@@ -21,9 +21,11 @@ int Fail(const QString& text) {
   return 1;
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions = {}) {
+bool WriteFile(const QString& path, const QByteArray& bytes,
+               QFileDevice::Permissions permissions = {}) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) return false;
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    return false;
   return permissions == QFileDevice::Permissions() || QFile::setPermissions(path, permissions);
 }
 
@@ -64,11 +66,13 @@ int main(int argc, char* argv[]) {
         "// packages signed with it.\n#pragma once\nnamespace talvec {\n"
         "inline constexpr unsigned char kUpdatePublicKey[32] = {";
     for (qsizetype i = 0; i < raw.size(); ++i) {
-      text += (i ? ", " : "") + QByteArray("0x") + QByteArray::number(static_cast<uchar>(raw[i]), 16);
+      text +=
+          (i ? ", " : "") + QByteArray("0x") + QByteArray::number(static_cast<uchar>(raw[i]), 16);
     }
     text += "};\n}  // namespace talvec\n";
     QFile old(args[1]);
-    if (old.open(QIODevice::ReadOnly) && old.readAll() == text) return 0;  // no rebuild for the same key
+    if (old.open(QIODevice::ReadOnly) && old.readAll() == text)
+      return 0;  // no rebuild for the same key
     return WriteFile(args[1], text) ? 0 : Fail(QStringLiteral("cannot write ") + args[1]);
   }
   if (command == QLatin1String("pack") && args.size() == 3) {
@@ -91,8 +95,9 @@ int main(int argc, char* argv[]) {
     QFile in(args[1]);
     if (!in.open(QIODevice::ReadOnly)) return Fail(QStringLiteral("cannot read ") + args[1]);
     const QByteArray signed_package = key->SignPackage(in.readAll());
-    return !signed_package.isEmpty() && WriteFile(args[2], signed_package) ? 0
-                                                                          : Fail(QStringLiteral("cannot write ") + args[2]);
+    return !signed_package.isEmpty() && WriteFile(args[2], signed_package)
+               ? 0
+               : Fail(QStringLiteral("cannot write ") + args[2]);
   }
   std::fprintf(stderr,
                "usage: talvec_mkupdate keygen [--if-missing] KEY.pem\n"

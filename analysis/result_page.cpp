@@ -3,8 +3,8 @@
 #include <QLoggingCategory>
 
 #include "analysis/winner_extraction.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/settings.h"
 #include "core/text.h"

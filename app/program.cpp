@@ -8,14 +8,14 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include "app/services.h"
+#include "services/services.h"
 #include "core/app_context.h"
 #include "core/database.h"
 #include "core/schema.h"
 #include "core/settings.h"
 #include "core/startup.h"
 #include "ui/frmweath.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/skin.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "talvec.startup")

@@ -4,7 +4,7 @@
 
 #include "collect/list_collector.h"
 #include "collect/list_page.h"
-#include "collect/network_status.h"
+#include "net/network_status.h"
 #include "core/database.h"
 
 Q_LOGGING_CATEGORY(lcConstruction, "talvec.collect.construction")

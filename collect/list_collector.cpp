@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 
 #include "collect/list_page.h"
-#include "collect/network_status.h"
+#include "net/network_status.h"
 #include "core/database.h"
 
 Q_LOGGING_CATEGORY(lcCollect, "talvec.collect")

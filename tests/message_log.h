@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QString>
 
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 
 namespace talvec::testing {
 

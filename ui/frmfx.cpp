@@ -21,7 +21,7 @@
 #include "competitors/summary_model.h"
 #include "core/database.h"
 #include "ui/competitor_summary_page.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/report_view.h"
 #include "ui/twips.h"
 #include "ui/viewer.h"

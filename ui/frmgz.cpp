@@ -20,7 +20,7 @@
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "core/text.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/report_view.h"
 #include "ui/twips.h"
 #include "ui/viewer_rules.h"

@@ -10,7 +10,7 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/report_view.h"
 #include "ui/twips.h"
 #include "ui/viewer.h"

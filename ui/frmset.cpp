@@ -17,7 +17,7 @@
 
 #include "core/database.h"
 #include "core/settings.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 
 namespace talvec {
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <functional>
 
-#include "app/services.h"
+#include "services/services.h"
 #include "core/app_context.h"
 #include "ui/main_layout.h"
 

@@ -18,7 +18,7 @@
 #include "ui/filter_panels.h"
 #include "ui/frmset.h"
 #include "ui/frmweath.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/search_ui.h"

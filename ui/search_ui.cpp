@@ -15,7 +15,7 @@
 #include "search/search_query.h"
 #include "ui/filter_panels.h"
 #include "ui/frmscj.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/status_light.h"

@@ -6,7 +6,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "update/update_check.h"
 
 namespace talvec {

@@ -8,7 +8,7 @@
 #include <QString>
 #include <functional>
 
-#include "collect/page_fetcher.h"
+#include "net/page_fetcher.h"
 #include "core/service.h"
 #include "update/version_rules.h"
 

@@ -10,7 +10,7 @@
 
 #include "core/database.h"
 #include "core/text.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "updater/frmupdate.h"
 
 namespace {

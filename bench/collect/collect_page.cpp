@@ -17,8 +17,8 @@
 #include "collect/channels.h"
 #include "collect/list_collector.h"
 #include "collect/list_page.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/schema.h"
 

@@ -13,8 +13,8 @@
 
 #include "bench/gap_meter.h"
 #include "collect/collection_schedule.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/schema.h"
 #include "core/settings.h"

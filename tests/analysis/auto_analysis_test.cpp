@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/settings.h"
 #include "core/text.h"
 #include "tests/raw_http_server.h"

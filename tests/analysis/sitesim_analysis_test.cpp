@@ -4,8 +4,8 @@
 #include <QSignalSpy>
 
 #include "analysis/auto_analysis.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "core/text.h"

@@ -10,8 +10,8 @@
 
 #include "collect/channels.h"
 #include "collect/list_page.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/settings.h"
 #include "tests/collect/fake_site.h"

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "collect/list_page.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "tests/collect/fake_site.h"
 #include "tests/test_support.h"

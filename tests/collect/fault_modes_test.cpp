@@ -9,8 +9,8 @@
 
 #include "collect/collection_schedule.h"
 #include "collect/list_page.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/settings.h"
 #include "sitesim/site_simulator.h"

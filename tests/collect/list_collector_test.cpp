@@ -4,8 +4,8 @@
 
 #include "collect/channels.h"
 #include "collect/list_page.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/text.h"
 #include "tests/collect/fake_site.h"

@@ -14,7 +14,7 @@
 #include "core/app_context.h"
 #include "core/settings.h"
 #include "tests/test_support.h"
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 #include "ui/viewer.h"
 #include "ui/watch_list_model.h"
 #include "ui/watch_notifier.h"

@@ -1,4 +1,4 @@
-#include "collect/page_fetcher.h"
+#include "net/page_fetcher.h"
 
 #include <gtest/gtest.h>
 #include <qcorotask.h>

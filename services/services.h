@@ -5,8 +5,8 @@
 
 #include "analysis/auto_analysis.h"
 #include "collect/collection_schedule.h"
-#include "collect/network_status.h"
-#include "collect/page_fetcher.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 #include "update/update_check.h"
 #include "watch/watch_matcher.h"
 

@@ -1,9 +1,9 @@
-#include "collect/network_status.h"
+#include "net/network_status.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
 
-#include "collect/page_fetcher.h"
+#include "net/page_fetcher.h"
 
 Q_LOGGING_CATEGORY(lcNetwork, "talvec.network")
 

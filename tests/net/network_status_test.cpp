@@ -1,9 +1,9 @@
-#include "collect/network_status.h"
+#include "net/network_status.h"
 
 #include <gtest/gtest.h>
 #include <QSignalSpy>
 
-#include "collect/page_fetcher.h"
+#include "net/page_fetcher.h"
 #include "tests/raw_http_server.h"
 
 namespace talvec {

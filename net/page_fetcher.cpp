@@ -1,4 +1,4 @@
-#include "collect/page_fetcher.h"
+#include "net/page_fetcher.h"
 
 #include <zlib.h>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "app/services.h"
+#include "services/services.h"
 
 #include "core/settings.h"
 

@@ -1,4 +1,4 @@
-#include "ui/messages.h"
+#include "dialogs/messages.h"
 
 namespace talvec {
 

@@ -86,14 +86,14 @@ QCoro::Task<AnalysisOutcome> ResultPageReader::AnalyseResultAnnouncement(QString
                                                    PageFetcher::kResultPageBytes, this);
   if (stopping()) co_return AnalysisOutcome::kUnreachable;
 
-  ResultCellCut cut = CutResultCell(page.text);
+  ResultCellCut cut = CutResultCell(page.value_or(QString()));
   if (cut.verdict == PageVerdict::kUnusable || cut.verdict == PageVerdict::kNotFound) {
-    if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
+    if (!page) network_.NoteFailure(page.error().message);
     const bool broken = co_await BrokenPage(id);
     if (stopping()) co_return AnalysisOutcome::kUnreachable;
     if (!broken) co_return AnalysisOutcome::kUnreachable;
     qCInfo(lcAnalysis) << "page of" << id << "failed" << kFailureLimit << "times:" << address
-                       << page.failure;
+                       << (page ? QString() : page.error().message);
     co_return WriteSummary(db_, id, QString::fromUtf16(kPageFaultSummary))
         ? AnalysisOutcome::kPageFault
         : AnalysisOutcome::kStoreFailed;

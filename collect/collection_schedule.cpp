@@ -106,10 +106,11 @@ QCoro::Task<PageOutcome> CollectionSchedule::CollectListPage(QString address, in
   const FetchResult page = co_await fetcher_.Fetch(std::move(address), QStringLiteral("UTF-8"),
                                                    PageFetcher::kListPageBytes, this);
   if (stopping()) co_return PageOutcome::kUnusable;
-  if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
+  if (!page) network_.NoteFailure(page.error().message);
+  const QString text = page.value_or(QString());
   PageOutcome outcome = PageOutcome::kNotStored;
   co_await StoreWithRetry([&] {
-    outcome = ApplyListPage(env_, page.text, type);
+    outcome = ApplyListPage(env_, text, type);
     return outcome != PageOutcome::kNotStored;
   });
   if (stopping()) co_return PageOutcome::kUnusable;
@@ -122,10 +123,11 @@ QCoro::Task<ConstructionOutcome> CollectionSchedule::CollectConstructionList(QSt
   const FetchResult page = co_await fetcher_.Fetch(
       ConstructionListAddress(base), QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, this);
   if (stopping()) co_return ConstructionOutcome::kUnusable;
-  if (!page.failure.isEmpty()) network_.NoteFailure(page.failure);
+  if (!page) network_.NoteFailure(page.error().message);
+  const QString text = page.value_or(QString());
   ConstructionOutcome outcome = ConstructionOutcome::kNotStored;
   co_await StoreWithRetry([&] {
-    outcome = ApplyConstructionList(env_, page.text, base, type);
+    outcome = ApplyConstructionList(env_, text, base, type);
     return outcome != ConstructionOutcome::kNotStored;
   });
   if (stopping()) co_return ConstructionOutcome::kUnusable;

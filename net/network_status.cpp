@@ -47,8 +47,8 @@ QCoro::Task<bool> NetworkStatus::ProbeSite(Service* owner) {
                               PageFetcher::kListPageBytes, owner ? owner : this);
   // Only the result is used here: the probe may have outlived neither its
   // owner nor this service, but touches neither.
-  if (!page.failure.isEmpty()) qCInfo(lcNetwork) << "probe failed:" << page.failure;
-  co_return !IsUnusablePage(page.text);
+  if (!page) qCInfo(lcNetwork) << "probe failed:" << page.error().message;
+  co_return page && !IsUnusablePage(*page);
 }
 
 QCoro::Task<> NetworkStatus::StartupProbe() {

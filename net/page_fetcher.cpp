@@ -44,7 +44,7 @@ class ReplyFinished {
 // The state of one request, shared with the reply's handlers.
 struct Transfer {
   QByteArray body;
-  QString failure;
+  std::optional<Error> failure;
 };
 
 // Inflates a gzip or zlib stream (raw deflate too, as some servers send
@@ -79,8 +79,8 @@ std::optional<QByteArray> Inflate(const QByteArray& data, qint64 max_bytes, int 
 // The body as the server meant it: compressed bodies are inflated here,
 // strictly, rather than by the network layer, which takes a cut stream for
 // a whole one.
-std::optional<QByteArray> DecodeContent(const QByteArray& encoding, const QByteArray& body,
-                                        qint64 max_bytes, QString* failure) {
+Result<QByteArray> DecodeContent(const QByteArray& encoding, const QByteArray& body,
+                                 qint64 max_bytes) {
   const QByteArray coding = encoding.trimmed().toLower();
   if (coding.isEmpty() || coding == "identity") return body;
   std::optional<QByteArray> plain;
@@ -90,12 +90,59 @@ std::optional<QByteArray> DecodeContent(const QByteArray& encoding, const QByteA
     plain = Inflate(body, max_bytes, MAX_WBITS);
     if (!plain) plain = Inflate(body, max_bytes, -MAX_WBITS);
   } else {
-    *failure = QStringLiteral("不支持的内容编码: %1").arg(QString::fromLatin1(coding));
-    return std::nullopt;
+    return Fail(Error::Kind::kBadData,
+                QStringLiteral("不支持的内容编码: %1").arg(QString::fromLatin1(coding)));
   }
-  if (!plain) *failure = QStringLiteral("压缩内容损坏或超过 %1 字节").arg(max_bytes);
-  return plain;
+  if (!plain) {
+    return Fail(Error::Kind::kBadData,
+                QStringLiteral("压缩内容损坏或超过 %1 字节").arg(max_bytes));
+  }
+  return *std::move(plain);
 }
+
+Error TooLarge(qint64 max_bytes) {
+  return Error{Error::Kind::kTooLarge, QStringLiteral("页面超过 %1 字节").arg(max_bytes)};
+}
+Error Stopped() { return Error{Error::Kind::kStopped, QStringLiteral("已停止")}; }
+
+Result<QString> Logged(const QString& address, Result<QString> result) {
+  if (!result) qCDebug(lcFetch) << "fetch failed:" << address << result.error().message;
+  return result;
+}
+
+// What the finished reply gives: the decoded page, or why there is none.
+Result<QString> ReadReply(QNetworkReply& reply, Transfer& transfer, const QString& charset,
+                          qint64 max_bytes) {
+  if (transfer.failure) return Fail(*transfer.failure);
+  transfer.body += reply.readAll();
+  const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+  const QNetworkReply::NetworkError error = reply.error();
+  // An HTTP error status still carries a page (the site's error page); any
+  // other error, decoding of a broken compressed body among them, means the
+  // body is not what the server sent.
+  if (error != QNetworkReply::NoError && (!status.isValid() || status.toInt() < 400)) {
+    return Fail(Error::Kind::kNetwork,
+                status.isValid()
+                    ? QStringLiteral("HTTP %1: %2").arg(status.toInt()).arg(reply.errorString())
+                    : reply.errorString(),
+                QString(), status.isValid() ? status.toInt() : 0);
+  }
+  if (transfer.body.size() > max_bytes) return Fail(TooLarge(max_bytes));
+  Result<QByteArray> plain = DecodeContent(reply.rawHeader("Content-Encoding"), transfer.body,
+                                           max_bytes);
+  if (!plain) return Fail(plain.error());
+  if (plain->isEmpty()) {
+    return Fail(Error::Kind::kNetwork,
+                status.isValid() ? QStringLiteral("HTTP %1: 空白页面").arg(status.toInt())
+                                 : QStringLiteral("空白页面"));
+  }
+  QString text = DecodeBody(*plain, charset);
+  if (text.isEmpty()) {
+    return Fail(Error::Kind::kBadData, QStringLiteral("无法解码为 %1").arg(charset));
+  }
+  return text;
+}
+
 
 }  // namespace
 
@@ -112,14 +159,12 @@ PageFetcher::PageFetcher(QObject* parent) : Service(parent) {
 
 PageFetcher::~PageFetcher() { Stop(); }
 
-QCoro::Task<FetchResult> PageFetcher::Fetch(QString address, QString charset, qint64 max_bytes,
-                                            Service* owner) {
-  QPointer<Service> owner_guard(owner);
-  if (stopping() || (owner && owner->stopping()))
-    co_return FetchResult{{}, QStringLiteral("已停止")};
+QCoro::Task<Result<QString>> PageFetcher::Fetch(QString address, QString charset,
+                                                qint64 max_bytes, Service* owner) {
+  if (stopping() || (owner && owner->stopping())) co_return Fail(Stopped());
   const QUrl url(address);
   if (!url.isValid() || url.scheme().isEmpty()) {
-    co_return FetchResult{{}, QStringLiteral("地址无效: %1").arg(address)};
+    co_return Fail(Error::Kind::kBadData, QStringLiteral("地址无效: %1").arg(address));
   }
   QNetworkRequest request(url);
   request.setTransferTimeout(timeout_ms_);
@@ -129,70 +174,27 @@ QCoro::Task<FetchResult> PageFetcher::Fetch(QString address, QString charset, qi
   std::unique_ptr<QNetworkReply, LaterDeleter> reply(manager_.get(request));
   QNetworkReply* raw = reply.get();
   auto transfer = std::make_shared<Transfer>();
-  auto fail = [raw, transfer](const QString& why) {
-    if (transfer->failure.isEmpty()) transfer->failure = why;
+  auto fail = [raw, transfer](Error why) {
+    if (!transfer->failure) transfer->failure = std::move(why);
     raw->abort();
   };
   // The body is read as it arrives, so the cap is enforced before the bytes
   // pile up; it applies again after inflating.
   connect(raw, &QNetworkReply::readyRead, raw, [raw, transfer, max_bytes, fail] {
     transfer->body += raw->readAll();
-    if (transfer->body.size() > max_bytes) {
-      fail(QStringLiteral("页面超过 %1 字节").arg(max_bytes));
-    }
+    if (transfer->body.size() > max_bytes) fail(TooLarge(max_bytes));
   });
   QTimer::singleShot(deadline_ms_, raw, [fail, ms = deadline_ms_] {
-    fail(QStringLiteral("请求超过 %1 秒未完成").arg(ms / 1000));
+    fail(Error{Error::Kind::kNetwork, QStringLiteral("请求超过 %1 秒未完成").arg(ms / 1000)});
   });
-  connect(this, &Service::stopRequested, raw, [fail] { fail(QStringLiteral("已停止")); });
-  if (owner)
-    connect(owner, &Service::stopRequested, raw, [fail] { fail(QStringLiteral("已停止")); });
+  connect(this, &Service::stopRequested, raw, [fail] { fail(Stopped()); });
+  if (owner) connect(owner, &Service::stopRequested, raw, [fail] { fail(Stopped()); });
 
   ++pending_;
   co_await ReplyFinished(raw);
   --pending_;
 
-  FetchResult result;
-  if (transfer->failure.isEmpty()) {
-    transfer->body += raw->readAll();
-    const QVariant status = raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QNetworkReply::NetworkError error = raw->error();
-    // An HTTP error status still carries a page (the site's error page);
-    // any other error, decoding of a broken compressed body among them,
-    // means the body is not what the server sent.
-    if (error != QNetworkReply::NoError && (!status.isValid() || status.toInt() < 400)) {
-      transfer->failure =
-          status.isValid()
-              ? QStringLiteral("HTTP %1: %2").arg(status.toInt()).arg(raw->errorString())
-              : raw->errorString();
-    } else if (transfer->body.size() > max_bytes) {
-      transfer->failure = QStringLiteral("页面超过 %1 字节").arg(max_bytes);
-    } else if (std::optional<QByteArray> plain =
-                   DecodeContent(raw->rawHeader("Content-Encoding"), transfer->body, max_bytes,
-                                 &transfer->failure);
-               !plain) {
-      // failure says why
-    } else if ((transfer->body = std::move(*plain)).isEmpty()) {
-      transfer->failure = status.isValid() ? QStringLiteral("HTTP %1: 空白页面").arg(status.toInt())
-                                           : QStringLiteral("空白页面");
-    } else {
-      result.text = DecodeBody(transfer->body, charset);
-      if (result.text.isEmpty()) transfer->failure = QStringLiteral("无法解码为 %1").arg(charset);
-    }
-  }
-  result.failure = transfer->failure;
-  if (!result.failure.isEmpty()) {
-    result.text.clear();
-    qCDebug(lcFetch) << "fetch failed:" << address << result.failure;
-  }
-  co_return result;
-}
-
-QCoro::Task<QString> PageFetcher::FetchPage(QString address, QString charset, qint64 max_bytes,
-                                            Service* owner) {
-  const FetchResult result =
-      co_await Fetch(std::move(address), std::move(charset), max_bytes, owner);
-  co_return result.text;
+  co_return Logged(address, ReadReply(*raw, *transfer, charset, max_bytes));
 }
 
 }  // namespace talvec

@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QString>
 
+#include "core/error.h"
 #include "core/service.h"
 
 namespace talvec {
@@ -15,10 +16,8 @@ namespace talvec {
 // Invalid sequences become U+FFFD and a leading byte-order mark is dropped.
 QString DecodeBody(const QByteArray& body, const QString& charset);
 
-struct FetchResult {
-  QString text;     // the decoded body, or "" on any failure
-  QString failure;  // why nothing usable came back; "" when text is the body
-};
+// The decoded body, or why nothing usable came back.
+using FetchResult = Result<QString>;
 
 class PageFetcher : public Service {
   Q_OBJECT
@@ -37,14 +36,13 @@ class PageFetcher : public Service {
   explicit PageFetcher(QObject* parent = nullptr);
   ~PageFetcher() override;
 
-  // GET `address`; the body whatever the HTTP status, or "" when the
-  // request fails, stalls, passes the deadline, exceeds `max_bytes`, or its
-  // content cannot be decoded. The request is aborted when `owner` (or the
-  // fetcher) stops, so the owner's coroutine resumes at once.
+  // GET `address`; the body whatever the HTTP status, or an error when the
+  // request fails, stalls, passes the deadline (kNetwork), exceeds
+  // `max_bytes` (kTooLarge), its content cannot be decoded (kBadData), or
+  // the fetcher or `owner` stops (kStopped). The request is aborted when
+  // `owner` (or the fetcher) stops, so the owner's coroutine resumes at once.
   QCoro::Task<FetchResult> Fetch(QString address, QString charset, qint64 max_bytes,
                                  Service* owner);
-  QCoro::Task<QString> FetchPage(QString address, QString charset,
-                                 qint64 max_bytes = kListPageBytes, Service* owner = nullptr);
 
   // Test seams: shorter bounds.
   void SetTransferTimeout(int ms) { timeout_ms_ = ms; }

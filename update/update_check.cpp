@@ -56,11 +56,11 @@ QCoro::Task<UpdateCheck::Outcome> UpdateCheck::Check(bool from_menu) {
     const FetchResult answer =
         co_await fetcher_.Fetch(QueryAddress(), QStringLiteral("UTF-8"), kAnswerBytes, this);
     if (!self || stopping()) co_return Outcome::kBusy;
-    verdict = JudgeServerVersion(answer.text, options_.own_version);
+    const QString text = answer.value_or(QString());
+    verdict = JudgeServerVersion(text, options_.own_version);
     if (verdict == ServerVersion::kNoAnswer) {
-      failure = answer.failure.isEmpty()
-                    ? QStringLiteral("答复不是版本号: %1").arg(answer.text.left(40))
-                    : answer.failure;
+      failure = answer ? QStringLiteral("答复不是版本号: %1").arg(text.left(40))
+                       : answer.error().message;
       qCInfo(lcUpdate) << "no version from" << QueryAddress() << failure;
     }
   }

@@ -82,7 +82,9 @@ TEST(FrmWeathShell, EachStyleEntryAppliesAndStoresItsOwnNumber) {
     QAction* entry = actions.at(2 * (k - 1));
     EXPECT_EQ(entry->objectName(), QLatin1String(names[k - 1]));
     EXPECT_EQ(entry->text(), QString::fromUtf8(captions[k - 1]));
-    if (k < 9) EXPECT_TRUE(actions.at(2 * k - 1)->isSeparator());
+    if (k < 9) {
+      EXPECT_TRUE(actions.at(2 * k - 1)->isSeparator());
+    }
   }
   for (int k : {3, 1, 9, 2, 6}) {
     const QString sheet = StyleFile(k);

@@ -15,8 +15,13 @@ namespace {
 
 using testing::RawHttpServer;
 
+FetchResult FetchIn(PageFetcher& fetcher, const QString& address, const char* charset = "UTF-8") {
+  return QCoro::waitFor(fetcher.Fetch(address, QString::fromLatin1(charset),
+                                      PageFetcher::kListPageBytes, nullptr));
+}
+// The page, or "" when the fetch failed.
 QString Fetch(PageFetcher& fetcher, const QString& address) {
-  return QCoro::waitFor(fetcher.FetchPage(address, QStringLiteral("UTF-8")));
+  return FetchIn(fetcher, address).value_or(QString());
 }
 
 TEST(PageFetcher, BodiesWhateverTheStatus) {
@@ -38,7 +43,7 @@ TEST(PageFetcher, BodiesWhateverTheStatus) {
   EXPECT_EQ(Fetch(fetcher, server.base() + "/empty"), QString());
   EXPECT_EQ(Fetch(fetcher, server.base() + "/bom"), QStringLiteral("成都"));
   EXPECT_EQ(Fetch(fetcher, server.base() + "/bad"), QStringLiteral("ab\uFFFD\uFFFDcd"));
-  EXPECT_EQ(QCoro::waitFor(fetcher.FetchPage(server.base() + "/", QStringLiteral("no-such-set"))),
+  EXPECT_EQ(FetchIn(fetcher, server.base() + "/", "no-such-set").value_or(QString()),
             QString());
 }
 
@@ -63,7 +68,9 @@ TEST(PageFetcher, FailuresGiveTheEmptyTextWithinTheirBounds) {
   EXPECT_GE(clock.elapsed(), 400);
 
   EXPECT_EQ(Fetch(fetcher, server.base() + "/truncated"), QString());
-  EXPECT_EQ(Fetch(fetcher, server.base() + "/huge"), QString());
+  const FetchResult huge = FetchIn(fetcher, server.base() + "/huge");
+  ASSERT_FALSE(huge.has_value());
+  EXPECT_EQ(huge.error().kind, Error::Kind::kTooLarge);
   EXPECT_EQ(Fetch(fetcher, server.base() + "/garbage"), QString());
   EXPECT_EQ(Fetch(fetcher, QStringLiteral("http://127.0.0.1:1/")), QString());  // refused
   EXPECT_EQ(Fetch(fetcher, QStringLiteral("not an address")), QString());
@@ -96,8 +103,7 @@ TEST(PageFetcher, BrokenOrBloatedCompressedBodiesAreFailuresWithAReason) {
   for (const char* path : {"/cut", "/junk", "/bomb"}) {
     const FetchResult r = QCoro::waitFor(fetcher.Fetch(
         server.base() + path, QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, nullptr));
-    EXPECT_TRUE(r.text.isEmpty()) << path;
-    EXPECT_FALSE(r.failure.isEmpty()) << path;
+    EXPECT_FALSE(r.has_value()) << path;
   }
 }
 
@@ -121,8 +127,8 @@ TEST(PageFetcher, ADrippingServerIsCutAtTheDeadline) {
   const FetchResult r =
       QCoro::waitFor(fetcher.Fetch(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()),
                                    QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, nullptr));
-  EXPECT_TRUE(r.text.isEmpty());
-  EXPECT_FALSE(r.failure.isEmpty());
+  ASSERT_FALSE(r.has_value());
+  EXPECT_EQ(r.error().kind, Error::Kind::kNetwork);
   EXPECT_GE(clock.elapsed(), 1400);
   EXPECT_LT(clock.elapsed(), 4000);
 }
@@ -140,11 +146,12 @@ TEST(PageFetcher, StoppingTheOwnerAbortsItsRequestAtOnce) {
   EXPECT_EQ(fetcher.pending(), 1);
   fetcher.Stop();  // and the fetcher's own stop ends the rest
   EXPECT_TRUE(theirs.isReady());
-  EXPECT_EQ(QCoro::waitFor(std::move(theirs)).text, QString());
+  EXPECT_FALSE(QCoro::waitFor(std::move(theirs)).has_value());
   // A stopped owner starts nothing new.
-  EXPECT_FALSE(
-      QCoro::waitFor(fetcher.Fetch(server.base() + "/c", QStringLiteral("UTF-8"), 1024, &owner))
-          .failure.isEmpty());
+  const FetchResult refused =
+      QCoro::waitFor(fetcher.Fetch(server.base() + "/c", QStringLiteral("UTF-8"), 1024, &owner));
+  ASSERT_FALSE(refused.has_value());
+  EXPECT_EQ(refused.error().kind, Error::Kind::kStopped);
   EXPECT_EQ(fetcher.pending(), 0);
 }
 

@@ -105,6 +105,9 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   update_options.own_version = context.version;
   Services services(db, context.settings, options.schedule, options.watch,
                     std::move(update_options));
+  // What the last update left: its leftovers, and its failure for the
+  // status bar.
+  services.update.SettleLastUpdate();
   FrmWeath window(context, services);
   if (!options.search_engine_base.isEmpty()) window.SetSearchEngineBase(options.search_engine_base);
   // Shutdown, in order: the services stop (no request or statement after

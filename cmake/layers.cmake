@@ -18,12 +18,15 @@ set(talvec_may_include_services core net ${talvec_subsystems})
 set(talvec_may_include_dialogs "")
 set(talvec_may_include_ui core net ${talvec_subsystems} services dialogs)
 set(talvec_may_include_app core net ${talvec_subsystems} services dialogs ui)
-# MORVUP: the settings row, its own work, and the shared message boxes.
-set(talvec_may_include_updater core dialogs)
+# MORVUP: the settings row, its own work, the shared message boxes, and
+# what the two programs hand each other (update/handover.h, a library of
+# its own that links Qt Core alone).
+set(talvec_may_include_updater core dialogs update)
 
 # Libraries that must not reach Qt Gui or Widgets through what they link.
 set(talvec_gui_free_targets talvec_core talvec_net talvec_collect talvec_analysis talvec_search
-  talvec_watch talvec_favorites talvec_competitors talvec_update talvec_services talvec_updater)
+  talvec_watch talvec_favorites talvec_competitors talvec_update talvec_update_handover
+  talvec_services talvec_updater)
 
 set(TALVEC_GUI_LIBRARIES Qt6::Gui Qt6::Widgets Qt6::WebEngineWidgets Qt6::WebEngineCore)
 

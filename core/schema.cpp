@@ -51,8 +51,18 @@ bool AddIndexesAndCycleLog(Database& db) {
          db.Execute("PRAGMA user_version=2");
 }
 
+// Layout 3: the versions whose update failed, with the cause and the time
+// (update/update_failures.h); Awaiting is 1 while the updater's report is
+// still to come.
+bool AddUpdateFailures(Database& db) {
+  return db.Execute(
+             "CREATE TABLE IF NOT EXISTS UpdateFailures(Version TEXT PRIMARY KEY, "
+             "Cause TEXT NOT NULL, FailedAt TEXT NOT NULL, Awaiting INTEGER NOT NULL DEFAULT 0)") &&
+         db.Execute("PRAGMA user_version=3");
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog};
+constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

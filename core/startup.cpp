@@ -44,17 +44,20 @@ QString OsVersion() {
 #endif
 }
 
-QString SingleInstance::LockPath(const QString& program_folder) {
+QString SingleInstance::LockPath(const QString& program_folder, const QString& lock_name) {
   return QDir(program_folder)
-      .absoluteFilePath(QLatin1String(kDatabaseFileName) + QLatin1String(".lock"));
+      .absoluteFilePath(lock_name.isEmpty()
+                            ? QLatin1String(kDatabaseFileName) + QLatin1String(".lock")
+                            : lock_name);
 }
 
 #ifdef Q_OS_WIN
 
-SingleInstance::SingleInstance(const QString& program_folder) {
+SingleInstance::SingleInstance(const QString& program_folder, const QString& lock_name) {
   // A file opened without sharing: a second open fails while this handle
   // lives, and the system closes the handle when the process ends.
-  const std::wstring path = QDir::toNativeSeparators(LockPath(program_folder)).toStdWString();
+  const std::wstring path =
+      QDir::toNativeSeparators(LockPath(program_folder, lock_name)).toStdWString();
   HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle != INVALID_HANDLE_VALUE) {
@@ -63,8 +66,8 @@ SingleInstance::SingleInstance(const QString& program_folder) {
   } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
     acquired_ = false;
   } else {
-    qCWarning(lcInstance) << "cannot open the lock file" << LockPath(program_folder) << "error"
-                          << GetLastError();
+    qCWarning(lcInstance) << "cannot open the lock file" << LockPath(program_folder, lock_name)
+                          << "error" << GetLastError();
     acquired_ = true;
   }
 }
@@ -75,8 +78,8 @@ SingleInstance::~SingleInstance() {
 
 #else
 
-SingleInstance::SingleInstance(const QString& program_folder) {
-  const QByteArray path = QFile::encodeName(LockPath(program_folder));
+SingleInstance::SingleInstance(const QString& program_folder, const QString& lock_name) {
+  const QByteArray path = QFile::encodeName(LockPath(program_folder, lock_name));
   // Close-on-exec: a program this one starts must not inherit the lock and
   // keep it after this process ends.
   int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);

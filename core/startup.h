@@ -23,9 +23,11 @@ QString OsVersion();
 // for as long as it lives. The lock belongs to the open file, not to its
 // content: the system releases it when the process ends, however it ends, so
 // a file left behind (empty, or any bytes) never keeps the program out.
+// `lock_name` names another lock of the folder (the updater's); empty: the
+// program's own, beside the database.
 class SingleInstance {
  public:
-  explicit SingleInstance(const QString& program_folder);
+  explicit SingleInstance(const QString& program_folder, const QString& lock_name = QString());
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
   ~SingleInstance();
@@ -33,7 +35,7 @@ class SingleInstance {
   // be opened at all is no proof of another copy: that start goes on (the
   // database beside it says what is wrong with the folder).
   bool acquired() const { return acquired_; }
-  static QString LockPath(const QString& program_folder);
+  static QString LockPath(const QString& program_folder, const QString& lock_name = QString());
 
  private:
   qintptr handle_ = -1;  // file descriptor, or a Windows HANDLE

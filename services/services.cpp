@@ -10,7 +10,7 @@ Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions
       schedule(db, settings, fetcher, network, std::move(schedule_options)),
       analysis(db, settings, fetcher, network),
       watch(db, settings, std::move(watch_options)),
-      update(fetcher, settings, std::move(update_options)) {
+      update(fetcher, db, settings, std::move(update_options)) {
   // Each collection cycle switches automatic analysis on or off.
   QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &analysis,
                    &AutoAnalysis::OnCycleStart);

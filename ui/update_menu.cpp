@@ -1,6 +1,7 @@
 #include "ui/update_menu.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
@@ -10,6 +11,16 @@
 #include "update/update_check.h"
 
 namespace talvec {
+
+namespace {
+
+void ShowUpdateFailure(QLabel* label, const QString& cause, const QString& detail) {
+  label->setText(QLatin1String(kUpdateFailedPrefix) + cause);
+  label->setToolTip(detail.isEmpty() ? label->text() : detail);
+  label->show();
+}
+
+}  // namespace
 
 void InstallUpdateCommands(QMainWindow* window, QMenu* menu, QTimer* timer, UpdateCheck& check) {
   menu->addSeparator();
@@ -32,11 +43,35 @@ void InstallUpdateCommands(QMainWindow* window, QMenu* menu, QTimer* timer, Upda
   QObject::connect(&check, &UpdateCheck::noAnswer, window, [window](bool from_menu) {
     if (from_menu) window->statusBar()->showMessage(QLatin1String(kNoUpdateAnswerText), 15000);
   });
-  QObject::connect(&check, &UpdateCheck::updaterFailed, window,
-                   [window, timer](const QString& why) {
-                     timer->stop();
-                     window->statusBar()->showMessage(why, 15000);
-                   });
+  // Stays beside the collection's status until the program ends.
+  auto* label = new QLabel(window->statusBar());
+  label->setObjectName(QStringLiteral("LabelUpdate"));
+  label->hide();
+  window->statusBar()->addPermanentWidget(label);
+  if (const std::optional<UpdateFailure>& last = check.lastUpdateFailure()) {
+    ShowUpdateFailure(
+        label, last->cause,
+        last->version.isEmpty()
+            ? QString()
+            : QStringLiteral("版本 %1，%2")
+                  .arg(last->version, last->at.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+  }
+  QObject::connect(&check, &UpdateCheck::updaterFailed, window, [timer, label](const QString& why) {
+    timer->stop();
+    ShowUpdateFailure(label, why, QString());
+  });
+  QObject::connect(
+      &check, &UpdateCheck::retryOffered, window, [window, &check](const UpdateFailure& failure) {
+        QTimer::singleShot(0, window, [window, &check, failure] {
+          const QMessageBox::StandardButton answer = ShowMessage(
+              window, QMessageBox::Question, QStringLiteral("系统信息"),
+              QStringLiteral("版本 %1 于 %2 升级失败：%3\n是否再试一次？")
+                  .arg(failure.version, failure.at.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                       failure.cause),
+              QString(), QMessageBox::Yes | QMessageBox::No);
+          if (answer == QMessageBox::Yes) check.StartUpdater(failure.version);
+        });
+      });
 }
 
 }  // namespace talvec

@@ -10,6 +10,7 @@
 #include "core/startup.h"
 #include "sitesim/management.h"
 #include "sitesim/site_simulator.h"
+#include "tests/test_support.h"
 
 namespace talvec {
 namespace {
@@ -71,7 +72,8 @@ TEST(UpdateCheck, OneMoreRequestOnlyAfterAnUnusableAnswer) {
   settings.ManagementBaseAddress = sim.BaseUrl();
   PageFetcher fetcher;
   int started = 0;
-  UpdateCheck check(fetcher, settings,
+  testing::TempDatabase temp;
+  UpdateCheck check(fetcher, temp.db(), settings,
                     {.program_folder = QStringLiteral("/nowhere"),
                      .own_version = QStringLiteral("1.01.0020"),
                      .start_updater = [&](const QString&) { return ++started, true; }});
@@ -108,7 +110,8 @@ TEST(UpdateCheck, NoServerIsNoAnswerAndAnUnstartableUpdaterIsReported) {
   SystemSettings settings;
   settings.ManagementBaseAddress = QStringLiteral("http://127.0.0.1:1");
   PageFetcher fetcher;
-  UpdateCheck check(fetcher, settings,
+  testing::TempDatabase temp;
+  UpdateCheck check(fetcher, temp.db(), settings,
                     {.program_folder = QStringLiteral("/nowhere"),
                      .own_version = QStringLiteral("1.01.0020"),
                      .start_updater = {}});

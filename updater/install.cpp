@@ -12,6 +12,8 @@
 #include <unistd.h>
 #endif
 
+#include "update/handover.h"
+
 namespace talvec {
 
 namespace {
@@ -36,49 +38,32 @@ bool LeavesFolder(const QString& relative) {
   return parts.contains(QStringLiteral("..")) || parts.contains(QStringLiteral("."));
 }
 
+tl::unexpected<Error> FileError(const QFile& file) {
+  return Fail(Error::Kind::kOther, file.errorString());
+}
+
 // Writes `source` whole to `staged`, with the source's permissions, and
-// flushes it to disk; false with `why` on any failure.
-bool WriteStaged(const QString& source, const QString& staged, QString* why) {
+// flushes it to disk.
+Result<void> WriteStaged(const QString& source, const QString& staged) {
   QFile in(source);
   QFile out(staged);
-  if (!in.open(QIODevice::ReadOnly)) {
-    *why = in.errorString();
-    return false;
-  }
+  if (!in.open(QIODevice::ReadOnly)) return FileError(in);
   QFile::remove(staged);
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    *why = out.errorString();
-    return false;
-  }
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return FileError(out);
   char buffer[64 * 1024];
   for (;;) {
     const qint64 n = in.read(buffer, sizeof buffer);
-    if (n < 0) {
-      *why = in.errorString();
-      return false;
-    }
+    if (n < 0) return FileError(in);
     if (n == 0) break;
-    if (out.write(buffer, n) != n) {
-      *why = out.errorString();
-      return false;
-    }
+    if (out.write(buffer, n) != n) return FileError(out);
   }
-  if (!out.flush()) {
-    *why = out.errorString();
-    return false;
-  }
+  if (!out.flush()) return FileError(out);
 #ifndef Q_OS_WIN
-  if (::fsync(out.handle()) != 0) {
-    *why = QStringLiteral("fsync failed");
-    return false;
-  }
+  if (::fsync(out.handle()) != 0) return Fail(Error::Kind::kOther, QStringLiteral("fsync failed"));
 #endif
   out.close();
-  if (!out.setPermissions(in.permissions())) {
-    *why = out.errorString();
-    return false;
-  }
-  return true;
+  if (!out.setPermissions(in.permissions())) return FileError(out);
+  return {};
 }
 
 }  // namespace
@@ -89,12 +74,11 @@ bool IsUserDataFile(const QString& relative_path) {
          name.startsWith(QLatin1String("talvec.qzv."));
 }
 
-InstallReport InstallFolder(const QString& source, const QString& destination) {
+Result<InstallReport> InstallFolder(const QString& source, const QString& destination) {
   InstallReport report;
   const QFileInfo source_info(source);
   if (source_info.isSymLink() || !source_info.isDir()) {
-    report.failed << QStringLiteral("%1: 不是文件夹").arg(source);
-    return report;
+    return Fail(Error::Kind::kOther, QStringLiteral("%1: 不是文件夹").arg(source));
   }
   const QDir from(source);
   const QDir to(destination);
@@ -116,6 +100,8 @@ InstallReport InstallFolder(const QString& source, const QString& destination) {
       report.refused << QStringLiteral("%1: 不是普通文件").arg(relative);
     } else if (IsUserDataFile(relative)) {
       report.refused << QStringLiteral("%1: 用户数据文件不替换").arg(relative);
+    } else if (IsHandOverFile(relative) || IsStagedFileName(info.fileName())) {
+      report.refused << QStringLiteral("%1: 升级程序自己的文件").arg(relative);
     } else {
       files.emplace_back(relative, path);
     }
@@ -125,6 +111,7 @@ InstallReport InstallFolder(const QString& source, const QString& destination) {
 
   // First pass: every new file whole beside its target.
   std::vector<Staged> staged;
+  QStringList failed;
   for (const auto& [relative, path] : files) {
     const QFileInfo target(to.filePath(relative));
     QString why;
@@ -133,27 +120,31 @@ InstallReport InstallFolder(const QString& source, const QString& destination) {
     } else if (target.isDir() && !target.isSymLink()) {
       why = QStringLiteral("目标是文件夹");
     } else {
-      const QString staged_path = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                                  QStringLiteral(".talvec-new");
-      if (WriteStaged(path, staged_path, &why)) {
+      const QString staged_path =
+          target.absolutePath() + QLatin1Char('/') + StagedFileName(target.fileName());
+      const Result<void> written = WriteStaged(path, staged_path);
+      if (written) {
         staged.push_back({relative, staged_path, target.absoluteFilePath()});
         continue;
       }
+      why = written.error().message;
       QFile::remove(staged_path);
     }
-    report.failed << QStringLiteral("%1: %2").arg(relative, why);
+    failed << QStringLiteral("%1: %2").arg(relative, why);
   }
-  if (!report.failed.isEmpty()) {
+  if (!failed.isEmpty()) {
     for (const Staged& s : staged) QFile::remove(s.staged);
-    return report;
+    return Fail(Error::Kind::kOther,
+                QStringLiteral("无法替换文件: %1").arg(failed.join(QStringLiteral("; "))),
+                report.refused.join(QStringLiteral("; ")));
   }
   // Second pass: each rename replaces one file at once.
   for (const Staged& s : staged) {
     std::error_code error;
     std::filesystem::rename(FsPath(s.staged), FsPath(s.target), error);
     if (error) {
-      report.failed << QStringLiteral("%1: %2").arg(s.relative,
-                                                    QString::fromLocal8Bit(error.message()));
+      report.not_replaced << QStringLiteral("%1: %2").arg(s.relative,
+                                                          QString::fromLocal8Bit(error.message()));
       QFile::remove(s.staged);
     } else {
       report.installed << s.relative;

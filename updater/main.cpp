@@ -1,29 +1,37 @@
 // MORVUP: the updater. Reads the management server's address from the
 // program's database, downloads, checks and runs the update package,
-// installs the new files and starts TALVEC again.
+// installs the new files, leaves its outcome for TALVEC and starts TALVEC
+// again. One copy at a time: it holds the updater's lock for its whole run.
 #include <QApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <cstdio>
-#include <optional>
+#include <memory>
 
 #include "core/database.h"
+#include "core/startup.h"
 #include "core/text.h"
 #include "dialogs/messages.h"
+#include "update/handover.h"
 #include "updater/frmupdate.h"
 
 namespace {
 
-// WebDZ of the settings row; nothing when the row cannot be read.
-std::optional<QString> ReadWebDZ(talvec::Database& db) {
+// WebDZ of the settings row.
+talvec::Result<QString> ReadWebDZ(talvec::Database& db) {
   talvec::Statement st = db.Query("Select * from SysSet ");
-  if (!st.Next()) return std::nullopt;
+  if (!st.Next()) {
+    return talvec::Fail(talvec::Error::Kind::kBadData, QStringLiteral("无法读取设置"),
+                        st.ok() ? QStringLiteral("没有设置记录") : st.error());
+  }
   for (int c = 0; c < st.ColumnCount(); ++c) {
     if (st.ColumnName(c).compare(QLatin1String("WebDZ"), Qt::CaseInsensitive) == 0)
       return st.Text(c);
   }
-  return std::nullopt;
+  return talvec::Fail(talvec::Error::Kind::kBadData, QStringLiteral("无法读取设置"),
+                      QStringLiteral("设置中没有 WebDZ"));
 }
 
 }  // namespace
@@ -38,21 +46,31 @@ int main(int argc, char* argv[]) {
     app.setStyleSheet(QString::fromUtf8(style.readAll()));
   }
 
+  // Another updater at work finishes the update and starts TALVEC itself.
+  auto lock =
+      std::make_unique<talvec::SingleInstance>(folder, QLatin1String(talvec::kUpdaterLockName));
+  if (!lock->acquired()) return 0;
+  // What an updater that was killed left behind.
+  talvec::RemoveUpdateLeftovers(folder);
+
   talvec::UpdaterOptions options;
   options.program_folder = folder;
+  options.release_folder = [&lock] { lock.reset(); };
   talvec::Database db;
-  std::optional<QString> web_dz;
+  talvec::Result<QString> web_dz = talvec::Fail(talvec::Error::Kind::kOther, QString());
   QString cause;
   if (!db.OpenDatabase(folder + QLatin1Char('/') + QLatin1String(talvec::kDatabaseFileName),
                        talvec::DatabasePassword())) {
     cause = db.failureText();
   } else if (!(web_dz = ReadWebDZ(db))) {
-    cause = QStringLiteral("无法读取设置: %1").arg(db.LastError());
+    cause = web_dz.error().message + QStringLiteral(": ") + web_dz.error().detail;
   }
   db.CloseDatabase();
   if (!web_dz) {
+    talvec::WriteUpdateOutcome(folder, {false, cause, QDateTime::currentDateTime()});
     talvec::ShowMessage(nullptr, QMessageBox::Critical, QStringLiteral("数据库登陆错误！"),
                         QStringLiteral("无法打开数据库，系统没有升级。"), cause);
+    lock.reset();
     // The program as it was: it says itself what is wrong with its file.
     QProcess::startDetached(talvec::MainProgramFile(folder), {}, folder);
     return 2;

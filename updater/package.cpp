@@ -21,20 +21,16 @@ QByteArrayView Payload(QByteArrayView package) {
   return package.first(package.size() - tail);
 }
 
-Verdict VerifyPackage(QByteArrayView package, QByteArrayView public_key) {
-  Verdict verdict;
+Result<qsizetype> VerifyPackage(QByteArrayView package, QByteArrayView public_key) {
   const QByteArrayView payload = Payload(package);
   if (payload.size() == package.size()) {
-    verdict.why = QStringLiteral("升级包没有签名");
-    return verdict;
+    return Fail(Error::Kind::kBadData, QStringLiteral("升级包没有签名"));
   }
   if (payload.isEmpty()) {
-    verdict.why = QStringLiteral("升级包是空的");
-    return verdict;
+    return Fail(Error::Kind::kBadData, QStringLiteral("升级包是空的"));
   }
   if (public_key.size() != kPublicKeyBytes) {
-    verdict.why = QStringLiteral("程序没有有效的公钥");
-    return verdict;
+    return Fail(Error::Kind::kBadData, QStringLiteral("程序没有有效的公钥"));
   }
   EVP_PKEY* key = EVP_PKEY_new_raw_public_key(
       EVP_PKEY_ED25519, nullptr, reinterpret_cast<const unsigned char*>(public_key.data()),
@@ -49,12 +45,9 @@ Verdict VerifyPackage(QByteArrayView package, QByteArrayView public_key) {
   EVP_MD_CTX_free(ctx);
   EVP_PKEY_free(key);
   if (!good) {
-    verdict.why = QStringLiteral("签名与程序内置的公钥不符");
-    return verdict;
+    return Fail(Error::Kind::kBadData, QStringLiteral("签名与程序内置的公钥不符"));
   }
-  verdict.ok = true;
-  verdict.payload_size = payload.size();
-  return verdict;
+  return payload.size();
 }
 
 SigningKey::~SigningKey() { EVP_PKEY_free(Key(key_)); }
@@ -85,15 +78,16 @@ std::optional<SigningKey> SigningKey::FromPem(const QByteArray& pem) {
   return SigningKey(key);
 }
 
-std::optional<SigningKey> SigningKey::Load(const QString& path, QString* error) {
+Result<SigningKey> SigningKey::Load(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-    return std::nullopt;
+    return Fail(Error::Kind::kMissing, QStringLiteral("cannot read %1").arg(path),
+                file.errorString());
   }
   std::optional<SigningKey> key = FromPem(file.readAll());
-  if (!key) *error = QStringLiteral("%1 holds no Ed25519 private key").arg(path);
-  return key;
+  if (!key)
+    return Fail(Error::Kind::kBadData, QStringLiteral("%1 holds no Ed25519 private key").arg(path));
+  return std::move(*key);
 }
 
 QByteArray SigningKey::ToPem() const {
@@ -164,16 +158,15 @@ QByteArray SelfExtractor(const QByteArray& tar) {
   return out;
 }
 
-std::optional<QByteArray> TarFolder(const QString& folder, QString* error) {
+Result<QByteArray> TarFolder(const QString& folder) {
   QProcess tar;
   tar.start(QStringLiteral("tar"),
             {QStringLiteral("-cf"), QStringLiteral("-"), QStringLiteral("-C"), folder,
              QStringLiteral("--owner=0"), QStringLiteral("--group=0"), QStringLiteral(".")});
   if (!tar.waitForFinished(300000) || tar.exitStatus() != QProcess::NormalExit ||
       tar.exitCode() != 0) {
-    *error = QStringLiteral("tar failed: %1 %2")
-                 .arg(tar.errorString(), QString::fromLocal8Bit(tar.readAllStandardError()));
-    return std::nullopt;
+    return Fail(Error::Kind::kOther, QStringLiteral("tar failed: %1").arg(tar.errorString()),
+                QString::fromLocal8Bit(tar.readAllStandardError()));
   }
   return tar.readAllStandardOutput();
 }

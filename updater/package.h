@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+#include "core/error.h"
+
 namespace talvec::package {
 
 inline constexpr char kSignatureMarker[] = "\n#TALVEC-ED25519-SIGNATURE#\n";
@@ -21,15 +23,9 @@ inline constexpr qsizetype kMarkerBytes = sizeof kSignatureMarker - 1;
 inline constexpr qsizetype kSignatureBytes = 64;
 inline constexpr qsizetype kPublicKeyBytes = 32;
 
-struct Verdict {
-  bool ok = false;
-  qsizetype payload_size = 0;  // the bytes to run, when ok
-  QString why;                 // what is wrong, when not ok
-};
-
 // Checks the signature at the end of `package` against the raw Ed25519
-// public key.
-Verdict VerifyPackage(QByteArrayView package, QByteArrayView public_key);
+// public key; gives the size of the payload, the bytes to run.
+Result<qsizetype> VerifyPackage(QByteArrayView package, QByteArrayView public_key);
 
 // An Ed25519 private key.
 class SigningKey {
@@ -41,7 +37,7 @@ class SigningKey {
   static std::optional<SigningKey> Generate();
   // A PEM (PKCS#8) private key.
   static std::optional<SigningKey> FromPem(const QByteArray& pem);
-  static std::optional<SigningKey> Load(const QString& path, QString* error);
+  static Result<SigningKey> Load(const QString& path);
 
   QByteArray ToPem() const;
   QByteArray PublicKey() const;                // raw, kPublicKeyBytes
@@ -62,6 +58,6 @@ QByteArrayView Payload(QByteArrayView package);
 // stub that unpacks the archive into "temp" beside the package.
 QByteArray SelfExtractor(const QByteArray& tar);
 // A tar archive of the folder's content (through the system's tar).
-std::optional<QByteArray> TarFolder(const QString& folder, QString* error);
+Result<QByteArray> TarFolder(const QString& folder);
 
 }  // namespace talvec::package

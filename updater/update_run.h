@@ -1,25 +1,34 @@
-// What the updater does, apart from its window: download the package from
-// the management server (Timer2 starts and retries, Timer4 is the
-// watchdog), check its signature, run it (Timer3 bounds the wait), install
-// the files it put into "temp", start the main program again. Any failure
-// before the install leaves the program folder as it was and starts the
-// old main program again.
+// What the updater does, apart from its window, as one coroutine: download
+// the package from the management server (a pause before each attempt, as
+// Timer2's retry; no byte for ten seconds ends an attempt, as Timer4's
+// watchdog), check its signature, run it (bounded, as Timer3), install the
+// files it put into "temp", leave the outcome for the main program
+// (update/handover.h) and start the main program again. Any failure before
+// the install leaves the program folder as it was; its cause stays on
+// screen until the user acknowledges it or the display time ends, then the
+// old main program starts.
 #pragma once
 
-#include <QFile>
+#include <qcorotask.h>
 #include <QNetworkAccessManager>
-#include <QPointer>
 #include <QProcess>
-#include <QTimer>
 #include <functional>
-#include <memory>
 
-class QNetworkReply;
+#include "core/error.h"
+#include "core/service.h"
 
 namespace talvec {
 
+struct InstallReport;
+
 // The status text of a transfer state (1 to 11), "" for any other state.
 QString TransferStateText(int state);
+
+// The status panel's text during download attempt `attempt` of `max`:
+// `text` alone on the first, after "正在重试 n/max：" on the others.
+QString AttemptStatusText(int attempt, int max_attempts, const QString& text);
+// While no byte has come for `seconds`.
+QString WaitingText(int seconds);
 
 // Label1's text at a tick of the dots animation; advances the counter
 // (1, 2, 3, then 0 again).
@@ -32,30 +41,41 @@ struct UpdaterOptions {
   QString program_folder;
   QString management_base;      // "http://" + WebDZ
   QByteArray public_key;        // raw Ed25519 public key; empty: the built-in one
-  int retry_ms = 2000;          // Timer2
-  int watchdog_ms = 10000;      // Timer4
+  int retry_ms = 2000;          // Timer2: the pause before each download attempt
+  int watchdog_ms = 10000;      // Timer4: no byte for this long ends an attempt
   int package_wait_ms = 60000;  // Timer3: the longest the package may run
-  int restart_delay_ms = 4000;  // after a failure, before the old program starts
-  int max_attempts = 10;        // failed downloads before giving up
+  // A failure's cause stays on screen this long, unless acknowledged.
+  int failure_display_ms = 15000;
+  int max_attempts = 10;  // failed downloads before giving up
   qint64 max_package_bytes = qint64(512) << 20;
   // Starts a program detached (seam for tests); default QProcess::startDetached.
   std::function<bool(const QString& program, const QString& folder)> start_program;
+  // Called once the updater is done with the folder (its outcome written),
+  // right before the main program starts: MORVUP releases its lock here.
+  std::function<void()> release_folder;
 };
 
-class UpdateRun : public QObject {
+class UpdateRun : public Service {
   Q_OBJECT
 
  public:
   static constexpr qint64 kChunkBytes = 1024;
   // Chunks written per turn of the event loop at most.
   static constexpr int kChunksPerTurn = 128;
+  // Seconds without a byte before the status says that it waits.
+  static constexpr int kWaitingShownAfterSeconds = 2;
   enum class Stage { kIdle, kDownloading, kRunningPackage, kDone, kFailed };
 
   explicit UpdateRun(UpdaterOptions options, QObject* parent = nullptr);
   ~UpdateRun() override;
 
-  // Timer2 on: the first download starts at its first tick.
+  // Starts the work; finished() at its end.
   void Start();
+  // The user has read the failure ("确定"): the old program starts now.
+  void Acknowledge();
+  // The user closed the window: work under way ends as a failure, and the
+  // old program starts at once.
+  void Cancel();
 
   QString PackageAddress() const;  // management base + "/QYP/Update.exe"
   QString FileName() const;        // the text after the address's last "/"
@@ -63,9 +83,7 @@ class UpdateRun : public QObject {
   QString TempFolder() const;      // program folder + "/temp"
   Stage stage() const { return stage_; }
   int attempts() const { return attempts_; }
-  QTimer* timer2() { return &Timer2; }
-  QTimer* timer3() { return &Timer3; }
-  QTimer* timer4() { return &Timer4; }
+  bool over() const { return over_; }
 
  signals:
   void fileNameShown(const QString& name);      // LabName
@@ -76,41 +94,33 @@ class UpdateRun : public QObject {
   void downloaded();
   void succeeded();
   void failed(const QString& why);
+  void acknowledged();
   // The updater's work is over (the main program has been started).
   void finished();
 
+ protected:
+  void OnStop() override;
+
  private:
-  void StartDownload();
-  void OnReadyRead();
-  void OnFinished();
-  void Drain();
-  void Conclude();
-  void OnWatchdog();
-  bool ReadChunks(bool all, bool* more);
-  bool WriteChunk(const QByteArray& chunk);
-  void AttemptFailed(const QString& why);
-  void DropReply();
-  void VerifyAndRun();
-  void OnPackageFinished(int exit_code, QProcess::ExitStatus status);
-  void Install();
-  void Fail(const QString& why);
-  void StartMainProgram();
+  QCoro::Task<> Run();
+  QCoro::Task<Result<void>> Work();
+  QCoro::Task<Result<void>> Download();
+  QCoro::Task<Result<void>> RunPackage();
+  Result<void> PreparePackage();
+  Result<InstallReport> Install();
+  void State(int state);
+  void Conclude(bool succeeded, const QString& cause);
+  void HandBack();
+  void KillPackage();
 
   UpdaterOptions options_;
   QNetworkAccessManager manager_;
-  QTimer Timer2;
-  QTimer Timer3;
-  QTimer Timer4;
-  QPointer<QNetworkReply> reply_;
-  QString reply_failure_;
-  bool reply_finished_ = false;
-  bool drain_scheduled_ = false;
-  std::unique_ptr<QFile> part_;
+  QProcess package_;
   qint64 written_ = 0;
   qint64 expected_ = -1;
   int attempts_ = 0;
   Stage stage_ = Stage::kIdle;
-  QProcess package_;
+  bool over_ = false;  // the old or new program has been started
 };
 
 }  // namespace talvec

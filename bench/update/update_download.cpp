@@ -74,7 +74,7 @@ int main(int argc, char* argv[]) {
   options.program_folder = dir.path();
   options.management_base = base;
   options.retry_ms = 10;
-  options.restart_delay_ms = 0;
+  options.failure_display_ms = 0;
   options.start_program = [](const QString&, const QString&) { return true; };
   talvec::UpdateRun run(options);
   GapMeter meter;

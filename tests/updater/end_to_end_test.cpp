@@ -97,12 +97,11 @@ class EndToEnd : public ::testing::Test {
     EXPECT_TRUE(QFile::copy(QStringLiteral(TALVEC_NEXT), new_program));
     QProcess::execute(QStringLiteral("strip"), {new_program});
     QFile(files + QStringLiteral("/talvec.qzv")).open(QIODevice::WriteOnly);
-    QString error;
-    std::optional<package::SigningKey> key =
-        package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
-    EXPECT_TRUE(key) << error.toStdString();
-    std::optional<QByteArray> tar = package::TarFolder(files, &error);
-    EXPECT_TRUE(tar) << error.toStdString();
+    Result<package::SigningKey> key =
+        package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE));
+    EXPECT_TRUE(key) << key.error().FullText().toStdString();
+    Result<QByteArray> tar = package::TarFolder(files);
+    EXPECT_TRUE(tar) << tar.error().FullText().toStdString();
     const QString path = work.filePath(QStringLiteral("Update.exe"));
     QFile out(path);
     EXPECT_TRUE(out.open(QIODevice::WriteOnly));

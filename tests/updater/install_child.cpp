@@ -8,7 +8,7 @@ int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   if (argc != 3) return 64;
   return talvec::InstallFolder(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]))
-                 .ok()
+                 .has_value()
              ? 0
              : 1;
 }

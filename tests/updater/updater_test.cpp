@@ -12,6 +12,7 @@
 #include "sitesim/management.h"
 #include "sitesim/site_simulator.h"
 #include "tests/raw_http_server.h"
+#include "update/handover.h"
 #include "updater/install.h"
 #include "updater/package.h"
 #include "updater/update_run.h"
@@ -32,10 +33,9 @@ void Write(const QString& path, const QByteArray& bytes) {
 }
 
 package::SigningKey MakerKey() {
-  QString error;
-  std::optional<package::SigningKey> key =
-      package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE), &error);
-  EXPECT_TRUE(key) << error.toStdString();
+  Result<package::SigningKey> key =
+      package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE));
+  EXPECT_TRUE(key) << key.error().FullText().toStdString();
   return std::move(*key);
 }
 
@@ -43,9 +43,8 @@ package::SigningKey MakerKey() {
 QByteArray MakePackage(const std::vector<std::pair<QString, QByteArray>>& files) {
   QTemporaryDir dir;
   for (const auto& [name, bytes] : files) Write(dir.filePath(name), bytes);
-  QString error;
-  std::optional<QByteArray> tar = package::TarFolder(dir.path(), &error);
-  EXPECT_TRUE(tar) << error.toStdString();
+  Result<QByteArray> tar = package::TarFolder(dir.path());
+  EXPECT_TRUE(tar) << tar.error().FullText().toStdString();
   return MakerKey().SignPackage(package::SelfExtractor(*tar));
 }
 
@@ -97,11 +96,12 @@ TEST(PackageSignature, OnlyTheMakersUntouchedPackageVerifies) {
       {"empty", QByteArray(), false, "升级包没有签名"},
   };
   for (const auto& c : cases) {
-    const package::Verdict verdict = package::VerifyPackage(c.bytes, public_key);
-    EXPECT_EQ(verdict.ok, c.ok) << c.name;
-    EXPECT_EQ(verdict.why, QString::fromUtf8(c.why)) << c.name;
+    const Result<qsizetype> verdict = package::VerifyPackage(c.bytes, public_key);
+    EXPECT_EQ(verdict.has_value(), c.ok) << c.name;
     if (c.ok) {
-      EXPECT_EQ(verdict.payload_size, payload.size());
+      EXPECT_EQ(*verdict, payload.size());
+    } else {
+      EXPECT_EQ(verdict.error().message, QString::fromUtf8(c.why)) << c.name;
     }
   }
 }
@@ -127,18 +127,25 @@ struct Updater {
     o.management_base = sim->BaseUrl();
     o.retry_ms = 50;
     o.watchdog_ms = 600;
-    o.restart_delay_ms = 10;
+    o.failure_display_ms = 10;
     o.max_attempts = 2;
     o.start_program = [this](const QString& program, const QString&) {
+      // The outcome is written and the folder released before it starts.
+      EXPECT_EQ(released, 1);
+      outcome_at_start = TakeUpdateOutcome(Folder()).value_or(std::nullopt);
       return started << program, true;
     };
+    o.release_folder = [this] { ++released; };
     return o;
   }
   // Runs the updater until it is over.
   void Run(UpdaterOptions options) {
     run = std::make_unique<UpdateRun>(std::move(options));
     QObject::connect(run.get(), &UpdateRun::transferState, [this](int s) { states << s; });
-    QObject::connect(run.get(), &UpdateRun::statusText, [this](const QString& t) { status = t; });
+    QObject::connect(run.get(), &UpdateRun::statusText, [this](const QString& t) {
+      status = t;
+      texts << t;
+    });
     QObject::connect(run.get(), &UpdateRun::chunkWritten, [this](qint64 n) { chunks << n; });
     bool over = false;
     QObject::connect(run.get(), &UpdateRun::finished, [&over] { over = true; });
@@ -151,13 +158,20 @@ struct Updater {
     query.addQueryItem(QStringLiteral("times"), QString::number(times));
     sim->management().Control(query);
   }
-  // Whatever happened: no partial package, no temp folder, the data as it was.
+  // Whatever happened: no partial package, no temp folder, the data as it
+  // was, the outcome left for the main program, which was started once.
   void ExpectCleanFolder() {
     EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/Update.exe")));
     EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/Update.exe.part")));
     EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/temp")));
     EXPECT_EQ(Read(Folder() + QStringLiteral("/talvec.qzv")), "the user's data");
     EXPECT_EQ(started, QStringList{Folder() + QStringLiteral("/TALVEC")});
+    ASSERT_TRUE(outcome_at_start);
+    EXPECT_EQ(outcome_at_start->succeeded, run->stage() == UpdateRun::Stage::kDone);
+    EXPECT_EQ(outcome_at_start->cause.isEmpty(), outcome_at_start->succeeded);
+    if (!outcome_at_start->succeeded) {
+      EXPECT_TRUE(status.startsWith(outcome_at_start->cause)) << status.toStdString();
+    }
   }
 
   QTemporaryDir folder;
@@ -167,7 +181,10 @@ struct Updater {
   QList<int> states;
   QList<qint64> chunks;
   QString status;
+  QStringList texts;
   QStringList started;
+  int released = 0;
+  std::optional<UpdateOutcome> outcome_at_start;
 };
 
 const std::vector<std::pair<QString, QByteArray>> kNewFiles = {
@@ -310,6 +327,8 @@ TEST(Install, ReplacesWholeFilesAndRefusesWhatItMustNot) {
   Write(temp + QStringLiteral("/sub/deep.txt"), "deep");
   Write(temp + QStringLiteral("/talvec.qzv"), "empty database");
   Write(temp + QStringLiteral("/TALVEC.qzv-wal"), "other wal");
+  Write(temp + QStringLiteral("/MORVUP.outcome"), "outcome=done");
+  Write(temp + QStringLiteral("/.TALVEC.talvec-new"), "a staged name");
   ASSERT_TRUE(
       QFile::link(dir.filePath(QStringLiteral("secret")), temp + QStringLiteral("/linked.txt")));
   ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("program")), temp + QStringLiteral("/loop")));
@@ -319,13 +338,13 @@ TEST(Install, ReplacesWholeFilesAndRefusesWhatItMustNot) {
   QFile in_use(program + QStringLiteral("/TALVEC"));
   ASSERT_TRUE(in_use.open(QIODevice::ReadOnly));
 
-  const InstallReport report = InstallFolder(temp, program);
-  EXPECT_TRUE(report.ok()) << report.failed.join(u';').toStdString();
-  QStringList installed = report.installed;
+  const Result<InstallReport> report = InstallFolder(temp, program);
+  ASSERT_TRUE(report) << report.error().FullText().toStdString();
+  QStringList installed = report->installed;
   installed.sort();
   EXPECT_EQ(installed, (QStringList{QStringLiteral("TALVEC"), QStringLiteral("readonly.txt"),
                                     QStringLiteral("sub/deep.txt")}));
-  EXPECT_EQ(report.refused.size(), 4) << report.refused.join(u';').toStdString();
+  EXPECT_EQ(report->refused.size(), 6) << report->refused.join(u';').toStdString();
   EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), "new program");
   EXPECT_TRUE(QFileInfo(program + QStringLiteral("/TALVEC")).isExecutable());
   EXPECT_EQ(in_use.readAll(), "old program");
@@ -348,12 +367,10 @@ TEST(Install, AFileThatCannotBeWrittenInstallsNothingAndSaysWhich) {
   QDir().mkpath(program + QStringLiteral("/help.html/inside"));  // a folder where the file goes
   Write(temp + QStringLiteral("/TALVEC"), "new program");
   Write(temp + QStringLiteral("/help.html"), "new help");
-  const InstallReport report = InstallFolder(temp, program);
-  EXPECT_FALSE(report.ok());
-  ASSERT_EQ(report.failed.size(), 1);
-  EXPECT_TRUE(report.failed[0].startsWith(QStringLiteral("help.html: ")))
-      << report.failed[0].toStdString();
-  EXPECT_TRUE(report.installed.isEmpty());
+  const Result<InstallReport> report = InstallFolder(temp, program);
+  ASSERT_FALSE(report);
+  EXPECT_TRUE(report.error().message.startsWith(QStringLiteral("无法替换文件: help.html: ")))
+      << report.error().message.toStdString();
   EXPECT_EQ(Read(program + QStringLiteral("/TALVEC")), "old program");
   EXPECT_TRUE(QDir(program)
                   .entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files)

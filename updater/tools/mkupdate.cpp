@@ -36,10 +36,12 @@ bool Generate(const QString& path) {
 }
 
 std::optional<SigningKey> LoadKey(const QString& path) {
-  QString error;
-  std::optional<SigningKey> key = SigningKey::Load(path, &error);
-  if (!key) Fail(error);
-  return key;
+  talvec::Result<SigningKey> key = SigningKey::Load(path);
+  if (!key) {
+    Fail(key.error().FullText());
+    return std::nullopt;
+  }
+  return std::move(*key);
 }
 
 }  // namespace
@@ -78,9 +80,8 @@ int main(int argc, char* argv[]) {
   if (command == QLatin1String("pack") && args.size() == 3) {
     std::optional<SigningKey> key = LoadKey(args[0]);
     if (!key) return 1;
-    QString error;
-    std::optional<QByteArray> tar = talvec::package::TarFolder(args[1], &error);
-    if (!tar) return Fail(error);
+    talvec::Result<QByteArray> tar = talvec::package::TarFolder(args[1]);
+    if (!tar) return Fail(tar.error().FullText());
     const QByteArray signed_package = key->SignPackage(talvec::package::SelfExtractor(*tar));
     if (signed_package.isEmpty()) return Fail(QStringLiteral("signing failed"));
     return WriteFile(args[2], signed_package,

@@ -15,7 +15,7 @@ namespace talvec {
 namespace {
 
 void ShowUpdateFailure(QLabel* label, const QString& cause, const QString& detail) {
-  label->setText(QLatin1String(kUpdateFailedPrefix) + cause);
+  label->setText(QString::fromUtf8(kUpdateFailedPrefix) + cause);
   label->setToolTip(detail.isEmpty() ? label->text() : detail);
   label->show();
 }
@@ -41,7 +41,7 @@ void InstallUpdateCommands(QMainWindow* window, QMenu* menu, QTimer* timer, Upda
     });
   });
   QObject::connect(&check, &UpdateCheck::noAnswer, window, [window](bool from_menu) {
-    if (from_menu) window->statusBar()->showMessage(QLatin1String(kNoUpdateAnswerText), 15000);
+    if (from_menu) window->statusBar()->showMessage(QString::fromUtf8(kNoUpdateAnswerText), 15000);
   });
   // Stays beside the collection's status until the program ends.
   auto* label = new QLabel(window->statusBar());

@@ -156,7 +156,9 @@ void UpdateRun::Cancel() {
   }
   // The work's coroutine ends inside Stop(); what it leaves is cleared here.
   Stop();
-  Conclude(false, QStringLiteral("升级已取消"));
+  const QString why = QStringLiteral("升级已取消");
+  Conclude(false, why);
+  emit statusText(why);
   HandBack();
 }
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
+#include <functional>
 
 #include "core/settings.h"
 #include "core/startup.h"
@@ -17,6 +19,7 @@
 #include "tests/test_support.h"
 #include "ui/frmweath.h"
 #include "ui/update_menu.h"
+#include "update/update_failures.h"
 
 namespace talvec {
 namespace {
@@ -31,7 +34,9 @@ sitesim::Options SimOptions(const QString& version = {}) {
 }
 
 struct Window {
-  Window(qint16 upgrade, const QString& server_version)
+  // `before_window`: what the start does between the services and the window.
+  Window(qint16 upgrade, const QString& server_version,
+         const std::function<void(Window&)>& before_window = {})
       : sim(SimOptions(server_version)), log(logs.filePath(QStringLiteral("messages.log"))) {
     EXPECT_TRUE(sim.Listen());
     LoadSystemSettings(temp.db(), &context.settings);
@@ -44,8 +49,11 @@ struct Window {
     SetMessageSink(&log);
     services = std::make_unique<Services>(
         temp.db(), context.settings, ScheduleOptions{}, WatchOptions{},
-        UpdateCheckOptions{temp.folder(), context.version,
-                           [this](const QString&) { return ++started, true; }});
+        UpdateCheckOptions{temp.folder(),
+                           context.version,
+                           [this](const QString&) { return ++started, true; },
+                           {}});
+    if (before_window) before_window(*this);
     window = std::make_unique<FrmWeath>(context, *services);
     window->Load();
     window->show();
@@ -125,7 +133,9 @@ TEST(UpdateWindow, MenuPath) {
   const qint64 before = w.VersionRequests();
   update->trigger();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return w.window->statusBar()->currentMessage() == QLatin1String(kNoUpdateAnswerText); },
+      [&] {
+        return w.window->statusBar()->currentMessage() == QStringLiteral("升级服务器没有应答");
+      },
       5000));
   EXPECT_EQ(w.VersionRequests() - before, 2);
   EXPECT_EQ(w.Messages().count(u'\n'), 1);
@@ -135,6 +145,41 @@ TEST(UpdateWindow, MenuPath) {
   newer.addQueryItem(QStringLiteral("version"), QStringLiteral("1.01.0021"));
   w.sim.management().Control(newer);
   update->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.started == 1; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
+}
+
+// Started again by the updater after a failure: the cause stays in the
+// status bar, the timer does not start the updater again, the menu asks
+// before it does.
+TEST(UpdateWindow, AFailedUpdateIsToldOnceAndNotTriedAgainUnasked) {
+  const QString cause = QStringLiteral("升级包校验失败: 签名与程序内置的公钥不符");
+  Window w(1, QStringLiteral("1.01.0021"), [&cause](Window& w) {
+    const QDateTime now = QDateTime::currentDateTime();
+    ASSERT_TRUE(RecordUpdateStart(w.temp.db(), QStringLiteral("1.01.0021"), now.addSecs(-30)));
+    ASSERT_TRUE(WriteUpdateOutcome(w.temp.folder(), {false, cause, now}));
+    w.services->update.SettleLastUpdate();
+  });
+  auto* label = w.window->findChild<QLabel*>(QStringLiteral("LabelUpdate"));
+  ASSERT_NE(label, nullptr);
+  EXPECT_TRUE(label->isVisible());
+  EXPECT_EQ(label->text(), QStringLiteral("升级失败：") + cause);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.VersionRequests() == 1; }, 5000));
+  QTest::qWait(500);  // ten ticks of the test's timer
+  EXPECT_EQ(w.VersionRequests(), 1);
+  EXPECT_EQ(w.started, 0);
+  EXPECT_TRUE(w.window->isVisible());
+  EXPECT_EQ(w.Messages(), QString());
+
+  w.log.AnswerYes(false);
+  w.MenuUpdate()->trigger();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return w.Messages().contains(QStringLiteral("是否再试一次？")); }, 5000));
+  EXPECT_TRUE(w.Messages().contains(cause));
+  QTest::qWait(100);
+  EXPECT_EQ(w.started, 0);
+  w.log.AnswerYes(true);
+  w.MenuUpdate()->trigger();
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.started == 1; }, 5000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
 }

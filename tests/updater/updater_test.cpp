@@ -9,44 +9,20 @@
 #include <QUrlQuery>
 #include <random>
 
-#include "sitesim/management.h"
-#include "sitesim/site_simulator.h"
 #include "tests/raw_http_server.h"
-#include "update/handover.h"
+#include "tests/updater/updater_fixture.h"
 #include "updater/install.h"
-#include "updater/package.h"
-#include "updater/update_run.h"
 
 namespace talvec {
 namespace {
 
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testing::kNewFiles;
+using testing::MakePackage;
+using testing::MakerKey;
+using testing::Read;
+using testing::Updater;
+using testing::Write;
 
-void Write(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
-}
-
-package::SigningKey MakerKey() {
-  Result<package::SigningKey> key =
-      package::SigningKey::Load(QStringLiteral(TALVEC_UPDATE_KEY_FILE));
-  EXPECT_TRUE(key) << key.error().FullText().toStdString();
-  return std::move(*key);
-}
-
-// A signed package of the files (relative path, content).
-QByteArray MakePackage(const std::vector<std::pair<QString, QByteArray>>& files) {
-  QTemporaryDir dir;
-  for (const auto& [name, bytes] : files) Write(dir.filePath(name), bytes);
-  Result<QByteArray> tar = package::TarFolder(dir.path());
-  EXPECT_TRUE(tar) << tar.error().FullText().toStdString();
-  return MakerKey().SignPackage(package::SelfExtractor(*tar));
-}
 
 TEST(UpdaterTexts, DotsAndStateTexts) {
   qint16 counter = 0;
@@ -105,93 +81,6 @@ TEST(PackageSignature, OnlyTheMakersUntouchedPackageVerifies) {
     }
   }
 }
-
-// A program folder with an old program and the user's data, the simulator
-// serving a package, and the updater with short timers.
-struct Updater {
-  explicit Updater(const QByteArray& package_bytes) {
-    Write(packages.filePath(QStringLiteral("Update.exe")), package_bytes);
-    Write(Folder() + QStringLiteral("/TALVEC"), "old program");
-    Write(Folder() + QStringLiteral("/talvec.qzv"), "the user's data");
-    sitesim::Options o;
-    o.new_every_seconds = 0;
-    o.today = QDate(2026, 12, 8);
-    o.update_package = packages.filePath(QStringLiteral("Update.exe"));
-    sim = std::make_unique<sitesim::SiteSimulator>(o);
-    EXPECT_TRUE(sim->Listen());
-  }
-  QString Folder() const { return folder.path(); }
-  UpdaterOptions Options() {
-    UpdaterOptions o;
-    o.program_folder = Folder();
-    o.management_base = sim->BaseUrl();
-    o.retry_ms = 50;
-    o.watchdog_ms = 600;
-    o.failure_display_ms = 10;
-    o.max_attempts = 2;
-    o.start_program = [this](const QString& program, const QString&) {
-      // The outcome is written and the folder released before it starts.
-      EXPECT_EQ(released, 1);
-      outcome_at_start = TakeUpdateOutcome(Folder()).value_or(std::nullopt);
-      return started << program, true;
-    };
-    o.release_folder = [this] { ++released; };
-    return o;
-  }
-  // Runs the updater until it is over.
-  void Run(UpdaterOptions options) {
-    run = std::make_unique<UpdateRun>(std::move(options));
-    QObject::connect(run.get(), &UpdateRun::transferState, [this](int s) { states << s; });
-    QObject::connect(run.get(), &UpdateRun::statusText, [this](const QString& t) {
-      status = t;
-      texts << t;
-    });
-    QObject::connect(run.get(), &UpdateRun::chunkWritten, [this](qint64 n) { chunks << n; });
-    bool over = false;
-    QObject::connect(run.get(), &UpdateRun::finished, [&over] { over = true; });
-    run->Start();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return over; }, 20000));
-  }
-  void Fault(const char* fault, int times = 0) {
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("fault"), QString::fromUtf8(fault));
-    query.addQueryItem(QStringLiteral("times"), QString::number(times));
-    sim->management().Control(query);
-  }
-  // Whatever happened: no partial package, no temp folder, the data as it
-  // was, the outcome left for the main program, which was started once.
-  void ExpectCleanFolder() {
-    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/Update.exe")));
-    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/Update.exe.part")));
-    EXPECT_FALSE(QFile::exists(Folder() + QStringLiteral("/temp")));
-    EXPECT_EQ(Read(Folder() + QStringLiteral("/talvec.qzv")), "the user's data");
-    EXPECT_EQ(started, QStringList{Folder() + QStringLiteral("/TALVEC")});
-    ASSERT_TRUE(outcome_at_start);
-    EXPECT_EQ(outcome_at_start->succeeded, run->stage() == UpdateRun::Stage::kDone);
-    EXPECT_EQ(outcome_at_start->cause.isEmpty(), outcome_at_start->succeeded);
-    if (!outcome_at_start->succeeded) {
-      EXPECT_TRUE(status.startsWith(outcome_at_start->cause)) << status.toStdString();
-    }
-  }
-
-  QTemporaryDir folder;
-  QTemporaryDir packages;
-  std::unique_ptr<sitesim::SiteSimulator> sim;
-  std::unique_ptr<UpdateRun> run;
-  QList<int> states;
-  QList<qint64> chunks;
-  QString status;
-  QStringList texts;
-  QStringList started;
-  int released = 0;
-  std::optional<UpdateOutcome> outcome_at_start;
-};
-
-const std::vector<std::pair<QString, QByteArray>> kNewFiles = {
-    {QStringLiteral("TALVEC"), QByteArray(300000, 'N')},
-    {QStringLiteral("help/index.html"), "<html>new help</html>"},
-    {QStringLiteral("talvec.qzv"), "an empty database that must not replace the user's"},
-};
 
 TEST(UpdateRun, GoodPackageIsInstalledAndTheProgramStarted) {
   Updater u(MakePackage(kNewFiles));
@@ -310,6 +199,66 @@ TEST(UpdateRun, NoServerRetriesThenGivesTheOldProgramBack) {
   u.ExpectCleanFolder();
 }
 
+// A stalled download says that it waits, then that it retries, in every
+// text of the attempt, not the last state of the first one.
+TEST(UpdateRun, AStalledDownloadSaysThatItWaitsAndRetries) {
+  Updater u(MakePackage(kNewFiles));
+  u.Fault("stall", 1);
+  UpdaterOptions options = u.Options();
+  options.watchdog_ms = 3000;
+  u.Run(options);
+  EXPECT_EQ(u.run->stage(), UpdateRun::Stage::kDone);
+  EXPECT_TRUE(u.texts.contains(WaitingText(2))) << u.texts.join(u'|').toStdString();
+  const qsizetype failed = u.texts.indexOf(QStringLiteral(
+      "无法连接服务器，请重试！ (下载 3 秒没有进展，重新开始)"));
+  ASSERT_GE(failed, 0) << u.texts.join(u'|').toStdString();
+  const qsizetype unpacking = u.texts.indexOf(QStringLiteral("正在解开升级包"));
+  ASSERT_GT(unpacking, failed + 1);
+  for (qsizetype i = failed + 1; i < unpacking; ++i) {
+    EXPECT_TRUE(u.texts[i].startsWith(QStringLiteral("正在重试 2/2："))) << u.texts[i].toStdString();
+  }
+  EXPECT_TRUE(u.texts.contains(QStringLiteral("正在重试 2/2：发送请求已成功")));
+  u.ExpectCleanFolder();
+}
+
+// After a failure the old program starts when the user acknowledges it (or
+// the display time ends, as in every test above); closing the window
+// during a download gives up the update at once.
+TEST(UpdateRun, TheOldProgramStartsWhenTheUserSaysSo) {
+  {
+    Updater u(MakePackage(kNewFiles));
+    u.Fault("flip");
+    UpdaterOptions options = u.Options();
+    options.failure_display_ms = 60000;
+    u.run = std::make_unique<UpdateRun>(std::move(options));
+    QString why;
+    QObject::connect(u.run.get(), &UpdateRun::failed, [&why](const QString& w) { why = w; });
+    u.run->Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !why.isEmpty(); }, 10000));
+    QTest::qWait(300);
+    EXPECT_TRUE(u.started.isEmpty());
+    EXPECT_FALSE(u.run->over());
+    u.run->Acknowledge();
+    EXPECT_EQ(u.started, QStringList{u.Folder() + QStringLiteral("/TALVEC")});
+    ASSERT_TRUE(u.outcome_at_start);
+    EXPECT_EQ(u.outcome_at_start->cause, why);
+  }
+  {
+    Updater u(MakePackage(kNewFiles));
+    u.Fault("stall");
+    u.run = std::make_unique<UpdateRun>(u.Options());
+    bool requested = false;
+    QObject::connect(u.run.get(), &UpdateRun::transferState, [&](int s) { requested |= s == 6; });
+    QObject::connect(u.run.get(), &UpdateRun::statusText, [&u](const QString& t) { u.status = t; });
+    u.run->Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return requested; }, 5000));
+    u.run->Cancel();
+    EXPECT_TRUE(u.run->over());
+    u.ExpectCleanFolder();
+    EXPECT_EQ(u.outcome_at_start->cause, QStringLiteral("升级已取消"));
+  }
+}
+
 // The install by itself: each case is one folder with an old program file,
 // the user's data, and a temp folder from a package.
 TEST(Install, ReplacesWholeFilesAndRefusesWhatItMustNot) {
@@ -403,6 +352,11 @@ TEST(Install, KilledInTheMiddleLeavesEveryFileWhole) {
       now_new += bytes == new_bytes;
     }
     mixed += now_new > 0 && now_new < kFiles;
+    // The next start of either program removes the half-written files.
+    RemoveUpdateLeftovers(program);
+    EXPECT_TRUE(QDir(program)
+                    .entryList({QStringLiteral("*.talvec-new")}, QDir::Hidden | QDir::Files)
+                    .isEmpty());
   }
   RecordProperty("rounds_with_old_and_new_files", mixed);
 }

@@ -45,7 +45,6 @@ class CollectionSchedule : public Service {
   Q_OBJECT
 
  public:
-  static constexpr int kFirstCheckSeconds = 60;
   // A pass in which no channel could read its page waits this long.
   static constexpr int kRetryPauseMs = 1000;
   // A page whose rows cannot be written is tried again after 25, 50, ...

@@ -134,8 +134,10 @@ QCoro::Task<UpdateCheck::Outcome> UpdateCheck::Check(bool from_menu) {
     } else {
       quiet_until_ = std::min(before.at.addSecs(kFailedVersionQuietSeconds),
                               now.addSecs(kQuietRecheckSeconds));
-      qCInfo(lcUpdate) << "version" << server_version << "failed to update at" << before.at << "("
-                       << before.cause << "); not offered again before" << quiet_until_;
+      qCInfo(lcUpdate).noquote() << "version" << server_version << "failed to update at"
+                                 << before.at.toString(Qt::ISODate) << "(" << before.cause
+                                 << "); not offered again before"
+                                 << quiet_until_.toString(Qt::ISODate);
     }
     co_return Outcome::kFailedBefore;
   }

@@ -1,7 +1,6 @@
 #include "update/handover.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QSaveFile>
 
@@ -21,6 +20,21 @@ QString OutcomePath(const QString& folder) {
 QString OneLine(QString text) {
   text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
   return text;
+}
+
+constexpr int kStagedDepth = 4;
+
+void RemoveStaged(const QString& folder, int depth, QStringList* removed) {
+  const QFileInfoList entries = QDir(folder).entryInfoList(
+      QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  for (const QFileInfo& entry : entries) {
+    if (entry.isSymLink()) continue;
+    if (entry.isDir()) {
+      if (depth > 1) RemoveStaged(entry.filePath(), depth - 1, removed);
+    } else if (IsStagedFileName(entry.fileName()) && QFile::remove(entry.filePath())) {
+      *removed << entry.filePath();
+    }
+  }
 }
 
 }  // namespace
@@ -106,13 +120,10 @@ QStringList RemoveUpdateLeftovers(const QString& program_folder) {
   for (const QString& path : {package, package + QLatin1String(kPartSuffix)}) {
     if (QFileInfo(path).isFile() && QFile::remove(path)) removed << path;
   }
-  // Staged files: whole or half written, never renamed into place.
-  QDirIterator it(program_folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString path = it.next();
-    if (IsStagedFileName(it.fileName()) && QFile::remove(path)) removed << path;
-  }
+  // Staged files: whole or half written, never renamed into place. A
+  // package's tree is shallow; the walk stays so, whatever else shares the
+  // folder.
+  RemoveStaged(program_folder, kStagedDepth, &removed);
   return removed;
 }
 

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <coroutine>
 #include <functional>

@@ -40,16 +40,21 @@ struct Error {
   bool Is(Kind k) const { return kind == k; }
   // The message, with the detail after it when there is one.
   QString FullText() const {
-    return detail.isEmpty() || detail == message ? message : message + QStringLiteral("\n") + detail;
+    return detail.isEmpty() || detail == message ? message
+                                                 : message + QStringLiteral("\n") + detail;
   }
 };
 
 template <typename T = void>
 using Result = tl::expected<T, Error>;
 
+inline Error MakeError(Error::Kind kind, QString message, QString detail = QString(),
+                       int code = 0) {
+  return Error{kind, std::move(message), std::move(detail), code};
+}
 inline tl::unexpected<Error> Fail(Error::Kind kind, QString message, QString detail = QString(),
                                   int code = 0) {
-  return tl::unexpected<Error>(Error{kind, std::move(message), std::move(detail), code});
+  return tl::unexpected<Error>(MakeError(kind, std::move(message), std::move(detail), code));
 }
 inline tl::unexpected<Error> Fail(Error error) { return tl::unexpected<Error>(std::move(error)); }
 

@@ -94,16 +94,15 @@ Result<QByteArray> DecodeContent(const QByteArray& encoding, const QByteArray& b
                 QStringLiteral("不支持的内容编码: %1").arg(QString::fromLatin1(coding)));
   }
   if (!plain) {
-    return Fail(Error::Kind::kBadData,
-                QStringLiteral("压缩内容损坏或超过 %1 字节").arg(max_bytes));
+    return Fail(Error::Kind::kBadData, QStringLiteral("压缩内容损坏或超过 %1 字节").arg(max_bytes));
   }
   return *std::move(plain);
 }
 
 Error TooLarge(qint64 max_bytes) {
-  return Error{Error::Kind::kTooLarge, QStringLiteral("页面超过 %1 字节").arg(max_bytes)};
+  return MakeError(Error::Kind::kTooLarge, QStringLiteral("页面超过 %1 字节").arg(max_bytes));
 }
-Error Stopped() { return Error{Error::Kind::kStopped, QStringLiteral("已停止")}; }
+Error Stopped() { return MakeError(Error::Kind::kStopped, QStringLiteral("已停止")); }
 
 Result<QString> Logged(const QString& address, Result<QString> result) {
   if (!result) qCDebug(lcFetch) << "fetch failed:" << address << result.error().message;
@@ -128,13 +127,13 @@ Result<QString> ReadReply(QNetworkReply& reply, Transfer& transfer, const QStrin
                 QString(), status.isValid() ? status.toInt() : 0);
   }
   if (transfer.body.size() > max_bytes) return Fail(TooLarge(max_bytes));
-  Result<QByteArray> plain = DecodeContent(reply.rawHeader("Content-Encoding"), transfer.body,
-                                           max_bytes);
+  Result<QByteArray> plain =
+      DecodeContent(reply.rawHeader("Content-Encoding"), transfer.body, max_bytes);
   if (!plain) return Fail(plain.error());
   if (plain->isEmpty()) {
-    return Fail(Error::Kind::kNetwork,
-                status.isValid() ? QStringLiteral("HTTP %1: 空白页面").arg(status.toInt())
-                                 : QStringLiteral("空白页面"));
+    return Fail(Error::Kind::kNetwork, status.isValid()
+                                           ? QStringLiteral("HTTP %1: 空白页面").arg(status.toInt())
+                                           : QStringLiteral("空白页面"));
   }
   QString text = DecodeBody(*plain, charset);
   if (text.isEmpty()) {
@@ -142,7 +141,6 @@ Result<QString> ReadReply(QNetworkReply& reply, Transfer& transfer, const QStrin
   }
   return text;
 }
-
 
 }  // namespace
 
@@ -159,8 +157,8 @@ PageFetcher::PageFetcher(QObject* parent) : Service(parent) {
 
 PageFetcher::~PageFetcher() { Stop(); }
 
-QCoro::Task<Result<QString>> PageFetcher::Fetch(QString address, QString charset,
-                                                qint64 max_bytes, Service* owner) {
+QCoro::Task<Result<QString>> PageFetcher::Fetch(QString address, QString charset, qint64 max_bytes,
+                                                Service* owner) {
   if (stopping() || (owner && owner->stopping())) co_return Fail(Stopped());
   const QUrl url(address);
   if (!url.isValid() || url.scheme().isEmpty()) {
@@ -185,7 +183,7 @@ QCoro::Task<Result<QString>> PageFetcher::Fetch(QString address, QString charset
     if (transfer->body.size() > max_bytes) fail(TooLarge(max_bytes));
   });
   QTimer::singleShot(deadline_ms_, raw, [fail, ms = deadline_ms_] {
-    fail(Error{Error::Kind::kNetwork, QStringLiteral("请求超过 %1 秒未完成").arg(ms / 1000)});
+    fail(MakeError(Error::Kind::kNetwork, QStringLiteral("请求超过 %1 秒未完成").arg(ms / 1000)));
   });
   connect(this, &Service::stopRequested, raw, [fail] { fail(Stopped()); });
   if (owner) connect(owner, &Service::stopRequested, raw, [fail] { fail(Stopped()); });

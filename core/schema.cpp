@@ -61,8 +61,16 @@ bool AddUpdateFailures(Database& db) {
          db.Execute("PRAGMA user_version=3");
 }
 
+// Layout 4: what the windows keep between runs (core/ui_state.h).
+bool AddUiState(Database& db) {
+  return db.Execute(
+             "CREATE TABLE IF NOT EXISTS UiState(Key TEXT PRIMARY KEY NOT NULL, Value TEXT)") &&
+         db.Execute("PRAGMA user_version=4");
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures};
+constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures,
+                                         AddUiState};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

@@ -14,9 +14,51 @@ Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions
   // Each collection cycle switches automatic analysis on or off.
   QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &analysis,
                    &AutoAnalysis::OnCycleStart);
+  // What the main window shows.
+  QObject::connect(&network, &NetworkStatus::reachabilityChanged, &activity_,
+                   &ServiceActivity::reachabilityChanged);
+  QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &activity_,
+                   &ServiceActivity::cycleStarted);
+  QObject::connect(&schedule, &CollectionSchedule::working, &activity_, &ServiceActivity::working);
+  QObject::connect(&schedule, &CollectionSchedule::cycleFinished, &activity_,
+                   &ServiceActivity::cycleFinished);
+  QObject::connect(&schedule, &CollectionSchedule::progressChanged, &activity_,
+                   &ServiceActivity::progressChanged);
+  QObject::connect(&analysis.reader(), &ResultPageReader::workingEnded, &activity_,
+                   &ServiceActivity::analysisEnded);
 }
 
 Services::~Services() { Stop(); }
+
+void Services::StartAtLoad(qint16 research) {
+  network.SetNetworkOk(false);
+  schedule.LoadScheduleTimer(research);
+  watch.Load();
+  schedule.LoadFirstSchedulePass();
+  // The window opens without waiting for the probe.
+  network.StartupProbe();
+}
+
+void Services::PauseCollection() {
+  // Nothing yields in between pause and resume, so a running cycle or batch
+  // never sees the pause; a stop the cycle set for itself stays set.
+  stop_before_pause_ = schedule.state().StopCollection;
+  schedule.timerUpdate().stop();
+  analysis.StopTimer();
+  schedule.SetStopCollection(true);
+}
+
+void Services::ResumeCollection() {
+  if (!schedule.stopping()) schedule.timerUpdate().start();
+  schedule.SetStopCollection(stop_before_pause_);
+  analysis.StartTimer();
+}
+
+void Services::SettingsClosed() { analysis.OnSettingsClosed(); }
+
+void Services::SetDateFallback(DateFallbackSource* source) { schedule.SetDateFallback(source); }
+
+void Services::SetWatchNotices(WatchNotices* notices) { watch.SetNotices(notices); }
 
 void Services::Stop() {
   update.Stop();

@@ -7,6 +7,7 @@
 #include "collect/collection_schedule.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
+#include "services/main_window_services.h"
 #include "update/update_check.h"
 #include "watch/watch_matcher.h"
 
@@ -15,19 +16,30 @@ namespace talvec {
 class Database;
 struct SystemSettings;
 
-class Services {
+class Services : public MainWindowServices {
  public:
   // `settings` is the program's live settings record.
   Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
            WatchOptions watch_options = {}, UpdateCheckOptions update_options = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
-  ~Services();
+  ~Services() override;
 
   // Stops the services that start work first (update check, watch matcher,
   // analysis, collection), then the network status and the fetcher; every
   // pending request is aborted and every suspended coroutine ends.
   void Stop();
+
+  // What the main window sees (MainWindowServices).
+  void StartAtLoad(qint16 research) override;
+  void PauseCollection() override;
+  void ResumeCollection() override;
+  void SettingsClosed() override;
+  ServiceActivity& activity() override { return activity_; }
+  const CollectionProgress& progress() const override { return schedule.progress(); }
+  void SetDateFallback(DateFallbackSource* source) override;
+  void SetWatchNotices(WatchNotices* notices) override;
+  UpdateCheck& updateCheck() override { return update; }
 
   PageFetcher fetcher;
   NetworkStatus network;
@@ -35,6 +47,11 @@ class Services {
   AutoAnalysis analysis;
   WatchMatcher watch;
   UpdateCheck update;  // TimerSystemUP and MenuUpdate
+
+ private:
+  ServiceActivity activity_;
+  // StopCollection as it was when collection was paused.
+  bool stop_before_pause_ = false;
 };
 
 }  // namespace talvec

@@ -8,10 +8,12 @@
 #include <QDate>
 #include <QFont>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QScreen>
 #include <QSplitter>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -27,8 +29,8 @@ namespace talvec {
 namespace {
 
 constexpr int kTopCompanies = 10;
-// Long names are cut on the axis; the table holds them whole.
-constexpr int kAxisNameChars = 10;
+// The company names take at most this share of the top chart's width.
+constexpr double kAxisNameShare = 0.4;
 constexpr int kMonthsShown = 24;
 
 QChartView* MakeChartView(const char* name, QWidget* parent) {
@@ -63,17 +65,27 @@ QValueAxis* CountAxis(int largest) {
   return axis;
 }
 
-// The name without its legal form, cut to fit the axis.
-QString AxisName(const QString& name) {
-  QString shortName = name;
+// "k. name" within `width` pixels: whole where it fits, else without its
+// legal form, else cut with an ellipsis.
+QString AxisLabel(int k, const QString& name, const QFontMetrics& metrics, int width) {
+  const QString number = QStringLiteral("%1. ").arg(k);
+  const int room =
+      std::max(metrics.averageCharWidth() * 3, width - metrics.horizontalAdvance(number));
+  if (metrics.horizontalAdvance(name) <= room) return number + name;
+  QString shorter = name;
   for (const char16_t* form : {u"股份有限公司", u"有限责任公司", u"有限公司"}) {
     const QStringView f(form);
-    if (shortName.size() > f.size() + 1 && shortName.endsWith(f)) {
-      shortName.chop(f.size());
+    if (shorter.size() > f.size() + 1 && shorter.endsWith(f)) {
+      shorter.chop(f.size());
       break;
     }
   }
-  return shortName.size() <= kAxisNameChars ? shortName : shortName.left(kAxisNameChars - 1) + u'…';
+  return number + metrics.elidedText(shorter, Qt::ElideRight, room);
+}
+
+// A point of a chart view in the chart's own coordinates.
+QPointF InChart(const QChartView* view, const QPoint& pos) {
+  return view->chart()->mapFromScene(view->mapToScene(pos));
 }
 
 void SmallLabels(QAbstractAxis* axis) {
@@ -120,7 +132,72 @@ CompetitorSummaryPage::CompetitorSummaryPage(QWidget* parent) : QWidget(parent) 
 
   connect(ListViewTJ->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) { FillMonthChart(model_->At(current.row())); });
+  for (QChartView* view : {ChartTop, ChartMonth}) {
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+  }
   ShowRows({});
+}
+
+bool CompetitorSummaryPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && (watched == ChartTop || watched == ChartMonth)) {
+    FitChartTexts();
+  } else if (event->type() == QEvent::ToolTip) {
+    for (const QChartView* view : {ChartTop, ChartMonth}) {
+      if (watched != view->viewport()) continue;
+      auto* help = static_cast<QHelpEvent*>(event);
+      const QString tip = ChartToolTip(view, help->pos());
+      if (tip.isEmpty()) {
+        QToolTip::hideText();
+      } else {
+        QToolTip::showText(help->globalPos(), tip, view->viewport());
+      }
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QString CompetitorSummaryPage::ChartToolTip(const QChartView* view, const QPoint& pos) const {
+  const QPointF at = InChart(view, pos);
+  const QRectF plot = view->chart()->plotArea();
+  if (view == ChartMonth) {
+    return at.y() < plot.top() && view->chart()->title() != month_title_ ? month_title_ : QString();
+  }
+  // The top chart: one band per company, the most wins at the top, the
+  // name at its left.
+  const auto& summary = model_->summary();
+  const int shown = std::min<int>(kTopCompanies, static_cast<int>(summary.size()));
+  if (view != ChartTop || shown == 0 || at.x() < 0 || at.x() > plot.right() ||
+      at.y() < plot.top() || at.y() >= plot.bottom()) {
+    return {};
+  }
+  const int k = static_cast<int>((at.y() - plot.top()) / (plot.height() / shown));
+  if (k < 0 || k >= shown) return {};
+  const CompanySummary& s = summary[static_cast<std::size_t>(k)];
+  return QStringLiteral("%1. %2：中标%3次").arg(k + 1).arg(s.company).arg(s.wins);
+}
+
+void CompetitorSummaryPage::FitChartTexts() {
+  QChart* top = ChartTop->chart();
+  const QList<QAbstractAxis*> axes = top->axes(Qt::Vertical);
+  auto* companies = axes.isEmpty() ? nullptr : qobject_cast<QBarCategoryAxis*>(axes.front());
+  const auto& summary = model_->summary();
+  const int shown = std::min<int>(kTopCompanies, static_cast<int>(summary.size()));
+  if (companies && companies->count() == shown) {
+    const QFontMetrics metrics(companies->labelsFont());
+    const int width = static_cast<int>(ChartTop->width() * kAxisNameShare);
+    QStringList names;
+    // Bottom to top: the company with most wins stands at the top.
+    for (int k = shown - 1; k >= 0; --k) {
+      names << AxisLabel(k + 1, summary[static_cast<std::size_t>(k)].company, metrics, width);
+    }
+    if (names != companies->categories()) companies->setCategories(names);
+  }
+  QChart* month = ChartMonth->chart();
+  const QFontMetrics title(month->titleFont());
+  month->setTitle(
+      title.elidedText(month_title_, Qt::ElideRight, std::max(40, ChartMonth->width() - 24)));
 }
 
 void CompetitorSummaryPage::ShowRows(const std::vector<AwardRow>& rows) {
@@ -156,11 +233,11 @@ void CompetitorSummaryPage::FillTopChart() {
   if (shown == 0) return;
   auto* set = new QBarSet(QStringLiteral("中标次数"));
   QStringList names;
-  // Bottom to top: the company with most wins stands at the top.
+  // Bottom to top: the company with most wins stands at the top; the names
+  // are fitted to the chart's width below.
   for (int k = shown - 1; k >= 0; --k) {
-    const CompanySummary& s = summary[static_cast<std::size_t>(k)];
-    *set << s.wins;
-    names << QStringLiteral("%1. %2").arg(k + 1).arg(AxisName(s.company));
+    *set << summary[static_cast<std::size_t>(k)].wins;
+    names << QStringLiteral("%1.").arg(k + 1);
   }
   auto* series = new QHorizontalBarSeries();
   series->append(set);
@@ -176,19 +253,20 @@ void CompetitorSummaryPage::FillTopChart() {
   QValueAxis* counts = CountAxis(summary.front().wins);
   chart->addAxis(counts, Qt::AlignBottom);
   series->attachAxis(counts);
+  FitChartTexts();
 }
 
 void CompetitorSummaryPage::FillMonthChart(const CompanySummary* company) {
   QChart* chart = ChartMonth->chart();
   ClearChart(chart);
-  if (!company) {
-    chart->setTitle(QStringLiteral("每月中标次数"));
-    return;
+  month_title_ = QStringLiteral("每月中标次数");
+  if (company) {
+    month_title_ += QStringLiteral("：") + company->company;
+    if (company->undated > 0)
+      month_title_ += QStringLiteral("（%1次无日期）").arg(company->undated);
   }
-  QString title = QStringLiteral("每月中标次数：") + company->company;
-  if (company->undated > 0) title += QStringLiteral("（%1次无日期）").arg(company->undated);
-  chart->setTitle(title);
-  if (company->months.isEmpty()) return;
+  FitChartTexts();
+  if (!company || company->months.isEmpty()) return;
   // Every month from the first win to the last, months without a win at 0,
   // at most the last kMonthsShown of them.
   QDate first = QDate::fromString(company->months.front().first + QStringLiteral("-01"),

@@ -159,6 +159,13 @@ void FilterPanels::SetEnabled(bool enabled) {
   Command2->setEnabled(enabled);
 }
 
+void FilterPanels::Reset() {
+  DQ->button(0)->setChecked(true);
+  ClearGroup(CP);
+  ClearGroup(ZFBM);
+  Text4->clear();
+}
+
 bool FilterPanels::RegionChosen() const { return DQ->checkedId() > 0; }
 
 void FilterPanels::RegionChoice(int index) {

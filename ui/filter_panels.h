@@ -26,6 +26,9 @@ class FilterPanels : public QObject {
 
   // The three frames and the filter button, on or off together.
   void SetEnabled(bool enabled);
+  // Back to the neutral state a new search shows unfiltered: "全部地区",
+  // no category, no public body, an empty text box.
+  void Reset();
   // Whether a region other than "全部地区" is chosen.
   bool RegionChosen() const;
 

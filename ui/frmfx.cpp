@@ -1,27 +1,24 @@
 #include "ui/frmfx.h"
 
-#include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeView>
-#include <functional>
 
 #include "competitors/award_list_model.h"
 #include "competitors/export.h"
 #include "competitors/lookup.h"
 #include "competitors/summary_model.h"
 #include "core/database.h"
-#include "ui/competitor_summary_page.h"
 #include "dialogs/messages.h"
+#include "ui/competitor_summary_page.h"
 #include "ui/report_view.h"
 #include "ui/twips.h"
 #include "ui/viewer.h"
@@ -29,67 +26,15 @@
 
 namespace talvec {
 
-namespace {
-
-constexpr int kListLeftTwips = 120;
-constexpr int kListTopTwips = 660;
-constexpr int kBottomTwips = 500;
-constexpr int kTitleColumnTwips = 8000;
-constexpr int kOtherColumnsTwips = 6000;
-
-// The result list: every click on it, on a row or not, and every double
-// click reach the window; a right press pops the context menu.
-class AwardListView : public QTreeView {
- public:
-  using QTreeView::QTreeView;
-  std::function<void()> on_click;
-  std::function<void()> on_double_click;
-  std::function<void()> on_resize;
-  QMenu* menu = nullptr;
-
- protected:
-  void resizeEvent(QResizeEvent* event) override {
-    QTreeView::resizeEvent(event);
-    if (on_resize) on_resize();
-  }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    QTreeView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && on_click) on_click();
-  }
-  void mouseDoubleClickEvent(QMouseEvent* event) override {
-    QTreeView::mouseDoubleClickEvent(event);
-    if (event->button() != Qt::LeftButton) return;
-    // A double click is a click first, on the row under the mouse.
-    const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid()) setCurrentIndex(index);
-    if (on_click) on_click();
-    if (on_double_click) on_double_click();
-  }
-  void contextMenuEvent(QContextMenuEvent* event) override {
-    // The menu acts on the row it was opened over.
-    const QModelIndex index = indexAt(event->pos());
-    if (index.isValid()) setCurrentIndex(index);
-    if (on_click) on_click();
-    if (menu) menu->popup(event->globalPos());
-    event->accept();
-  }
-};
-
-}  // namespace
-
 FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address, QString engine_base_address,
              QWidget* parent)
-    : QDialog(parent),
+    : ReportWindow(QStringLiteral("FrmfX"), QStringLiteral("竞争对手分析"), parent),
       db_(db),
       viewer_(viewer),
       site_base_address_(std::move(site_base_address)),
       engine_base_address_(std::move(engine_base_address)) {
-  setObjectName(QStringLiteral("FrmfX"));
-  setWindowTitle(QStringLiteral("竞争对手分析"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-  setAttribute(Qt::WA_DeleteOnClose);
-  setSizeGripEnabled(true);
 
   const double dpi = screen() ? screen()->logicalDotsPerInch() : 96.0;
   auto rect = [dpi](int l, int t, int w, int h) { return TwipsRect(l, t, w, h, dpi); };
@@ -120,29 +65,17 @@ FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address, QString en
   CommandDC->setAutoDefault(false);
   connect(CommandDC, &QPushButton::clicked, this, &FrmfX::ExportDialog);
 
-  // Out of sight beyond the right edge; Esc closes the window.
-  Command2 = new QPushButton(QStringLiteral("取消"), this);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setAutoDefault(false);
-  Command2->setFocusPolicy(Qt::NoFocus);
-  connect(Command2, &QPushButton::clicked, this, &QDialog::reject);
-
   TabFX = new QTabWidget(this);
   TabFX->setObjectName(QStringLiteral("TabFX"));
-  auto* list = new AwardListView();
-  ListView1 = list;
+  ListView1 = new ReportListView();
   ListView1->setObjectName(QStringLiteral("ListView1"));
-  MakeReportView(ListView1);
   list_ = new AwardListModel(this);
   list_->setObjectName(QStringLiteral("ListView1Rows"));
   ListView1->setModel(list_);
-  ListView1->header()->setStretchLastSection(false);
-  ListView1->header()->setSectionsClickable(true);
-  ListView1->header()->setSortIndicatorShown(false);
-  ListView1->setColumnWidth(0, Px(1000));
-  ListView1->setColumnWidth(1, Px(5000));
-  ListView1->setColumnWidth(2, Px(kTitleColumnTwips));
-  connect(ListView1->header(), &QHeaderView::sectionClicked, this, &FrmfX::SortByColumn);
+  ListView1->SetColumnTwips(AwardListModel::kColNumber, 1000);
+  ListView1->SetColumnTwips(AwardListModel::kColCompany, 5000);
+  ListView1->SetFillColumn(AwardListModel::kColTitle, 8000);
+  ListView1->EnableHeaderSorting(Qt::DescendingOrder);
   TabFX->addTab(ListView1, QStringLiteral("中标记录"));
   summary_ = new CompetitorSummaryPage();
   TabFX->addTab(summary_, QStringLiteral("中标统计"));
@@ -160,10 +93,9 @@ FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address, QString en
   MenuZB->setObjectName(QStringLiteral("MenuZB"));
   connect(MenuXX, &QAction::triggered, this, &FrmfX::LookUpCompany);
   connect(MenuZB, &QAction::triggered, this, &FrmfX::ShowAwardDetails);
-  list->menu = MenuXS;
-  list->on_click = [this] { ListClicked(); };
-  list->on_double_click = [this] { LookUpCompany(); };
-  list->on_resize = [this] { FitTitleColumn(); };
+  ListView1->SetContextMenu(MenuXS);
+  connect(ListView1, &ReportListView::listClicked, this, &FrmfX::ListClicked);
+  connect(ListView1, &ReportListView::listDoubleClicked, this, &FrmfX::LookUpCompany);
 
   PicZT = new QLabel(QStringLiteral("数据加载中..."), this);
   PicZT->setObjectName(QStringLiteral("PicZT"));
@@ -179,24 +111,13 @@ FrmfX::FrmfX(Database& db, Viewer* viewer, QString site_base_address, QString en
   connect(Timer1, &QTimer::timeout, this, &FrmfX::LoadAwards);
   Timer1->start();
 
-  // The frame, title bar included, fits the screen's free area.
-  const QScreen* s = parent && parent->screen() ? parent->screen() : screen();
-  const QRect available = s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
+  statusBar();
+  PlaceBody(TabFX, 120, 660, 0, 500);
   // The design size, or more of a large screen.
-  const QSize wanted(std::max(Px(15600), available.width() * 7 / 10),
-                     std::max(Px(9600), available.height() * 3 / 4));
-  const QSize frame_extra(16, 48);  // until the window manager tells
-  resize(std::min(wanted.width(), available.width() - frame_extra.width()),
-         std::min(wanted.height(), available.height() - frame_extra.height()));
-  move(available.center() - QPoint(width() / 2, height() / 2) -
-       QPoint(0, frame_extra.height() / 2));
+  FitToScreen(QSize(15600, 9600), QSizeF(0.7, 0.75));
 }
 
 FrmfX::~FrmfX() = default;
-
-int FrmfX::Px(int twips) const {
-  return TwipsToPixels(twips, screen() ? screen()->logicalDotsPerInch() : 96.0);
-}
 
 void FrmfX::LoadAwards() {
   Timer1->stop();
@@ -230,6 +151,7 @@ void FrmfX::Search() {
   list_->SetRows(SearchAwards(ListView2->rows(), Text1->text(), Text2->text()));
   ListView1->header()->setSortIndicatorShown(false);
   summary_->ShowRows(list_->rows());
+  ShowCount(list_->rowCount());
 }
 
 void FrmfX::ListClicked() {
@@ -273,13 +195,6 @@ void FrmfX::OpenPage(const QString& address, const QString& caption) {
   if (viewer_) viewer_->Open(address, caption, ViewerMode::kModal);
 }
 
-void FrmfX::SortByColumn(int column) {
-  sort_order_ = sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-  list_->sort(column, sort_order_);
-  ListView1->header()->setSortIndicatorShown(true);
-  ListView1->header()->setSortIndicator(column, sort_order_);
-}
-
 bool FrmfX::ExportTo(const QString& path) {
   QByteArray bytes;
   if (TabFX->currentWidget() == summary_) {
@@ -296,6 +211,7 @@ bool FrmfX::ExportTo(const QString& path) {
                 QStringLiteral("文件保存失败。"), error);
     return false;
   }
+  ShowNote(QStringLiteral("已导出到 %1").arg(QDir::toNativeSeparators(path)));
   return true;
 }
 
@@ -315,24 +231,12 @@ void FrmfX::ExportDialog() {
   dialog->open();
 }
 
-void FrmfX::FitTitleColumn() {
-  // Measured inside the list's frame, so that the columns just fit.
-  const int title = ListView1->viewport()->width() - Px(kOtherColumnsTwips);
-  ListView1->setColumnWidth(2, title > Px(kTitleColumnTwips) ? title : Px(kTitleColumnTwips));
-}
-
 void FrmfX::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
   // The loading notice stays centred over the list as it stood before.
   const QPoint list_pos = ListView1->mapTo(this, QPoint(0, 0));
   PicZT->move(list_pos.x() + (ListView1->width() - PicZT->width()) / 2,
               list_pos.y() + (ListView1->height() - PicZT->height()) / 2);
-  const int left = Px(kListLeftTwips);
-  const int top = Px(kListTopTwips);
-  TabFX->setGeometry(left, top, std::max(0, width() - 2 * left),
-                     std::max(0, height() - top - Px(kBottomTwips)));
-  FitTitleColumn();
-  Command2->move(width() + Command2->width() + Px(200), 0);
+  ReportWindow::resizeEvent(event);
 }
 
 }  // namespace talvec

@@ -3,10 +3,11 @@
 // announcement of an award, and a summary page with charts.
 #pragma once
 
-#include <QDialog>
 #include <QString>
 
 #include "competitors/awards.h"
+#include "ui/report_view.h"
+#include "ui/report_window.h"
 
 class QAction;
 class QLabel;
@@ -15,7 +16,6 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
-class QTreeView;
 
 namespace talvec {
 
@@ -24,7 +24,8 @@ class CompetitorSummaryPage;
 class Database;
 class Viewer;
 
-class FrmfX : public QDialog {
+// Esc closes it; Enter runs the search (Command1 is the default button).
+class FrmfX : public ReportWindow {
   Q_OBJECT
 
  public:
@@ -34,7 +35,8 @@ class FrmfX : public QDialog {
 
   // Timer1's tick: loads GYS into the full list once.
   void LoadAwards();
-  // Command1: refuses an empty product text, else searches the full list.
+  // Command1: refuses an empty product text, else searches the full list
+  // and counts the rows found in the status bar.
   void Search();
   // A click on the result list (anywhere in it).
   void ListClicked();
@@ -42,10 +44,8 @@ class FrmfX : public QDialog {
   void LookUpCompany();
   // MenuZB: the announcement of the award, cropped.
   void ShowAwardDetails();
-  // A header click: sorted by that column, the direction flipped.
-  void SortByColumn(int column);
-  // Saves the page shown (result list or summary) as CSV to `path`; false,
-  // with a message, when the file cannot be written.
+  // Saves the page shown (result list or summary) as CSV to `path`, said in
+  // the status bar; false, with a message, when it cannot be written.
   bool ExportTo(const QString& path);
 
   qint32 SelectedAwardRow = 0;
@@ -55,10 +55,9 @@ class FrmfX : public QDialog {
   QLabel* Label2 = nullptr;
   QLineEdit* Text2 = nullptr;
   QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;   // cancel, beyond the right edge
   QPushButton* CommandDC = nullptr;  // export
   QTabWidget* TabFX = nullptr;
-  QTreeView* ListView1 = nullptr;
+  ReportListView* ListView1 = nullptr;
   AwardListModel* ListView2 = nullptr;  // every row of GYS, never shown
   QLabel* PicZT = nullptr;
   QTimer* Timer1 = nullptr;
@@ -76,8 +75,6 @@ class FrmfX : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  int Px(int twips) const;
-  void FitTitleColumn();
   void OpenPage(const QString& address, const QString& caption);
   void ExportDialog();
   const AwardRow* SelectedRow() const;
@@ -88,7 +85,6 @@ class FrmfX : public QDialog {
   QString engine_base_address_;
   AwardListModel* list_ = nullptr;  // ListView1's rows
   CompetitorSummaryPage* summary_ = nullptr;
-  Qt::SortOrder sort_order_ = Qt::AscendingOrder;
   bool loaded_ = false;
 };
 

@@ -1,18 +1,12 @@
 #include "ui/frmgz.h"
 
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
-#include <QPointer>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTreeView>
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +16,6 @@
 #include "core/text.h"
 #include "dialogs/messages.h"
 #include "ui/report_view.h"
-#include "ui/twips.h"
 #include "ui/viewer_rules.h"
 #include "ui/watch_list_model.h"
 
@@ -32,27 +25,7 @@ namespace talvec {
 
 namespace {
 
-constexpr int kListLeftTwips = 120;
-constexpr int kListTopTwips = 1380;
 const QString kCaption = QStringLiteral("数据安全");
-
-// The list: any press is the list's click; a right press pops the menu.
-class WatchListView : public QTreeView {
- public:
-  using QTreeView::QTreeView;
-  QMenu* menu = nullptr;
-  std::function<void()> on_press;
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override {
-    QTreeView::mousePressEvent(event);
-    if (on_press) on_press();
-  }
-  void contextMenuEvent(QContextMenuEvent* event) override {
-    if (menu) menu->popup(event->globalPos());
-    event->accept();
-  }
-};
 
 }  // namespace
 
@@ -74,22 +47,15 @@ void DayCountBox::stepBy(int steps) {
 
 FrmGZ::FrmGZ(Database& db, SystemSettings& settings, OpenModalPage open_page,
              std::function<QDate()> today, QWidget* parent)
-    : QDialog(parent),
+    : ReportWindow(QStringLiteral("FrmGZ"), QStringLiteral("我的观注"), parent),
       db_(db),
       settings_(settings),
       open_page_(std::move(open_page)),
       today_(std::move(today)) {
-  setObjectName(QStringLiteral("FrmGZ"));
-  setWindowTitle(QStringLiteral("我的观注"));
-  setAttribute(Qt::WA_DeleteOnClose);
-  setSizeGripEnabled(true);
+  SetEnterCloses(true);
   CreateControls();
   LoadSettings();
   Refill();
-}
-
-int FrmGZ::Px(int twips) const {
-  return TwipsToPixels(twips, screen() ? screen()->logicalDotsPerInch() : 96.0);
 }
 
 void FrmGZ::CreateControls() {
@@ -142,27 +108,16 @@ void FrmGZ::CreateControls() {
   name(Command2, "Command2");
   place(Command2, 12450, 705, 1500, 390);
 
-  auto* list = new WatchListView(this);
-  ListView1 = list;
+  ListView1 = new ReportListView(this);
   name(ListView1, "ListView1");
-  MakeReportView(ListView1);
-  ListView1->header()->setStretchLastSection(false);
-  ListView1->header()->setSectionsClickable(true);
   model_ = new WatchListModel(this);
   ListView1->setModel(model_);
-  // The columns: number, title (set by the resize), date, state, address.
-  ListView1->setColumnWidth(WatchListModel::kColNumber, Px(1000));
-  ListView1->setColumnWidth(WatchListModel::kColDate, Px(1500));
-  ListView1->setColumnWidth(WatchListModel::kColState, Px(1000));
-  ListView1->setColumnHidden(WatchListModel::kColAddress, true);
-
-  // Out of sight beyond the right edge; Enter and Esc close the window.
-  CancelButton = new QPushButton(QStringLiteral("取消"), this);
-  name(CancelButton, "CancelButton");
-  CancelButton->setDefault(true);
-  CancelButton->setAutoDefault(true);
-  CancelButton->setFocusPolicy(Qt::NoFocus);
-  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  ListView1->SetColumnTwips(WatchListModel::kColNumber, 1000);
+  ListView1->SetColumnTwips(WatchListModel::kColDate, 1500);
+  ListView1->SetColumnTwips(WatchListModel::kColState, 1000);
+  ListView1->SetColumnTwips(WatchListModel::kColAddress, 0);
+  ListView1->SetFillColumn(WatchListModel::kColTitle, 8000);
+  ListView1->EnableHeaderSorting(Qt::DescendingOrder);
 
   MenuKJJ = new QMenu(QStringLiteral("快捷键"), this);
   name(MenuKJJ, "MenuKJJ");
@@ -171,10 +126,8 @@ void FrmGZ::CreateControls() {
   MenuKJJ->addSeparator();
   MenuDellall = MenuKJJ->addAction(QStringLiteral("删除所有观注(&All)"));
   MenuDellall->setObjectName(QStringLiteral("MenuDellall"));
-  list->menu = MenuKJJ;
-  list->on_press = [this] { EnableListCommands(); };
+  ListView1->SetContextMenu(MenuKJJ);
   // Disabled at every opening, until the list is clicked.
-  Command2->setEnabled(false);
   MenuDelete->setEnabled(false);
   MenuDellall->setEnabled(false);
 
@@ -182,17 +135,15 @@ void FrmGZ::CreateControls() {
   connect(Command2, &QPushButton::clicked, this, &FrmGZ::MarkAllRead);
   connect(MenuDelete, &QAction::triggered, this, &FrmGZ::DeleteCurrent);
   connect(MenuDellall, &QAction::triggered, this, &FrmGZ::DeleteAll);
-  connect(ListView1, &QTreeView::doubleClicked, this,
-          [this](const QModelIndex& index) { OpenRow(index.row()); });
-  connect(ListView1->header(), &QHeaderView::sectionClicked, this, &FrmGZ::SortByHeader);
+  connect(ListView1, &ReportListView::listClicked, this, &FrmGZ::EnableListCommands);
+  connect(ListView1, &ReportListView::listDoubleClicked, this, &FrmGZ::OpenRow);
 
-  const QScreen* screen = this->screen();
-  const QSize available = screen ? screen->availableGeometry().size() : QSize(1280, 800);
-  resize(std::min(available.width() - 40, Px(14700)), std::min(available.height() - 80, Px(9000)));
+  PlaceBody(ListView1, 120, 1380, 200, 500);
+  FitToScreen(QSize(14700, 9000));
 }
 
 void FrmGZ::LoadSettings() {
-  const std::optional<WatchForm> form = ReadWatchForm(db_);
+  const std::optional<WatchForm> form = PrepareWatchList(db_, Today());
   if (!form) {
     // Without the row the keep days are unknown: nothing is purged, the
     // panel shows the design values.
@@ -208,9 +159,6 @@ void FrmGZ::LoadSettings() {
   Text4->setText(form->keep_days);
   Check2->setChecked(form->popup);
   Check3->setChecked(form->sound);
-  if (!PurgeWatchEntries(db_, PurgeCutoff(Today(), form->keep_days))) {
-    qCWarning(lcFrmGZ) << "old entries not purged:" << db_.LastError();
-  }
 }
 
 void FrmGZ::Refill() {
@@ -220,8 +168,8 @@ void FrmGZ::Refill() {
                 QStringLiteral("无法读取观注。"), db_.LastError());
   }
   model_->SetEntries(std::move(entries));
+  Command2->setEnabled(model_->HasUnread());
   if (model_->rowCount() == 0) {
-    Command2->setEnabled(false);
     MenuDelete->setEnabled(false);
     MenuDellall->setEnabled(false);
   }
@@ -230,7 +178,6 @@ void FrmGZ::Refill() {
 void FrmGZ::EnableListCommands() {
   const bool rows = model_->rowCount() > 0;
   MenuDelete->setEnabled(rows);
-  Command2->setEnabled(rows);
   MenuDellall->setEnabled(rows);
 }
 
@@ -320,30 +267,8 @@ void FrmGZ::DeleteAll() {
   emit entriesChanged();
 }
 
-void FrmGZ::SortByHeader(int section) {
-  sort_order_ = sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-  model_->SortBy(section, sort_order_);
-  ListView1->header()->setSortIndicatorShown(true);
-  ListView1->header()->setSortIndicator(section, sort_order_);
-}
+void FrmGZ::SortByHeader(int section) { ListView1->SortByHeader(section); }
 
-void FrmGZ::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  const int left = Px(kListLeftTwips);
-  const int top = Px(kListTopTwips);
-  ListView1->setGeometry(left, top, std::max(0, width() - 2 * left - Px(200)),
-                         std::max(0, height() - top - Px(500)));
-  // Measured inside the list's frame and beside a vertical scroll bar, so
-  // that the columns just fit when the list is long.
-  const int inner = ListView1->width() - 2 * ListView1->frameWidth() -
-                    ListView1->verticalScrollBar()->sizeHint().width() - 2;
-  int others = 0;
-  for (int column :
-       {WatchListModel::kColNumber, WatchListModel::kColDate, WatchListModel::kColState}) {
-    others += ListView1->columnWidth(column);
-  }
-  ListView1->setColumnWidth(WatchListModel::kColTitle, std::max(Px(8000), inner - others));
-  CancelButton->move(width() + CancelButton->width() + Px(200), 0);
-}
+Qt::SortOrder FrmGZ::sortDirection() const { return ListView1->sortDirection(); }
 
 }  // namespace talvec

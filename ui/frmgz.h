@@ -6,9 +6,10 @@
 
 #include <QAbstractSpinBox>
 #include <QDate>
-#include <QDialog>
 #include <functional>
 
+#include "ui/report_view.h"
+#include "ui/report_window.h"
 #include "watch/watch_list.h"
 
 class QAction;
@@ -18,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTreeView;
 
 namespace talvec {
 
@@ -46,7 +46,7 @@ class DayCountBox : public QAbstractSpinBox {
   int minimum_, maximum_;
 };
 
-class FrmGZ : public QDialog {
+class FrmGZ : public ReportWindow {
   Q_OBJECT
 
  public:
@@ -55,7 +55,8 @@ class FrmGZ : public QDialog {
   using OpenModalPage = std::function<QWidget*(const QString& address, const QString& caption)>;
 
   // The load: columns, the settings panel from the settings row, the purge
-  // of entries older than the keep days, the list.
+  // of entries older than the keep days, the list. Enter in a box closes
+  // the window without saving, as Esc does.
   FrmGZ(Database& db, SystemSettings& settings, OpenModalPage open_page,
         std::function<QDate()> today = {}, QWidget* parent = nullptr);
 
@@ -71,7 +72,7 @@ class FrmGZ : public QDialog {
   // A header click: the one sort direction flips, the list sorts by the
   // column's text.
   void SortByHeader(int section);
-  Qt::SortOrder sortDirection() const { return sort_order_; }
+  Qt::SortOrder sortDirection() const;
   WatchListModel* model() const { return model_; }
 
   QLineEdit* Text1 = nullptr;
@@ -81,10 +82,9 @@ class FrmGZ : public QDialog {
   QCheckBox* Check2 = nullptr;
   QCheckBox* Check3 = nullptr;
   QPushButton* Command1 = nullptr;
-  QPushButton* Command2 = nullptr;
+  QPushButton* Command2 = nullptr;  // 一键阅读: on while an unread entry is listed
   QGroupBox* Frame1 = nullptr;
-  QTreeView* ListView1 = nullptr;
-  QPushButton* CancelButton = nullptr;
+  ReportListView* ListView1 = nullptr;
   QMenu* MenuKJJ = nullptr;
   QAction* MenuDelete = nullptr;
   QAction* MenuDellall = nullptr;
@@ -93,23 +93,18 @@ class FrmGZ : public QDialog {
   // Entries were marked or deleted (the unread count may have changed).
   void entriesChanged();
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
   void CreateControls();
   void LoadSettings();
   void MarkTitleRead(const QString& title);
   void EnableListCommands();
   QDate Today() const { return today_ ? today_() : QDate::currentDate(); }
-  int Px(int twips) const;
 
   Database& db_;
   SystemSettings& settings_;
   OpenModalPage open_page_;
   std::function<QDate()> today_;
   WatchListModel* model_ = nullptr;
-  Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 
 }  // namespace talvec

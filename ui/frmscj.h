@@ -2,23 +2,22 @@
 // them in the viewer and deletes them.
 #pragma once
 
-#include <QDialog>
 #include <vector>
 
 #include "favorites/favorites.h"
+#include "ui/report_view.h"
+#include "ui/report_window.h"
 
 class QAction;
 class QMenu;
-class QPushButton;
 class QStandardItemModel;
-class QTreeView;
 
 namespace talvec {
 
 class Database;
 class Viewer;
 
-class FrmSCJ : public QDialog {
+class FrmSCJ : public ReportWindow {
   Q_OBJECT
 
  public:
@@ -31,17 +30,11 @@ class FrmSCJ : public QDialog {
   // Asks, then deletes every favorite with the title of the current row.
   void DeleteCurrent();
 
-  QTreeView* ListView1 = nullptr;
-  QPushButton* CancelButton = nullptr;
+  ReportListView* ListView1 = nullptr;
   QMenu* MenuKJJ = nullptr;
   QAction* MenuDelete = nullptr;
 
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
  private:
-  int Px(int twips) const;
-
   Database& db_;
   Viewer* viewer_;
   QString site_base_address_;

@@ -11,6 +11,7 @@
 #include "competitors/lookup.h"
 #include "ui/clock_panel.h"
 #include "ui/frmfx.h"
+#include "ui/report_window.h"
 #include "ui/result_list.h"
 #include "ui/search_ui.h"
 #include "ui/status_light.h"
@@ -27,7 +28,7 @@ QString TwoLineName(const QString& name) {
   return name.left(half) + QLatin1Char('\n') + name.mid(half);
 }
 
-FrmWeath::FrmWeath(AppContext& context, Services& services, QWidget* parent)
+FrmWeath::FrmWeath(AppContext& context, MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent),
       context_(context),
       services_(services),
@@ -36,18 +37,18 @@ FrmWeath::FrmWeath(AppContext& context, Services& services, QWidget* parent)
   CreateControls();
   // The light shows what the services report.
   StatusLight* light = status_light_;
-  connect(&network(), &NetworkStatus::reachabilityChanged, light, &StatusLight::SetUnreachable);
-  connect(&schedule(), &CollectionSchedule::cycleStarted, light, &StatusLight::StartCycle);
-  connect(&schedule(), &CollectionSchedule::working, light, &StatusLight::StartWorking);
-  connect(&schedule(), &CollectionSchedule::cycleFinished, light,
-          [light] { light->StopWorking(true); });
-  connect(&autoAnalysis().reader(), &ResultPageReader::workingEnded, light,
-          [light] { light->StopWorking(true); });
+  ServiceActivity& activity = services_.activity();
+  connect(&activity, &ServiceActivity::reachabilityChanged, light, &StatusLight::SetUnreachable);
+  connect(&activity, &ServiceActivity::cycleStarted, light, &StatusLight::StartCycle);
+  connect(&activity, &ServiceActivity::working, light, &StatusLight::StartWorking);
+  connect(&activity, &ServiceActivity::cycleFinished, light, [light] { light->StopWorking(true); });
+  connect(&activity, &ServiceActivity::analysisEnded, light, [light] { light->StopWorking(true); });
 }
 
 FrmWeath::~FrmWeath() {
   // The services outlive the window; they must not call into it.
-  schedule().SetDateFallback(nullptr);
+  services_.SetDateFallback(nullptr);
+  services_.SetWatchNotices(nullptr);
 }
 
 QTimer* FrmWeath::MakeTimer(const char* name, int interval_ms) {
@@ -93,7 +94,8 @@ void FrmWeath::CreateControls() {
   viewer_ = new Viewer(this);
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
   MenuGR = search_->MenuGR;
-  watch_notices_ = new WatchNotifier(context_, *viewer_, services_.watch, this);
+  watch_notices_ = new WatchNotifier(context_, *viewer_, this);
+  services_.SetWatchNotices(watch_notices_);
   MenuGR->addSeparator();
   MenuGZ = MenuGR->addAction(QStringLiteral("我的观注(&M)"));
   MenuGZ->setObjectName(QStringLiteral("MenuGZ"));
@@ -113,19 +115,24 @@ void FrmWeath::CreateControls() {
   MenuFX->setShortcut(QKeySequence(Qt::Key_F5));
   connect(MenuFX, &QAction::triggered, this, [this] { OpenCompetitorAnalysis(); });
 
-  // The status bar says what the collection is doing.
+  // The status bar says what the collection is doing, how many rows the
+  // result list shows, and confirms what succeeded quietly.
   statusBar()->setObjectName(QStringLiteral("StatusBar1"));
   LabelCollect = new QLabel(statusBar());
   LabelCollect->setObjectName(QStringLiteral("LabelCollect"));
-  LabelCollect->setText(ProgressText(schedule().progress()));
+  LabelCollect->setText(ProgressText(services_.progress()));
   statusBar()->addWidget(LabelCollect, 1);
-  connect(&schedule(), &CollectionSchedule::progressChanged, LabelCollect,
+  connect(&services_.activity(), &ServiceActivity::progressChanged, LabelCollect,
           [this](const CollectionProgress& progress) {
             LabelCollect->setText(ProgressText(progress));
           });
+  connect(search_, &SearchUi::rowsShown, this,
+          [this](qint64 rows) { ShowCount(statusBar(), rows); });
+  connect(search_, &SearchUi::noted, this,
+          [this](const QString& text) { ShowNote(statusBar(), text); });
   // An item without a readable date takes the date of the result list's
   // next-to-last row.
-  schedule().SetDateFallback(search_);
+  services_.SetDateFallback(search_);
 
   // Timers as the window's design has them; all stopped until load.
   Timer4 = MakeTimer("Timer4", 1000);
@@ -133,29 +140,26 @@ void FrmWeath::CreateControls() {
   Picture1->setGeometry(rect(11940, 9195, 3495, 1335));
   connect(Timer4, &QTimer::timeout, this, &FrmWeath::ClockTick);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
-  InstallUpdateCommands(this, MenuZH, TimerSystemUP, services_.update);
+  InstallUpdateCommands(this, MenuZH, TimerSystemUP, services_.updateCheck());
 }
 
 void FrmWeath::Load() {
   // 1. The version text.
   version_string_ = context_.version;
-  // 2. Not connected until the probe says so.
-  network().SetNetworkOk(false);
+  // Where the user left the window in an earlier run.
+  RestorePlacement();
   // 3. The title label.
   Label5->setText(TwoLineName(QLatin1String(kDisplayName)));
   // 4. The status light starts hidden.
   PicJD->hide();
   // 6. Type options by the channel flags.
   search_->ApplyTypeOptions();
-  // 7. The schedule and upgrade timers follow their settings.
-  schedule().LoadScheduleTimer(context_.settings.research);
+  // 2., 7. to 9. The background work: not connected until the probe says
+  // so, the schedule timer by its setting, the watch matcher's TimerGZ, the
+  // first schedule check a minute after start, the probe of the site.
+  services_.StartAtLoad(context_.settings.research);
+  // 7. The upgrade timer follows its setting.
   if (context_.settings.Upgrade == 1) TimerSystemUP->start();
-  // The watch matcher's TimerGZ runs from load.
-  services_.watch.Load();
-  // 8. The first check of the schedule comes a minute after start.
-  schedule().LoadFirstSchedulePass();
-  // 9. The probe of the procurement site; the window opens without waiting.
-  network().StartupProbe();
   // 10. The search period ends today and starts a week before.
   search_->InitDatePickers();
   // 11. The result list's columns.
@@ -172,12 +176,7 @@ void FrmWeath::Load() {
 
 FrmfX* FrmWeath::OpenCompetitorAnalysis() {
   if (!context_.db) return nullptr;
-  // Nothing yields in between, so a running cycle or batch never sees the
-  // pause; a stop the cycle set for itself stays set.
-  const bool stop_before = schedule().state().StopCollection;
-  schedule().timerUpdate().stop();
-  autoAnalysis().StopTimer();
-  schedule().SetStopCollection(true);
+  services_.PauseCollection();
   if (!frmfx_) {
     frmfx_ = new FrmfX(*context_.db, viewer_, context_.settings.SiteBaseAddress,
                        search_engine_base_, this);
@@ -185,14 +184,13 @@ FrmfX* FrmWeath::OpenCompetitorAnalysis() {
   frmfx_->show();
   frmfx_->raise();
   frmfx_->activateWindow();
-  if (!schedule().stopping()) schedule().timerUpdate().start();
-  schedule().SetStopCollection(stop_before);
-  autoAnalysis().StartTimer();
+  services_.ResumeCollection();
   return frmfx_;
 }
 
 void FrmWeath::closeEvent(QCloseEvent* event) {
   event->accept();
+  KeepPlacement();
   // Everything stops at once, also in the middle of a cycle: the window's
   // own timers here, the services and the database in the handler.
   for (QTimer* timer : findChildren<QTimer*>()) timer->stop();

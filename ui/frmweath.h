@@ -1,7 +1,7 @@
 // The main window: owns every control and the window's own timers, and
-// shows what the services (built before it, handed in) are doing.
-// Subsystem logic lives in the libraries below; this class wires it to
-// controls.
+// shows what the services (built before it, handed in) are doing; it sees
+// them only through MainWindowServices. Subsystem logic lives in the
+// libraries below; this class wires it to controls.
 #pragma once
 
 #include <QMainWindow>
@@ -9,16 +9,16 @@
 #include <QTimer>
 #include <array>
 #include <functional>
+#include <optional>
 
-#include "services/services.h"
 #include "core/app_context.h"
+#include "services/main_window_services.h"
 #include "ui/main_layout.h"
 
 class QAction;
 class QActionGroup;
 class QFrame;
 class QLabel;
-class QAction;
 class QMenu;
 
 namespace talvec {
@@ -40,7 +40,7 @@ class FrmWeath : public QMainWindow {
  public:
   static constexpr const char* kDisplayName = "Veltrano";
 
-  FrmWeath(AppContext& context, Services& services, QWidget* parent = nullptr);
+  FrmWeath(AppContext& context, MainWindowServices& services, QWidget* parent = nullptr);
   ~FrmWeath() override;
 
   // The load steps of the main window, in their fixed order.
@@ -51,20 +51,12 @@ class FrmWeath : public QMainWindow {
   void SetShutdownHandler(std::function<void()> handler) { shutdown_ = std::move(handler); }
 
   AppContext& context() { return context_; }
-  Services& services() { return services_; }
-  PageFetcher& fetcher() { return services_.fetcher; }
-  NetworkStatus& network() { return services_.network; }
-  // The collection cycle and its schedule; owns TimerUpdate.
-  CollectionSchedule& schedule() { return services_.schedule; }
-  // Automatic result analysis; owns TimerAuto.
-  AutoAnalysis& autoAnalysis() { return services_.analysis; }
   // The status light PicJD and its pulse timers Timer1-Timer3.
   StatusLight& statusLight() { return *status_light_; }
   // The one announcement viewer; every window opens pages through it.
   Viewer& viewer() { return *viewer_; }
   SearchUi& search() { return *search_; }
-  // The watch matcher (owns TimerGZ) and its notices: sound, FrmGZ, tray.
-  WatchMatcher& watch() { return services_.watch; }
+  // The watch matcher's notices: sound, FrmGZ, tray.
   WatchNotifier& watchNotices() { return *watch_notices_; }
   const QString& VersionString() const { return version_string_; }
 
@@ -101,7 +93,14 @@ class FrmWeath : public QMainWindow {
   void ClockTick();
   const MainLayout& layout() const { return layout_; }
 
+  // The window's place on screen (frmweath_placement.cpp): the frame the
+  // user left it in, and whether maximised, kept in table UiState when it
+  // closes and restored at load within the screen's available area.
+  static constexpr const char* kFrameKey = "FrmWeath.Frame";
+  static constexpr const char* kMaximizedKey = "FrmWeath.Maximized";
+
  protected:
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -111,15 +110,18 @@ class FrmWeath : public QMainWindow {
   QTimer* MakeTimer(const char* name, int interval_ms);
   void BuildShellMenus();
   void SettingsClosed();
-  // Opens at the design size or the screen's available area, whichever is
-  // smaller, frame included.
+  // Opens where the user left it, or at the design size or the screen's
+  // available area, whichever is smaller; the frame included, within the
+  // available area.
   void FitToScreen();
+  void RestorePlacement();
+  void KeepPlacement();
   double Dpi() const;
 
   AppContext& context_;
   QString version_string_;
   std::function<void()> shutdown_;
-  Services& services_;
+  MainWindowServices& services_;
   StatusLight* status_light_ = nullptr;
   Viewer* viewer_ = nullptr;
   SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
@@ -141,6 +143,8 @@ class FrmWeath : public QMainWindow {
   QPointer<FrmSet> settings_dialog_;
   MainLayout layout_ = DesignLayout();
   bool fitted_ = false;
+  std::optional<QRect> kept_frame_;  // the frame of an earlier run
+  bool restore_normal_ = false;      // opened maximised: fit the frame once back to normal
 };
 
 }  // namespace talvec

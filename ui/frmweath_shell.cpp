@@ -1,5 +1,5 @@
 // The main window's shell: the style menu, the settings and help entries,
-// the window's size on screen, the layout pass and the clock.
+// the layout pass and the clock.
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -14,11 +14,11 @@
 #include <QTime>
 #include <QWindow>
 
+#include "dialogs/messages.h"
 #include "ui/clock_panel.h"
 #include "ui/filter_panels.h"
 #include "ui/frmset.h"
 #include "ui/frmweath.h"
-#include "dialogs/messages.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/search_ui.h"
@@ -109,7 +109,7 @@ FrmSet* FrmWeath::OpenSettings() {
 }
 
 void FrmWeath::SettingsClosed() {
-  autoAnalysis().OnSettingsClosed();
+  services_.SettingsClosed();
   search_->ApplyTypeOptions();
 }
 
@@ -121,33 +121,6 @@ void FrmWeath::OpenHelp() {
 void FrmWeath::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   ApplyLayout();
-}
-
-void FrmWeath::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (fitted_) return;
-  fitted_ = true;
-  FitToScreen();
-  // The window manager tells the frame's size only once the window is
-  // mapped; fit again when it has.
-  QTimer::singleShot(0, this, &FrmWeath::FitToScreen);
-  QTimer::singleShot(300, this, &FrmWeath::FitToScreen);
-}
-
-void FrmWeath::FitToScreen() {
-  if (isMaximized() || isFullScreen()) return;
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  if (!screen) return;
-  const QRect available = screen->availableGeometry();
-  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-  const QSize design(TwipsToPixels(kDesignWindowWidth, Dpi()),
-                     TwipsToPixels(kDesignWindowHeight, Dpi()));
-  const QSize outer = design.boundedTo(available.size());
-  QRect placed(QPoint(), outer);
-  placed.moveCenter(available.center());
-  placed.moveTopLeft(
-      QPoint(std::max(placed.left(), available.left()), std::max(placed.top(), available.top())));
-  setGeometry(placed.marginsRemoved(frame));
 }
 
 void FrmWeath::ApplyLayout() {

@@ -1,14 +1,8 @@
 #include "ui/result_list.h"
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
-
-#include "ui/report_view.h"
-#include "ui/twips.h"
 
 namespace talvec {
 
@@ -46,7 +40,7 @@ void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows)
 
 void ResultListModel::Clear() { SetRows(nullptr, {}); }
 
-void ResultListModel::SortBy(int column, Qt::SortOrder order) {
+void ResultListModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kColumnCount) return;
   sort_column_ = column;
   sort_order_ = order;
@@ -128,42 +122,35 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
   }
 }
 
-ResultListView::ResultListView(QWidget* parent) : QTreeView(parent) {
+ResultListView::ResultListView(QWidget* parent) : ReportListView(parent) {
   setObjectName(QStringLiteral("ListView2"));
   model_ = new ResultListModel(this);
   setModel(model_);
-  MakeReportView(this);
   setAlternatingRowColors(true);
-  header()->setSectionsClickable(true);
-  header()->setSortIndicatorShown(false);
-  header()->setStretchLastSection(false);
-  connect(header(), &QHeaderView::sectionClicked, this, &ResultListView::SortByHeader);
+  EnableHeaderSorting(Qt::AscendingOrder);
   // The current row is the clicked one; a right press makes it current too,
   // so the context command always acts on the row the user sees selected.
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             SetSelectedRow(current.isValid() ? model_->NumberAt(current.row()) : 0);
           });
-  connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (const ResultRow* row = model_->RowAt(index.row())) emit openRequested(*row);
+  connect(this, &ReportListView::listDoubleClicked, this, [this](int row) {
+    if (const ResultRow* result = model_->RowAt(row)) emit openRequested(*result);
   });
   ApplyColumnWidths();
 }
 
-int ResultListView::Px(int twips) const {
-  return TwipsToPixels(twips, screen() ? screen()->logicalDotsPerInch() : 96.0);
-}
-
 void ResultListView::ApplyColumnWidths() {
-  setColumnWidth(kColNumber, Px(800));
-  setColumnWidth(kColDate, Px(1500));
-  setColumnHidden(kColAddress, true);
-  setColumnHidden(kColType, true);
+  SetColumnTwips(kColNumber, 800);
+  SetColumnTwips(kColDate, 1500);
+  SetColumnTwips(kColAddress, 0);
+  SetColumnTwips(kColType, 0);
   setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(2500)));
 }
 
 void ResultListView::resizeEvent(QResizeEvent* event) {
-  QTreeView::resizeEvent(event);
+  ReportListView::resizeEvent(event);
+  // The main window's layout keeps the same rule, in twips of the list.
   setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(2500)));
 }
 
@@ -174,23 +161,10 @@ void ResultListView::ShowRows(SharedResultSet full, std::vector<ListedRow> rows)
 
 void ResultListView::ClearRows() { ShowRows(nullptr, {}); }
 
-void ResultListView::SortByHeader(int section) {
-  sort_order_ = sort_order_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-  model_->SortBy(section, sort_order_);
-  header()->setSortIndicatorShown(true);
-  header()->setSortIndicator(section, sort_order_);
-  if (currentIndex().isValid()) scrollTo(currentIndex());
-}
-
 void ResultListView::SetSelectedRow(qint64 number) {
   if (number == selected_row_number_) return;
   selected_row_number_ = number;
   emit selectedRowChanged(number);
-}
-
-void ResultListView::contextMenuEvent(QContextMenuEvent* event) {
-  if (context_menu_) context_menu_->popup(event->globalPos());
-  event->accept();
 }
 
 }  // namespace talvec

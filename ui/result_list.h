@@ -4,12 +4,10 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
-#include <QTreeView>
 #include <optional>
 
 #include "search/result_set.h"
-
-class QMenu;
+#include "ui/report_view.h"
 
 namespace talvec {
 
@@ -26,7 +24,7 @@ class ResultListModel : public QAbstractTableModel {
   void SetRows(SharedResultSet full, std::vector<ListedRow> rows);
   void Clear();
   // Sorts the rows by one column's text; later SetRows keep this sort.
-  void SortBy(int column, Qt::SortOrder order);
+  void sort(int column, Qt::SortOrder order) override;
   bool sorted() const { return sort_column_.has_value(); }
 
   const ResultRow* RowAt(int row) const;
@@ -48,8 +46,9 @@ class ResultListModel : public QAbstractTableModel {
 };
 
 // ListView2 with its model. A click records the clicked row's number; a
-// header click flips the one sort direction and sorts by that column.
-class ResultListView : public QTreeView {
+// header click flips the one sort direction and sorts by that column (the
+// first click sorts ascending).
+class ResultListView : public ReportListView {
   Q_OBJECT
 
  public:
@@ -67,12 +66,6 @@ class ResultListView : public QTreeView {
 
   // The number of the row last clicked; 0 when none.
   qint64 SelectedRowNumber() const { return selected_row_number_; }
-  Qt::SortOrder sortDirection() const { return sort_order_; }
-
-  void SetContextMenu(QMenu* menu) { context_menu_ = menu; }
-
-  // What a header click does.
-  void SortByHeader(int section);
 
  signals:
   // The row number last clicked changed; 0 when no row is.
@@ -81,18 +74,13 @@ class ResultListView : public QTreeView {
   void openRequested(const talvec::ResultRow& row);
 
  protected:
-  void contextMenuEvent(QContextMenuEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void SetSelectedRow(qint64 number);
-  int Px(int twips) const;
 
   ResultListModel* model_ = nullptr;
-  QMenu* context_menu_ = nullptr;
   qint64 selected_row_number_ = 0;
-  // Stored as descending so that the first header click sorts ascending.
-  Qt::SortOrder sort_order_ = Qt::DescendingOrder;
 };
 
 }  // namespace talvec

@@ -4,18 +4,20 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 
 #include "core/app_context.h"
+#include "core/ui_state.h"
+#include "dialogs/messages.h"
 #include "favorites/favorites.h"
 #include "search/filters.h"
 #include "search/search_query.h"
 #include "ui/filter_panels.h"
 #include "ui/frmscj.h"
-#include "dialogs/messages.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
 #include "ui/status_light.h"
@@ -23,7 +25,17 @@
 #include "ui/viewer.h"
 #include "ui/viewer_rules.h"
 
+Q_LOGGING_CATEGORY(lcSearchUi, "talvec.search.window")
+
 namespace talvec {
+
+namespace {
+
+// The result list's sort as the user last chose it, kept between runs.
+const QString kSortColumnKey = QStringLiteral("ListView2.SortColumn");
+const QString kSortOrderKey = QStringLiteral("ListView2.SortOrder");
+
+}  // namespace
 
 SearchUi::SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWidget* window,
                    QWidget* frame, QWidget* top_bar, QObject* parent)
@@ -45,6 +57,7 @@ SearchUi::SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWid
   BuildMenus(window);
   connect(list_, &ResultListView::selectedRowChanged, this,
           [this](qint64 number) { MenuAdd->setEnabled(number > 0); });
+  connect(list_, &ReportListView::sortChosen, this, &SearchUi::KeepSort);
 }
 
 SearchUi::~SearchUi() = default;
@@ -89,6 +102,30 @@ void SearchUi::SetupColumns() {
   list_->ClearRows();
   list_->ApplyColumnWidths();
   full_.reset();
+  RestoreSort();
+}
+
+void SearchUi::RestoreSort() {
+  if (!context_.db) return;
+  const UiState state(*context_.db);
+  const Result<std::optional<int>> column = state.Int(kSortColumnKey);
+  const Result<std::optional<int>> order = state.Int(kSortOrderKey);
+  if (!column || !order) {
+    qCWarning(lcSearchUi) << "sort not restored:"
+                          << (column ? order.error() : column.error()).FullText();
+    return;
+  }
+  if (!*column || !*order) return;  // never chosen
+  if (**order != Qt::AscendingOrder && **order != Qt::DescendingOrder) return;
+  list_->ApplySort(**column, static_cast<Qt::SortOrder>(**order));
+}
+
+void SearchUi::KeepSort(int column, Qt::SortOrder order) {
+  if (!context_.db) return;
+  UiState state(*context_.db);
+  const Result<void> kept = state.SetTexts(
+      {{kSortColumnKey, UiState::IntText(column)}, {kSortOrderKey, UiState::IntText(order)}});
+  if (!kept) qCWarning(lcSearchUi) << "sort not kept:" << kept.error().FullText();
 }
 
 void SearchUi::ResetSearchType() { panel_->ResetSearchType(); }
@@ -115,6 +152,8 @@ void SearchUi::RunSearch() {
   // collection or the network set it.
   if (pulse && light_) light_->StopSearch();
   filters_->SetEnabled(!full_->empty());
+  filters_->Reset();
+  emit rowsShown(list_->resultModel()->rowCount());
   // A failed read is not "nothing found".
   if (!read) {
     ShowMessage(window_, QMessageBox::Warning, QStringLiteral("系统提示"),
@@ -135,9 +174,10 @@ void SearchUi::FilterPass() {
   ChoiceWords.clear();
   if (!full_) {
     list_->ClearRows();
-    return;
+  } else {
+    list_->ShowRows(full_, NumberRows(talvec::FilterPass(*full_, choice, filters_->Text4->text())));
   }
-  list_->ShowRows(full_, NumberRows(talvec::FilterPass(*full_, choice, filters_->Text4->text())));
+  emit rowsShown(list_->resultModel()->rowCount());
 }
 
 void SearchUi::AddFavorite() {
@@ -147,6 +187,7 @@ void SearchUi::AddFavorite() {
   if (!row || !context_.db) return;
   switch (talvec::AddFavorite(*context_.db, {row->title, row->address, row->date})) {
     case AddFavoriteResult::kAdded:
+      emit noted(QStringLiteral("已添加到收藏夹: %1").arg(row->title));
       break;
     case AddFavoriteResult::kExists:
       ShowMessage(window_, QMessageBox::Information, QStringLiteral("数据安全"),

@@ -38,10 +38,14 @@ class SearchUi : public QObject, public DateFallbackSource {
   // Load steps of the main window.
   void ApplyTypeOptions();  // type options by the channel flags
   void InitDatePickers();   // the period ends today, starts a week ago
-  void SetupColumns();      // the result list's columns
-  void ResetSearchType();   // SearchTypeCode 0
+  // The result list's columns, and the sort the user chose in an earlier
+  // run (none: the order the search returns).
+  void SetupColumns();
+  void ResetSearchType();  // SearchTypeCode 0
 
-  // The search of the panel's day or period into the result list.
+  // The search of the panel's day or period into the result list; the
+  // filter panel returns to its neutral state, so that what it shows is
+  // what the list shows.
   void RunSearch();
   // One filter pass from the full result set; reads and empties ChoiceWords.
   void FilterPass();
@@ -69,8 +73,16 @@ class SearchUi : public QObject, public DateFallbackSource {
   QMenu* MenuZs = nullptr;
   QAction* MenuSearch = nullptr;
 
+ signals:
+  // The result list now shows this many rows (after a search or a pass).
+  void rowsShown(qint64 rows);
+  // A command succeeded quietly: a short line for the status bar.
+  void noted(const QString& text);
+
  private:
   void BuildMenus(QWidget* window);
+  void RestoreSort();
+  void KeepSort(int column, Qt::SortOrder order);
 
   AppContext& context_;
   Viewer& viewer_;

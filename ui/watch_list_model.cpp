@@ -19,7 +19,7 @@ void WatchListModel::SetEntries(std::vector<WatchEntry> entries) {
   endResetModel();
 }
 
-void WatchListModel::SortBy(int column, Qt::SortOrder order) {
+void WatchListModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kColumnCount) return;
   sort_column_ = column;
   sort_order_ = order;
@@ -57,6 +57,10 @@ QString WatchListModel::Text(const Row& row, int column) {
 const WatchEntry* WatchListModel::EntryAt(int row) const {
   if (row < 0 || row >= static_cast<int>(rows_.size())) return nullptr;
   return &rows_[static_cast<std::size_t>(row)].entry;
+}
+
+bool WatchListModel::HasUnread() const {
+  return std::any_of(rows_.begin(), rows_.end(), [](const Row& row) { return row.entry.unread(); });
 }
 
 QString WatchListModel::TextAt(int row, int column) const {

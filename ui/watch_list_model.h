@@ -23,9 +23,11 @@ class WatchListModel : public QAbstractTableModel {
   // earlier applies to the new rows.
   void SetEntries(std::vector<WatchEntry> entries);
   // Sorts by the column's text, as shown (the numbers too).
-  void SortBy(int column, Qt::SortOrder order);
+  void sort(int column, Qt::SortOrder order) override;
 
   const WatchEntry* EntryAt(int row) const;
+  // Whether an entry not yet read is listed.
+  bool HasUnread() const;
   QString TextAt(int row, int column) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;

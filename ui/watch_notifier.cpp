@@ -16,10 +16,8 @@ Q_LOGGING_CATEGORY(lcNotice, "talvec.watch.notice")
 
 namespace talvec {
 
-WatchNotifier::WatchNotifier(AppContext& context, Viewer& viewer, WatchMatcher& matcher,
-                             QWidget* owner)
-    : QObject(owner), context_(context), viewer_(viewer), matcher_(matcher), owner_(owner) {
-  matcher_.SetNotices(this);
+WatchNotifier::WatchNotifier(AppContext& context, Viewer& viewer, QWidget* owner)
+    : QObject(owner), context_(context), viewer_(viewer), owner_(owner) {
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
     QIcon icon(QStringLiteral(":/talvec/talvec-32.png"));
     if (icon.isNull()) icon = ResultRowIcon();
@@ -35,8 +33,6 @@ WatchNotifier::WatchNotifier(AppContext& context, Viewer& viewer, WatchMatcher& 
     tray_->show();
   }
 }
-
-WatchNotifier::~WatchNotifier() { matcher_.SetNotices(nullptr); }
 
 FrmGZ* WatchNotifier::watchList() const { return window_; }
 

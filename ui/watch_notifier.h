@@ -23,9 +23,9 @@ class WatchNotifier : public QObject, public WatchNotices {
   Q_OBJECT
 
  public:
-  // `owner` is the main window: the parent of the watch-list window.
-  WatchNotifier(AppContext& context, Viewer& viewer, WatchMatcher& matcher, QWidget* owner);
-  ~WatchNotifier() override;
+  // `owner` is the main window: the parent of the watch-list window. The
+  // owner hands the notifier to the matcher (and takes it back).
+  WatchNotifier(AppContext& context, Viewer& viewer, QWidget* owner);
 
   // The menu entry and the pop-up: a new window, modal for the user, or the
   // open one refilled and raised.
@@ -52,7 +52,6 @@ class WatchNotifier : public QObject, public WatchNotices {
 
   AppContext& context_;
   Viewer& viewer_;
-  WatchMatcher& matcher_;
   QWidget* owner_;
   QPointer<FrmGZ> window_;
   QSoundEffect* sound_ = nullptr;

@@ -60,6 +60,14 @@ QDate PurgeCutoff(const QDate& today, const QString& keep_days_text) {
   return today.addDays(-static_cast<qint64>(std::floor(days)));
 }
 
+std::optional<WatchForm> PrepareWatchList(Database& db, const QDate& today) {
+  std::optional<WatchForm> form = ReadWatchForm(db);
+  if (form && !PurgeWatchEntries(db, PurgeCutoff(today, form->keep_days))) {
+    qCWarning(lcWatchList) << "old entries not purged";
+  }
+  return form;
+}
+
 bool MarkAllWatchRead(Database& db) { return db.Execute("UPDATE Attention SET ZT = '2'"); }
 
 bool MarkWatchTitleRead(Database& db, const QString& title) {

@@ -35,6 +35,12 @@ bool MarkWatchTitleRead(Database& db, const QString& title);
 bool DeleteWatchTitle(Database& db, const QString& title);
 bool DeleteAllWatch(Database& db);
 
+struct WatchForm;
+// The opening of the watch-list window: the settings panel from the row,
+// and the purge of the entries older than its keep days. Nothing when the
+// row cannot be read; nothing is purged then, as the keep days are unknown.
+std::optional<WatchForm> PrepareWatchList(Database& db, const QDate& today);
+
 // The settings panel's contents, as texts and ticks.
 struct WatchForm {
   QString product;         // Text1

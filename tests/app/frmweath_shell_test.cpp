@@ -10,10 +10,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimeEdit>
 
 #include "core/settings.h"
+#include "core/ui_state.h"
+#include "services/services.h"
 #include "sitesim/site_simulator.h"
 #include "tests/message_log.h"
 #include "tests/test_support.h"
@@ -22,6 +25,7 @@
 #include "ui/search_panel.h"
 #include "ui/search_ui.h"
 #include "ui/skin.h"
+#include "ui/twips.h"
 
 namespace talvec {
 namespace {
@@ -63,6 +67,73 @@ struct Shell {
   QString log_path;
   std::unique_ptr<testing::MessageLog> log;
 };
+
+TEST(FrmWeathShell, PlaceSizeAndMaximisedStateAreKeptWithinTheScreen) {
+  testing::TempDatabase temp;
+  AppContext context;
+  LoadSystemSettings(temp.db(), &context.settings);
+  context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:1");
+  context.db = &temp.db();
+  Services services(temp.db(), context.settings);
+  UiState state(temp.db());
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  auto open = [&] {
+    auto window = std::make_unique<FrmWeath>(context, services);
+    window->Load();
+    window->show();
+    QTest::qWait(400);  // the fits after the window manager's frame
+    return window;
+  };
+
+  // First start: the design size or the screen, centred.
+  auto window = open();
+  const QSize design = QSize(TwipsToPixels(kDesignWindowWidth, window->logicalDpiX()),
+                             TwipsToPixels(kDesignWindowHeight, window->logicalDpiY()))
+                           .boundedTo(area.size());
+  EXPECT_EQ(window->frameGeometry().size(), design);
+  // Moved and resized by the user, then closed: the next start is there.
+  window->setGeometry(area.left() + 30, area.top() + 20, area.width() / 2, area.height() / 2);
+  const QRect moved = window->frameGeometry();
+  window->close();
+  window = open();
+  EXPECT_EQ(window->frameGeometry(), moved);
+
+  // A frame kept from a larger screen or beyond an edge comes back inside.
+  struct Case {
+    QRect kept, expected;
+  };
+  const Case cases[] = {
+      {QRect(area.right() - 100, area.bottom() - 50, area.width() + 300, 200),
+       QRect(area.left(), area.bottom() - 199, area.width(), 200)},
+      {QRect(-5000, -5000, 300, area.height() + 1),
+       QRect(area.left(), area.top(), 300, area.height())},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(state.SetRect(QLatin1String(FrmWeath::kFrameKey), c.kept));
+    window.reset();
+    window = open();
+    EXPECT_EQ(window->frameGeometry(), c.expected) << c.kept.x() << "," << c.kept.y();
+  }
+
+  // Maximised when closed: maximised at the next start, and back to the
+  // kept frame when the user restores it.
+  const QRect frame = window->frameGeometry(), client = window->geometry();
+  window->setGeometry(moved.marginsRemoved(
+      QMargins(client.left() - frame.left(), client.top() - frame.top(),
+               frame.right() - client.right(), frame.bottom() - client.bottom())));
+  window->showMaximized();
+  window->close();
+  EXPECT_EQ(state.Flag(QLatin1String(FrmWeath::kMaximizedKey)).value_or(false),
+            std::optional<bool>(true));
+  window = open();
+  EXPECT_TRUE(window->isMaximized());
+  window->showNormal();
+  QTest::qWait(100);
+  EXPECT_EQ(window->frameGeometry(), moved);
+  window->close();
+  EXPECT_EQ(state.Flag(QLatin1String(FrmWeath::kMaximizedKey)).value_or(false),
+            std::optional<bool>(false));
+}
 
 TEST(FrmWeathShell, EachStyleEntryAppliesAndStoresItsOwnNumber) {
   Shell s;

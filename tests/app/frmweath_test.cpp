@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "core/settings.h"
+#include "services/services.h"
 #include "sitesim/site_simulator.h"
 #include "tests/test_support.h"
 
@@ -59,7 +60,7 @@ TEST(FrmWeath, LoadSetsCaptionTitleAndTimers) {
   EXPECT_EQ(w.timer("TimerGZ")->interval(), 1000);
   EXPECT_FALSE(w.timer("Timer1")->isActive());
   EXPECT_FALSE(w.timer("Timer2")->isActive());
-  EXPECT_FALSE(w.window->network().NetworkOk());
+  EXPECT_FALSE(w.services->network.NetworkOk());
   auto* light = w.window->findChild<QWidget*>(QStringLiteral("PicJD"));
   ASSERT_NE(light, nullptr);
   EXPECT_TRUE(light->isHidden());

@@ -4,21 +4,28 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
 #include <QFile>
+#include <QGraphicsLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include "competitors/award_list_model.h"
 #include "competitors/summary_model.h"
 #include "core/settings.h"
+#include "services/services.h"
 #include "tests/message_log.h"
 #include "tests/test_support.h"
 #include "ui/competitor_summary_page.h"
@@ -238,7 +245,6 @@ TEST_F(FrmfXTest, LayoutAndExport) {
     EXPECT_EQ(fx->TabFX->y() + fx->TabFX->height(), 600 - px(500));
     const int inner = fx->ListView1->viewport()->width();
     EXPECT_EQ(fx->ListView1->columnWidth(2), std::max(px(8000), inner - px(6000))) << width;
-    EXPECT_GT(fx->Command2->x(), width);
   }
 
   fx->Text1->setText(QStringLiteral("电脑"));
@@ -265,6 +271,103 @@ TEST_F(FrmfXTest, LayoutAndExport) {
   // A folder that does not exist: said so, nothing written.
   EXPECT_FALSE(fx->ExportTo(dir_.filePath("missing/summary.csv")));
   EXPECT_TRUE(Messages().contains(QStringLiteral("|系统提示|文件保存失败。|")));
+}
+
+TEST_F(FrmfXTest, TheStatusBarCountsTheRowsFoundAndConfirmsAnExport) {
+  Award("乙公司", "成都市教育局电脑采购项目中标公告");
+  Award("甲公司", "成都市公安局电脑采购项目中标公告");
+  Award("丙公司", "绵阳市空调采购项目中标公告");
+  FrmfX* fx = OpenLoaded();
+  ASSERT_NE(fx, nullptr);
+  auto count = [fx] {
+    auto* label = fx->statusBar()->findChild<QLabel*>("LabelCount");
+    return label ? label->text() : QString();
+  };
+  fx->Text1->setText(QStringLiteral("电脑 空调"));
+  fx->Command1->click();
+  EXPECT_EQ(count(), QStringLiteral("共 3 条"));
+  fx->Text2->setText(QStringLiteral("成都"));
+  fx->Command1->click();
+  EXPECT_EQ(count(), QStringLiteral("共 2 条"));
+  fx->Text1->setText(QStringLiteral("救护车"));
+  fx->Command1->click();
+  EXPECT_EQ(count(), QStringLiteral("共 0 条"));
+
+  const QString path = dir_.filePath("list.csv");
+  ASSERT_TRUE(fx->ExportTo(path));
+  EXPECT_TRUE(fx->statusBar()->currentMessage().startsWith(QStringLiteral("已导出到")))
+      << fx->statusBar()->currentMessage().toStdString();
+  fx->statusBar()->clearMessage();
+  EXPECT_FALSE(fx->ExportTo(dir_.filePath("missing/list.csv")));
+  EXPECT_TRUE(fx->statusBar()->currentMessage().isEmpty());
+  // The bar sits below the list, in the window's bottom margin.
+  EXPECT_GE(fx->statusBar()->y(), fx->TabFX->y() + fx->TabFX->height());
+  EXPECT_EQ(fx->statusBar()->y() + fx->statusBar()->height(), fx->height());
+}
+
+TEST_F(FrmfXTest, ChartNamesFitTheChartOrAreCutWithTheWholeNameAsToolTip) {
+  const QString long_name =
+      QStringLiteral("四川省成都市高新技术产业开发区某某某某智能科技股份有限公司");
+  Award(long_name, "成都市教育局电脑采购项目中标公告");
+  Award(long_name, "成都市公安局电脑采购项目中标公告");
+  Award("乙公司", "成都市卫生局电脑采购项目中标公告");
+  FrmfX* fx = OpenLoaded();
+  ASSERT_NE(fx, nullptr);
+  fx->show();
+  fx->Text1->setText(QStringLiteral("电脑"));
+  fx->Command1->click();
+  CompetitorSummaryPage* page = fx->summaryPage();
+  fx->TabFX->setCurrentWidget(page);
+  QChartView* top = page->ChartTop;
+  for (const int window_width : {1600, 640}) {
+    fx->resize(window_width, 700);
+    QCoreApplication::processEvents();
+    const int width = top->width();
+    auto* axis = qobject_cast<QBarCategoryAxis*>(top->chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(axis, nullptr);
+    const QStringList labels = axis->categories();
+    ASSERT_EQ(labels.size(), 2);
+    // Bottom to top: the company with most wins at the top.
+    EXPECT_TRUE(labels[1].startsWith(QStringLiteral("1. "))) << labels[1].toStdString();
+    EXPECT_EQ(labels[0], QStringLiteral("2. 乙公司"));
+    const QFontMetrics metrics(axis->labelsFont());
+    for (const QString& label : labels) {
+      EXPECT_LE(metrics.horizontalAdvance(label), width * 2 / 5) << label.toStdString();
+    }
+    const bool cut = labels[1] != QStringLiteral("1. ") + long_name;
+    EXPECT_EQ(cut, labels[1].endsWith(QChar(0x2026))) << labels[1].toStdString();
+    if (window_width < 1000) {
+      EXPECT_TRUE(cut) << width;
+    }
+
+    // The whole name over the top band, label and bar alike.
+    top->chart()->layout()->activate();
+    const QRectF plot = top->chart()->plotArea();
+    const QPoint over_label =
+        top->mapFromScene(top->chart()->mapToScene(QPointF(plot.left() / 2, plot.top() + 4)));
+    const QPoint over_bar =
+        top->mapFromScene(top->chart()->mapToScene(QPointF(plot.left() + 4, plot.top() + 4)));
+    for (const QPoint& at : {over_label, over_bar}) {
+      QHelpEvent help(QEvent::ToolTip, at, top->viewport()->mapToGlobal(at));
+      QCoreApplication::sendEvent(top->viewport(), &help);
+      EXPECT_TRUE(QToolTip::text().contains(long_name)) << QToolTip::text().toStdString();
+      QToolTip::hideText();
+    }
+    // The month chart's title: whole, or cut with the whole as tool tip.
+    QChart* month = page->ChartMonth->chart();
+    const QFontMetrics title(month->titleFont());
+    EXPECT_LE(title.horizontalAdvance(month->title()), page->ChartMonth->width());
+    const QString month_tip =
+        page->ChartToolTip(page->ChartMonth, QPoint(page->ChartMonth->width() / 2, 4));
+    if (month->title().endsWith(QChar(0x2026))) {
+      EXPECT_TRUE(month_tip.contains(long_name)) << month_tip.toStdString();
+    } else if (window_width < 1000) {
+      ADD_FAILURE() << "not cut at " << page->ChartMonth->width() << " pixels";
+    } else {
+      EXPECT_TRUE(month->title().contains(long_name)) << month->title().toStdString();
+      EXPECT_TRUE(month_tip.isEmpty());
+    }
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "competitors/summary_model.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "services/services.h"
 #include "sitesim/site_simulator.h"
 #include "tests/test_support.h"
 #include "ui/competitor_summary_page.h"
@@ -101,8 +102,9 @@ TEST(CompetitorWindow, FindsTheWinnersLooksThemUpAndChartsThem) {
   // The frame, title bar and close box included, lies on the screen.
   const QRect available = fx->screen()->availableGeometry();
   EXPECT_TRUE(available.contains(fx->frameGeometry()))
-      << fx->frameGeometry().width() << "x" << fx->frameGeometry().height() << " on "
-      << available.width() << "x" << available.height();
+      << fx->frameGeometry().width() << "x" << fx->frameGeometry().height() << " at "
+      << fx->frameGeometry().x() << "," << fx->frameGeometry().y() << " on " << available.width()
+      << "x" << available.height();
 
   fx->Text1->setText(QStringLiteral("计算机 电脑 打印机"));
   fx->Text2->setText(QStringLiteral("成都"));

@@ -13,8 +13,8 @@
 
 #include "core/app_context.h"
 #include "core/settings.h"
-#include "tests/test_support.h"
 #include "dialogs/messages.h"
+#include "tests/test_support.h"
 #include "ui/viewer.h"
 #include "ui/watch_list_model.h"
 #include "ui/watch_notifier.h"
@@ -105,8 +105,8 @@ TEST(FrmGZ, OpeningFillsThePanelPurgesAndListsUnreadFirst) {
   EXPECT_EQ(f->Text3->text(), "7");
   EXPECT_EQ(f->Text4->text(), "15");
   EXPECT_TRUE(f->Check2->isChecked());
-  EXPECT_FALSE(f->Check3->isChecked());  // no second flag: off
-  EXPECT_FALSE(f->Command2->isEnabled());
+  EXPECT_FALSE(f->Check3->isChecked());   // no second flag: off
+  EXPECT_TRUE(f->Command2->isEnabled());  // unread entries are listed
   EXPECT_FALSE(f->MenuDelete->isEnabled());
   EXPECT_FALSE(f->MenuDellall->isEnabled());
   EXPECT_EQ(w.Column(WatchListModel::kColTitle),
@@ -219,6 +219,27 @@ TEST(FrmGZ, DeletionsAreConfirmedAndGoByTitle) {
   EXPECT_EQ(f->model()->rowCount(), 0);
 }
 
+TEST(FrmGZ, ReadAllIsOnWhileAnUnreadEntryIsListed) {
+  Window w;
+  FrmGZ* f = w.Open();
+  ASSERT_TRUE(f->Command2->isEnabled());
+  f->Command2->click();
+  EXPECT_EQ(w.Column(WatchListModel::kColState), QStringList(5, "已阅"));
+  EXPECT_FALSE(f->Command2->isEnabled());
+  // A click on a list of read entries offers the deletions, not reading.
+  QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(f->MenuDellall->isEnabled());
+  EXPECT_FALSE(f->Command2->isEnabled());
+  // A new entry (the matcher's pop-up refills the open window).
+  w.Entry("新来的", Day(0), "1");
+  f->Refill();
+  EXPECT_TRUE(f->Command2->isEnabled());
+  f->OpenRow(0);
+  w.viewer->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(f->Command2->isEnabled());
+}
+
 TEST(FrmGZ, EnterInATextBoxClosesWithoutSaving) {
   Window w;
   for (int box = 0; box < 4; ++box) {
@@ -241,8 +262,7 @@ TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {
   context.program_folder = QStringLiteral(TALVEC_BIN_DIR);
   QWidget owner;
   Viewer viewer(&owner);
-  WatchMatcher matcher(temp.db(), context.settings);
-  WatchNotifier notifier(context, viewer, matcher, &owner);
+  WatchNotifier notifier(context, viewer, &owner);
   EXPECT_EQ(notifier.SoundFile(), QStringLiteral(TALVEC_BIN_DIR "/Notice.wav"));
   // The delivered chime: 16-bit PCM, short, never at full scale.
   QFile wav(notifier.SoundFile());

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "core/settings.h"
+#include "services/services.h"
 #include "tests/message_log.h"
 #include "tests/test_support.h"
 #include "ui/filter_panels.h"

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "core/settings.h"
+#include "services/services.h"
 #include "tests/test_support.h"
 #include "ui/filter_panels.h"
 #include "ui/frmweath.h"

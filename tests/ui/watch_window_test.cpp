@@ -17,6 +17,7 @@
 #include "collect/channels.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "services/services.h"
 #include "sitesim/site_simulator.h"
 #include "tests/test_support.h"
 #include "ui/frmgz.h"

@@ -13,6 +13,7 @@
 
 #include "core/settings.h"
 #include "core/startup.h"
+#include "services/services.h"
 #include "sitesim/management.h"
 #include "sitesim/site_simulator.h"
 #include "tests/message_log.h"

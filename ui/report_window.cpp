@@ -1,0 +1,167 @@
+#include "ui/report_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+
+#include "ui/twips.h"
+
+namespace talvec {
+
+QString CountText(qint64 rows) { return QStringLiteral("共 %1 条").arg(rows); }
+
+void ShowCount(QStatusBar* bar, qint64 rows) {
+  auto* label = bar->findChild<QLabel*>(QStringLiteral("LabelCount"));
+  if (!label) {
+    label = new QLabel(bar);
+    label->setObjectName(QStringLiteral("LabelCount"));
+    bar->addPermanentWidget(label);
+  }
+  label->setText(CountText(rows));
+}
+
+void ShowNote(QStatusBar* bar, const QString& text) {
+  int room = bar->width() - 24;
+  if (auto* count = bar->findChild<QLabel*>(QStringLiteral("LabelCount"))) room -= count->width();
+  const QString shown = bar->fontMetrics().elidedText(text, Qt::ElideRight, std::max(80, room));
+  if (!bar->property("talvecNoteTip").toBool()) {
+    // The whole text of a cut note stays in the tool tip while it shows.
+    bar->setProperty("talvecNoteTip", true);
+    QObject::connect(bar, &QStatusBar::messageChanged, bar, [bar](const QString& message) {
+      if (message.isEmpty()) bar->setToolTip(QString());
+    });
+  }
+  bar->showMessage(shown, kNoteMs);
+  bar->setToolTip(shown == text ? QString() : text);
+}
+
+namespace {
+
+// How long after the first show the frame is kept on screen as the window
+// manager places it.
+constexpr int kPlacingMs = 1500;
+
+}  // namespace
+
+ReportWindow::ReportWindow(const QString& object_name, const QString& caption, QWidget* parent)
+    : QDialog(parent) {
+  setObjectName(object_name);
+  setWindowTitle(caption);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setSizeGripEnabled(true);
+}
+
+int ReportWindow::Px(double twips) const {
+  return TwipsToPixels(twips, screen() ? screen()->logicalDotsPerInch() : 96.0);
+}
+
+void ReportWindow::FitToScreen(QSize design_twips, QSizeF share) {
+  const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  const QScreen* s = owner && owner->screen() ? owner->screen() : screen();
+  const QRect available = s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
+  const QSize wanted =
+      QSize(Px(design_twips.width()), Px(design_twips.height()))
+          .expandedTo(QSize(static_cast<int>(available.width() * share.width()),
+                            static_cast<int>(available.height() * share.height())));
+  // The frame's size once the window manager has told it, else a guess at
+  // a title bar and borders.
+  QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  if (frame.isNull()) frame = QMargins(8, 40, 8, 8);
+  resize(wanted.boundedTo(available.size().shrunkBy(frame)));
+  // Centred over the owner (or the screen), inside the available area.
+  QRect outer(QPoint(), size().grownBy(frame));
+  outer.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center()
+                                               : available.center());
+  move(std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1),
+       std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1));
+}
+
+void ReportWindow::PlaceBody(QWidget* body, int left, int top, int extra_right, int bottom) {
+  body_ = body;
+  margins_ = {left, top, extra_right, bottom};
+  PlaceChildren();
+}
+
+QStatusBar* ReportWindow::statusBar() {
+  if (!status_bar_) {
+    status_bar_ = new QStatusBar(this);
+    status_bar_->setObjectName(QStringLiteral("StatusBar1"));
+    // The bar's own grip stands in the corner instead of the dialog's.
+    setSizeGripEnabled(false);
+    status_bar_->setSizeGripEnabled(true);
+    status_bar_->show();
+    PlaceChildren();
+  }
+  return status_bar_;
+}
+
+void ReportWindow::PlaceChildren() {
+  int bottom = Px(margins_.bottom);
+  if (status_bar_) {
+    const int bar = status_bar_->sizeHint().height();
+    status_bar_->setGeometry(0, height() - bar, width(), bar);
+    bottom = std::max(bottom, bar);
+  }
+  if (body_) {
+    const int left = Px(margins_.left);
+    const int top = Px(margins_.top);
+    body_->setGeometry(left, top, std::max(0, width() - 2 * left - Px(margins_.extra_right)),
+                       std::max(0, height() - top - bottom));
+  }
+}
+
+void ReportWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  PlaceChildren();
+  if (placing_) KeepOnScreen();
+}
+
+void ReportWindow::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (placing_) KeepOnScreen();
+}
+
+void ReportWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  // The window manager frames the window after it is mapped, and moves it
+  // as it does: each move or resize until then is checked.
+  placing_ = true;
+  KeepOnScreen();
+  QTimer::singleShot(kPlacingMs, this, [this] {
+    placing_ = false;
+    KeepOnScreen();
+  });
+}
+
+void ReportWindow::KeepOnScreen() {
+  const QScreen* s = screen();
+  if (!s || isMaximized() || isFullScreen()) return;
+  const QRect area = s->availableGeometry();
+  const QRect frame = frameGeometry();
+  if (area.contains(frame)) return;
+  const QSize extra = frame.size() - size();
+  const QSize outer = frame.size().boundedTo(area.size());
+  if (outer != frame.size()) resize(outer - extra);
+  move(std::clamp(frame.left(), area.left(), area.right() - outer.width() + 1),
+       std::clamp(frame.top(), area.top(), area.bottom() - outer.height() + 1));
+}
+
+void ReportWindow::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  // A button with the focus has taken Enter before it comes here; from any
+  // other control it closes the window (QDialog would click the button it
+  // made the default).
+  if (enter_closes_ && enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    reject();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace talvec

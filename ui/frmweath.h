@@ -93,14 +93,14 @@ class FrmWeath : public QMainWindow {
   void ClockTick();
   const MainLayout& layout() const { return layout_; }
 
-  // The window's place on screen (frmweath_placement.cpp): the frame the
-  // user left it in, and whether maximised, kept in table UiState when it
-  // closes and restored at load within the screen's available area.
-  static constexpr const char* kFrameKey = "FrmWeath.Frame";
+  // The window's place on screen (frmweath_placement.cpp): where the user
+  // left it (the normal window's client area) and whether maximised, kept
+  // in table UiState when it closes and restored at load, the frame within
+  // the screen's available area.
+  static constexpr const char* kGeometryKey = "FrmWeath.Geometry";
   static constexpr const char* kMaximizedKey = "FrmWeath.Maximized";
 
  protected:
-  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -114,6 +114,8 @@ class FrmWeath : public QMainWindow {
   // available area, whichever is smaller; the frame included, within the
   // available area.
   void FitToScreen();
+  // The normal window's client area for a frame of these margins.
+  QRect NormalPlace(const QMargins& frame) const;
   void RestorePlacement();
   void KeepPlacement();
   double Dpi() const;
@@ -143,8 +145,7 @@ class FrmWeath : public QMainWindow {
   QPointer<FrmSet> settings_dialog_;
   MainLayout layout_ = DesignLayout();
   bool fitted_ = false;
-  std::optional<QRect> kept_frame_;  // the frame of an earlier run
-  bool restore_normal_ = false;      // opened maximised: fit the frame once back to normal
+  std::optional<QRect> kept_geometry_;  // where an earlier run left it
 };
 
 }  // namespace talvec

@@ -1,6 +1,8 @@
-// The main window's place on screen: where it opens (the frame the user
-// left it in, or the design size), kept within the screen's available
-// area, and kept for the next run in table UiState.
+// The main window's place on screen: where it opens (where the user left
+// it, or at the design size), its frame within the screen's available
+// area, and kept for the next run in table UiState. What is kept is the
+// client area of the normal (not maximised) window: the frame's margins
+// differ between window managers and between normal and maximised.
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QScreen>
@@ -26,9 +28,9 @@ QRect FitFrameWithin(QRect frame, const QRect& area) {
   return frame;
 }
 
-// The screen a kept frame stood on, when that screen is still there.
-const QScreen* ScreenOf(const QRect& frame, const QScreen* fallback) {
-  const QScreen* screen = QGuiApplication::screenAt(frame.center());
+// The screen a kept window stood on, when that screen is still there.
+const QScreen* ScreenOf(const QRect& window, const QScreen* fallback) {
+  const QScreen* screen = QGuiApplication::screenAt(window.center());
   return screen ? screen : fallback;
 }
 
@@ -37,36 +39,38 @@ const QScreen* ScreenOf(const QRect& frame, const QScreen* fallback) {
 void FrmWeath::RestorePlacement() {
   if (!context_.db) return;
   const UiState state(*context_.db);
-  const Result<std::optional<QRect>> frame = state.Rect(QLatin1String(kFrameKey));
+  const Result<std::optional<QRect>> normal = state.Rect(QLatin1String(kGeometryKey));
   const Result<std::optional<bool>> maximized = state.Flag(QLatin1String(kMaximizedKey));
-  if (!frame || !maximized) {
+  if (!normal || !maximized) {
     qCWarning(lcPlacement) << "window placement not restored:"
-                           << (frame ? maximized.error() : frame.error()).FullText();
+                           << (normal ? maximized.error() : normal.error()).FullText();
     return;
   }
-  if (*frame && !(*frame)->isEmpty()) kept_frame_ = **frame;
+  if (*normal && !(*normal)->isEmpty()) kept_geometry_ = **normal;
   if (*maximized && **maximized) {
-    // The frame the window returns to is placed once it is back to normal
-    // (the window manager's frame is known by then).
-    restore_normal_ = true;
-    if (kept_frame_) setGeometry(*kept_frame_);
+    // Where the window goes when the user restores it, placed now: where it
+    // was, if that is on a screen; else fitted with a guess at the frame the
+    // window manager will add.
+    const QScreen* on =
+        kept_geometry_ ? QGuiApplication::screenAt(kept_geometry_->center()) : nullptr;
+    setGeometry(on && on->availableGeometry().contains(*kept_geometry_)
+                    ? *kept_geometry_
+                    : NormalPlace(QMargins(4, 28, 4, 4)));
     setWindowState(windowState() | Qt::WindowMaximized);
   }
 }
 
 void FrmWeath::KeepPlacement() {
   if (!context_.db || !context_.db->IsOpen() || !isVisible()) return;
-  const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
   const bool maximized = isMaximized();
   const QRect normal = maximized || isFullScreen() || isMinimized() ? normalGeometry() : geometry();
   UiState state(*context_.db);
-  // A window never shown in its normal state has no frame to keep.
+  // A window never shown in its normal state has no place to keep.
   const Result<void> kept =
       normal.isEmpty()
           ? state.SetFlag(QLatin1String(kMaximizedKey), maximized)
-          : state.SetTexts(
-                {{QLatin1String(kFrameKey), UiState::RectText(normal.marginsAdded(margins))},
-                 {QLatin1String(kMaximizedKey), UiState::FlagText(maximized)}});
+          : state.SetTexts({{QLatin1String(kGeometryKey), UiState::RectText(normal)},
+                            {QLatin1String(kMaximizedKey), UiState::FlagText(maximized)}});
   if (!kept) qCWarning(lcPlacement) << "window placement not kept:" << kept.error().FullText();
 }
 
@@ -81,25 +85,14 @@ void FrmWeath::showEvent(QShowEvent* event) {
   QTimer::singleShot(300, this, &FrmWeath::FitToScreen);
 }
 
-void FrmWeath::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && restore_normal_ &&
-      !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))) {
-    restore_normal_ = false;
-    QTimer::singleShot(0, this, &FrmWeath::FitToScreen);
-  }
-}
-
-void FrmWeath::FitToScreen() {
-  if (isMaximized() || isFullScreen() || isMinimized()) return;
+QRect FrmWeath::NormalPlace(const QMargins& frame) const {
   const QScreen* current = screen() ? screen() : QGuiApplication::primaryScreen();
-  const QScreen* target = kept_frame_ ? ScreenOf(*kept_frame_, current) : current;
-  if (!target) return;
+  const QScreen* target = kept_geometry_ ? ScreenOf(*kept_geometry_, current) : current;
+  if (!target) return geometry();
   const QRect available = target->availableGeometry();
-  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
   QRect placed;
-  if (kept_frame_) {
-    placed = FitFrameWithin(*kept_frame_, available);
+  if (kept_geometry_) {
+    placed = FitFrameWithin(kept_geometry_->marginsAdded(frame), available);
   } else {
     const QSize design(TwipsToPixels(kDesignWindowWidth, Dpi()),
                        TwipsToPixels(kDesignWindowHeight, Dpi()));
@@ -107,7 +100,12 @@ void FrmWeath::FitToScreen() {
     placed.moveCenter(available.center());
     placed = FitFrameWithin(placed, available);
   }
-  setGeometry(placed.marginsRemoved(frame));
+  return placed.marginsRemoved(frame);
+}
+
+void FrmWeath::FitToScreen() {
+  if (isMaximized() || isFullScreen() || isMinimized()) return;
+  setGeometry(NormalPlace(windowHandle() ? windowHandle()->frameMargins() : QMargins()));
 }
 
 }  // namespace talvec

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -129,6 +130,11 @@ void ReportWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  if (enter_closes_) {
+    // No button is the default (QDialog would make the first one so after
+    // this event, and it would look as if Enter clicked it).
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+  }
   // The window manager frames the window after it is mapped, and moves it
   // as it does: each move or resize until then is checked.
   placing_ = true;
@@ -154,11 +160,14 @@ void ReportWindow::KeepOnScreen() {
 
 void ReportWindow::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  // A button with the focus has taken Enter before it comes here; from any
-  // other control it closes the window (QDialog would click the button it
-  // made the default).
+  // Enter clicks the button that has the focus; from any other control it
+  // closes the window.
   if (enter_closes_ && enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-    reject();
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      button->click();
+    } else {
+      reject();
+    }
     return;
   }
   QDialog::keyPressEvent(event);

@@ -252,6 +252,12 @@ TEST(FrmGZ, EnterInATextBoxClosesWithoutSaving) {
   }
   EXPECT_EQ(w.Stored("AttentionProduct"), " 电脑 ");
   EXPECT_TRUE(w.boxes.shown.isEmpty());
+  // A button with the focus takes Enter.
+  FrmGZ* f = w.Open();
+  f->Command1->setFocus();
+  QTest::keyClick(f->Command1, Qt::Key_Return);
+  EXPECT_EQ(w.boxes.shown, QStringList({"数据安全|设置观注成功!"}));
+  EXPECT_FALSE(w.window.isNull());
 }
 
 TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {

@@ -8,10 +8,10 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
-#include <algorithm>
 
 #include "core/ui_state.h"
 #include "ui/frmweath.h"
+#include "ui/report_window.h"
 #include "ui/twips.h"
 
 Q_LOGGING_CATEGORY(lcPlacement, "talvec.window.placement")
@@ -19,14 +19,6 @@ Q_LOGGING_CATEGORY(lcPlacement, "talvec.window.placement")
 namespace talvec {
 
 namespace {
-
-// The frame no larger than the area and moved into it as little as needed.
-QRect FitFrameWithin(QRect frame, const QRect& area) {
-  frame.setSize(frame.size().boundedTo(area.size()));
-  frame.moveLeft(std::clamp(frame.left(), area.left(), area.right() - frame.width() + 1));
-  frame.moveTop(std::clamp(frame.top(), area.top(), area.bottom() - frame.height() + 1));
-  return frame;
-}
 
 // The screen a kept window stood on, when that screen is still there.
 const QScreen* ScreenOf(const QRect& window, const QScreen* fallback) {
@@ -92,13 +84,13 @@ QRect FrmWeath::NormalPlace(const QMargins& frame) const {
   const QRect available = target->availableGeometry();
   QRect placed;
   if (kept_geometry_) {
-    placed = FitFrameWithin(kept_geometry_->marginsAdded(frame), available);
+    placed = FitWithin(kept_geometry_->marginsAdded(frame), available);
   } else {
     const QSize design(TwipsToPixels(kDesignWindowWidth, Dpi()),
                        TwipsToPixels(kDesignWindowHeight, Dpi()));
     placed = QRect(QPoint(), design);
     placed.moveCenter(available.center());
-    placed = FitFrameWithin(placed, available);
+    placed = FitWithin(placed, available);
   }
   return placed.marginsRemoved(frame);
 }

@@ -13,6 +13,13 @@
 
 namespace talvec {
 
+QRect FitWithin(QRect frame, const QRect& area) {
+  frame.setSize(frame.size().boundedTo(area.size()));
+  frame.moveLeft(std::clamp(frame.left(), area.left(), area.right() - frame.width() + 1));
+  frame.moveTop(std::clamp(frame.top(), area.top(), area.bottom() - frame.height() + 1));
+  return frame;
+}
+
 QString CountText(qint64 rows) { return QStringLiteral("共 %1 条").arg(rows); }
 
 void ShowCount(QStatusBar* bar, qint64 rows) {
@@ -42,8 +49,7 @@ void ShowNote(QStatusBar* bar, const QString& text) {
 
 namespace {
 
-// How long after the first show the frame is kept on screen as the window
-// manager places it.
+// How long after the first show the window manager's framing is watched.
 constexpr int kPlacingMs = 1500;
 
 }  // namespace
@@ -70,15 +76,14 @@ void ReportWindow::FitToScreen(QSize design_twips, QSizeF share) {
                             static_cast<int>(available.height() * share.height())));
   // The frame's size once the window manager has told it, else a guess at
   // a title bar and borders.
-  QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  QMargins frame = FrameMargins();
   if (frame.isNull()) frame = QMargins(8, 40, 8, 8);
   resize(wanted.boundedTo(available.size().shrunkBy(frame)));
   // Centred over the owner (or the screen), inside the available area.
   QRect outer(QPoint(), size().grownBy(frame));
   outer.moveCenter(owner && owner->isVisible() ? owner->frameGeometry().center()
                                                : available.center());
-  move(std::clamp(outer.left(), available.left(), available.right() - outer.width() + 1),
-       std::clamp(outer.top(), available.top(), available.bottom() - outer.height() + 1));
+  move(FitWithin(outer, available).topLeft());
 }
 
 void ReportWindow::PlaceBody(QWidget* body, int left, int top, int extra_right, int bottom) {
@@ -118,12 +123,22 @@ void ReportWindow::PlaceChildren() {
 void ReportWindow::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   PlaceChildren();
-  if (placing_) KeepOnScreen();
+  FramedMeanwhile();
 }
 
 void ReportWindow::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
-  if (placing_) KeepOnScreen();
+  FramedMeanwhile();
+}
+
+QMargins ReportWindow::FrameMargins() const {
+  return windowHandle() ? windowHandle()->frameMargins() : QMargins();
+}
+
+void ReportWindow::FramedMeanwhile() {
+  if (!placing_ || FrameMargins() == seen_margins_) return;
+  seen_margins_ = FrameMargins();
+  KeepOnScreen();
 }
 
 void ReportWindow::showEvent(QShowEvent* event) {
@@ -135,13 +150,15 @@ void ReportWindow::showEvent(QShowEvent* event) {
     // this event, and it would look as if Enter clicked it).
     for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
   }
-  // The window manager frames the window after it is mapped, and moves it
-  // as it does: each move or resize until then is checked.
+  // The window manager frames the window after it is mapped, and may move
+  // it as it does: when the frame's margins change meanwhile, the frame is
+  // checked again.
   placing_ = true;
+  seen_margins_ = FrameMargins();
   KeepOnScreen();
   QTimer::singleShot(kPlacingMs, this, [this] {
+    FramedMeanwhile();
     placing_ = false;
-    KeepOnScreen();
   });
 }
 
@@ -151,11 +168,9 @@ void ReportWindow::KeepOnScreen() {
   const QRect area = s->availableGeometry();
   const QRect frame = frameGeometry();
   if (area.contains(frame)) return;
-  const QSize extra = frame.size() - size();
-  const QSize outer = frame.size().boundedTo(area.size());
-  if (outer != frame.size()) resize(outer - extra);
-  move(std::clamp(frame.left(), area.left(), area.right() - outer.width() + 1),
-       std::clamp(frame.top(), area.top(), area.bottom() - outer.height() + 1));
+  const QRect inside = FitWithin(frame, area);
+  if (inside.size() != frame.size()) resize(inside.size() - (frame.size() - size()));
+  move(inside.topLeft());
 }
 
 void ReportWindow::keyPressEvent(QKeyEvent* event) {

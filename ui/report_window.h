@@ -23,6 +23,10 @@ void ShowCount(QStatusBar* bar, qint64 rows);
 void ShowNote(QStatusBar* bar, const QString& text);
 inline constexpr int kNoteMs = 6000;
 
+// A window's frame no larger than the area and moved into it as little as
+// needed.
+QRect FitWithin(QRect frame, const QRect& area);
+
 class ReportWindow : public QDialog {
   Q_OBJECT
 
@@ -64,6 +68,10 @@ class ReportWindow : public QDialog {
   void PlaceChildren();
   // Moves (and if need be shrinks) the frame into the available area.
   void KeepOnScreen();
+  QMargins FrameMargins() const;
+  // While first shown: the frame is checked again when the window manager
+  // has changed its margins.
+  void FramedMeanwhile();
 
   struct BodyMargins {
     int left = 0, top = 0, extra_right = 0, bottom = 0;  // twips
@@ -74,6 +82,7 @@ class ReportWindow : public QDialog {
   bool enter_closes_ = false;
   bool shown_ = false;
   bool placing_ = false;  // the first moments on screen, while the frame comes
+  QMargins seen_margins_;
 };
 
 }  // namespace talvec

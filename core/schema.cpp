@@ -61,8 +61,19 @@ bool AddUpdateFailures(Database& db) {
          db.Execute("PRAGMA user_version=3");
 }
 
+// Layout 4: the list channels whose reading a collection cycle left
+// unfinished (collect/unfinished_channels.h holds its statements).
+bool AddUnfinishedChannels(Database& db) {
+  return db.Execute(
+             "CREATE TABLE IF NOT EXISTS UnfinishedChannels(Channel TEXT PRIMARY KEY, "
+             "SinceId INTEGER NOT NULL, ResumePage INTEGER NOT NULL, ResumeFrom INTEGER NOT NULL, "
+             "ResumeTo INTEGER NOT NULL)") &&
+         db.Execute("PRAGMA user_version=4");
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures};
+constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures,
+                                         AddUnfinishedChannels};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "collect/channels.h"
-#include "collect/list_page.h"
+#include "collect/page_store.h"
+#include "core/database.h"
+#include "core/dates.h"
+#include "core/text.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
-#include "core/database.h"
-#include "core/text.h"
 #include "tests/collect/fake_site.h"
 #include "tests/test_support.h"
 

@@ -35,6 +35,8 @@ struct ChannelState {
   bool resumed = false;
   // The first page skipped as too large in this cycle, 0 when none.
   qint32 skipped_page = 0;
+  // The page counter when the reading's progress was last written, 0 before.
+  qint32 saved_page = 0;
 };
 
 struct CollectionState {

@@ -71,6 +71,9 @@ Result<std::optional<AnnouncementStore::Row>> AnnouncementStore::Find(const QStr
 
 namespace {
 
+// Pages between two records of a reading's progress.
+constexpr qint32 kSaveProgressPages = 8;
+
 // How a channel's reading takes a title it already has.
 enum class Met {
   kKnown,   // its rule applies
@@ -107,6 +110,13 @@ Result<> SaveProgress(CollectorEnv& env, const ChannelInfo& channel, ChannelStat
   const QString code = QLatin1String(channel.code);
   if (finished && cs.skipped_page == 0) return ClearUnfinishedChannel(env.db, code);
   if (cs.unfinished && !cs.resumed) return {};
+  // Written with the reading's first page, after a jump and then every few
+  // pages: a later cycle resumes at the page last written and reads again
+  // what followed it.
+  if (!finished && cs.saved_page > 0 && cs.PageCounter - cs.saved_page < kSaveProgressPages) {
+    return {};
+  }
+  cs.saved_page = cs.PageCounter;
   const Result<std::int64_t> last = LastListId(env.db);
   if (!last) return Fail(last.error());
   UnfinishedReading reading;
@@ -178,6 +188,7 @@ PageOutcome StorePage(CollectorEnv& env, const QList<ListItem>& items, int type,
     if (*met == Met::kResume) {
       cs->PageCounter = cs->unfinished->resume_page;
       cs->resumed = true;
+      cs->saved_page = 0;
       return finish(PageOutcome::kRead);
     }
     switch (channel->rule) {

@@ -32,46 +32,15 @@ import threading
 import time
 import urllib.request
 
-KEY = "PRAGMA key='Kw7rTq2mXa9pLe4sZd';\n.timeout 10000\n"
+from process_support import Reader, sql, verdict
 
 
-def sql(db, statements):
-    out = subprocess.run(["sqlcipher", "-batch", "-noheader", db], input=KEY + statements,
-                         capture_output=True, text=True, timeout=120)
-    if out.returncode != 0:
-        raise RuntimeError(f"sqlcipher: {out.stderr.strip()}")
-    return out.stdout.splitlines()
+def count(reader):
+    return int(reader.query("SELECT count(*) FROM List;\n")[0])
 
 
-class Reader:
-    """A connection kept open beside the program, for quick looks."""
-
-    def __init__(self, db):
-        self.proc = subprocess.Popen(["sqlcipher", "-batch", "-noheader", db], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, text=True, bufsize=1)
-        self.query(KEY)
-
-    def query(self, statements):
-        self.proc.stdin.write(statements + "SELECT '--end--';\n")
-        self.proc.stdin.flush()
-        lines = []
-        while True:
-            line = self.proc.stdout.readline()
-            if not line:
-                raise RuntimeError("the reader ended")
-            if line.rstrip("\n") == "--end--":
-                return lines
-            lines.append(line.rstrip("\n"))
-
-    def count(self):
-        return int(self.query("SELECT count(*) FROM List;\n")[0])
-
-    def last_cycle(self):
-        return self.query("SELECT EndedAt FROM CycleLog;\n")
-
-    def close(self):
-        self.proc.stdin.close()
-        self.proc.wait(30)
+def last_cycle(reader):
+    return reader.query("SELECT EndedAt FROM CycleLog;\n")
 
 
 def start_simulator(bin_dir, days):
@@ -195,10 +164,10 @@ class Program:
 
     def complete_cycle(self, timeout=600):
         """Starts the program, waits for one complete cycle, closes it."""
-        before = self.reader.last_cycle()
+        before = last_cycle(self.reader)
         self.start()
         deadline = time.monotonic() + timeout
-        while self.reader.last_cycle() == before:
+        while last_cycle(self.reader) == before:
             if time.monotonic() > deadline or self.proc.poll() is not None:
                 self.kill() if self.proc.poll() is None else None
                 raise RuntimeError(f"no complete cycle in {self.folder}")
@@ -228,11 +197,11 @@ def cut_at(proxy, program, how, page, jitter):
             fired.set()
 
     proxy.reset(hook)
-    before = program.reader.last_cycle()
+    before = last_cycle(program.reader)
     program.start()
     deadline = time.monotonic() + 300
     while not fired.wait(0.1):
-        if program.reader.last_cycle() != before:
+        if last_cycle(program.reader) != before:
             program.close()
             proxy.reset()
             return False
@@ -247,7 +216,7 @@ def cut_at(proxy, program, how, page, jitter):
 def cut_at_rows(program, how, rows):
     program.start()
     deadline = time.monotonic() + 300
-    while program.reader.count() < rows:
+    while count(program.reader) < rows:
         if time.monotonic() > deadline:
             raise RuntimeError("rows did not grow")
         time.sleep(0.02)
@@ -355,7 +324,7 @@ def run_measure(args, work, sim_port, proxy, failures):
             break
         time.sleep(0.2)
     p.close()
-    before = p.reader.count()
+    before = count(p.reader)
     p.complete_cycle()
     report(f"full disk at {before} rows, then room and one complete cycle", p)
     p.done()
@@ -394,14 +363,7 @@ def main():
         proxy.stop()
         sim.terminate()
         sim.wait(10)
-        if failures:
-            print(f"logs kept in {work}")
-        else:
-            shutil.rmtree(work, ignore_errors=True)
-    for f in failures:
-        print("FAIL:", f)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return verdict(work, failures)
 
 
 sys.exit(main())

@@ -7,13 +7,15 @@
 
 #include "collect/channels.h"
 #include "collect/construction_collector.h"
-#include "collect/list_page.h"
-#include "net/network_status.h"
-#include "net/page_fetcher.h"
+#include "collect/list_collector.h"
+#include "collect/unfinished_channels.h"
 #include "core/database.h"
+#include "core/dates.h"
 #include "core/schema.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 
 Q_LOGGING_CATEGORY(lcCycle, "talvec.collect.cycle")
 
@@ -99,58 +101,73 @@ void CollectionSchedule::SetPhase(CollectionProgress::Phase phase, int type, qin
   progress_.type = type;
   progress_.page = page;
   progress_.new_announcements = state_.new_announcements;
+  progress_.too_large_pages = state_.too_large_pages;
   emit progressChanged(progress_);
 }
 
-QCoro::Task<PageOutcome> CollectionSchedule::CollectListPage(QString address, int type) {
+QCoro::Task<PageOutcome> CollectionSchedule::FetchAndApply(
+    QString address, std::function<PageOutcome(const FetchResult&)> apply) {
   const FetchResult page = co_await fetcher_.Fetch(std::move(address), QStringLiteral("UTF-8"),
                                                    PageFetcher::kListPageBytes, this);
   if (stopping()) co_return PageOutcome::kUnusable;
-  if (!page) network_.NoteFailure(page.error().message);
-  const QString text = page.value_or(QString());
-  PageOutcome outcome = PageOutcome::kNotStored;
-  co_await StoreWithRetry([&] {
-    outcome = ApplyListPage(env_, text, type);
-    return outcome != PageOutcome::kNotStored;
-  });
-  if (stopping()) co_return PageOutcome::kUnusable;
-  if (HeldItems(outcome) || outcome == PageOutcome::kNotStored) emit working();
-  co_return outcome;
-}
-
-QCoro::Task<ConstructionOutcome> CollectionSchedule::CollectConstructionList(QString base,
-                                                                             int type) {
-  const FetchResult page = co_await fetcher_.Fetch(
-      ConstructionListAddress(base), QStringLiteral("UTF-8"), PageFetcher::kListPageBytes, this);
-  if (stopping()) co_return ConstructionOutcome::kUnusable;
-  if (!page) network_.NoteFailure(page.error().message);
-  const QString text = page.value_or(QString());
-  ConstructionOutcome outcome = ConstructionOutcome::kNotStored;
-  co_await StoreWithRetry([&] {
-    outcome = ApplyConstructionList(env_, text, base, type);
-    return outcome != ConstructionOutcome::kNotStored;
-  });
-  if (stopping()) co_return ConstructionOutcome::kUnusable;
-  if (outcome != ConstructionOutcome::kUnusable && outcome != ConstructionOutcome::kNoList) {
-    emit working();
-  }
-  co_return outcome;
-}
-
-QCoro::Task<bool> CollectionSchedule::StoreWithRetry(std::function<bool()> apply) {
+  if (!page && !page.error().Is(Error::Kind::kTooLarge)) network_.NoteFailure(page.error().message);
   int pause_ms = 25;
   for (int attempt = 1;; ++attempt) {
-    if (apply()) co_return true;
+    const PageOutcome outcome = apply(page);
+    if (outcome != PageOutcome::kNotStored) {
+      if (HeldItems(outcome)) emit working();
+      co_return outcome;
+    }
     if (attempt >= kStoreTries) break;
-    if (!co_await Pause(pause_ms)) co_return false;
+    if (!co_await Pause(pause_ms)) co_return PageOutcome::kUnusable;
     pause_ms *= 2;
   }
-  progress_.cause = db_.LastError();
+  progress_.cause = state_.write_failure;
   qCWarning(lcCycle) << "page not written after" << kStoreTries << "tries:" << progress_.cause;
-  co_return false;
+  emit working();
+  co_return PageOutcome::kNotStored;
 }
 
-void CollectionSchedule::EndCycle(bool complete) {
+QCoro::Task<PageOutcome> CollectionSchedule::CollectListPage(QString address, int type) {
+  return FetchAndApply(std::move(address), [this, type](const FetchResult& page) {
+    return ApplyListPage(env_, page, type);
+  });
+}
+
+QCoro::Task<PageOutcome> CollectionSchedule::CollectConstructionList(QString base, int type) {
+  QString address = ConstructionListAddress(base);
+  return FetchAndApply(std::move(address),
+                       [this, base = std::move(base), type](const FetchResult& page) {
+                         return ApplyConstructionList(env_, page, base, type);
+                       });
+}
+
+void CollectionSchedule::StartReadings(const std::array<bool, kListChannelCount>& enabled) {
+  state_.ResetChannels();
+  const Result<std::int64_t> start = LastListId(db_);
+  const Result<std::map<QString, UnfinishedReading>> unfinished = ReadUnfinishedChannels(db_);
+  if (!start || !unfinished) {
+    // Without them every stored title counts as known, as in a cycle after
+    // complete ones.
+    qCWarning(lcCycle) << "readings left unfinished unknown:"
+                       << (start ? unfinished.error() : start.error()).FullText();
+    state_.start_id = start.value_or(0);
+    return;
+  }
+  state_.start_id = *start;
+  for (const ChannelInfo& channel : Channels()) {
+    ChannelState& cs = state_.channels[channel.k];
+    const auto it = unfinished->find(QLatin1String(channel.code));
+    if (it != unfinished->end() && enabled[channel.k]) {
+      cs.unfinished = it->second;
+      qCInfo(lcCycle) << "channel" << channel.code << "resumes from page" << it->second.resume_page;
+    }
+    cs.resumed = !cs.unfinished || cs.unfinished->resume_page <= 1;
+  }
+}
+
+void CollectionSchedule::EndCycle(bool complete,
+                                  const std::array<bool, kListChannelCount>& enabled) {
   running_ = false;
   if (complete) {
     progress_.last_complete_end = Now();
@@ -159,6 +176,18 @@ void CollectionSchedule::EndCycle(bool complete) {
                         progress_.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                         state_.new_announcements)) {
       qCWarning(lcCycle) << "end of cycle not recorded:" << db_.LastError();
+    }
+    // A channel the end of the cycle cut short is done as the cycle is,
+    // unless it still owes pages: an earlier reading's, one it skipped, or
+    // those after it was left.
+    for (const ChannelInfo& channel : Channels()) {
+      const ChannelState& cs = state_.channels[channel.k];
+      if (!enabled[channel.k] || cs.ChannelDoneFlag || cs.skipped_page > 0) continue;
+      if (const Result<> cleared =
+              ClearUnfinishedSince(db_, QLatin1String(channel.code), state_.start_id);
+          !cleared) {
+        qCWarning(lcCycle) << cleared.error().FullText();
+      }
     }
   }
   qCInfo(lcCycle) << "cycle ended," << state_.new_announcements << "new announcements"
@@ -188,8 +217,10 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
   for (int k = 0; k < kListChannelCount; ++k) {
     enabled[k] = settings_.ResearchItem(k) == QLatin1String("t");
   }
-  state_.ResetChannels();
+  StartReadings(enabled);
   state_.new_announcements = 0;
+  state_.too_large_pages = 0;
+  state_.write_failure.clear();
   progress_.cause.clear();
   qCInfo(lcCycle) << "cycle starts from" << state_.LastCollectionDate;
 
@@ -199,11 +230,19 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
 
   std::array<int, kListChannelCount> unusable{};
   int failed_passes = 0;
-  while (!state_.StopCollection) {
+  // The catch-up test ends the cycle after its pass; a channel that still
+  // owes pages from an unfinished earlier cycle reads on until it is done.
+  auto owes = [this](const ChannelState& cs) {
+    return cs.unfinished && cs.unfinished->since_id < state_.start_id;
+  };
+  for (;;) {
     if (!co_await Pause(0)) co_return;
+    const bool caught_up = state_.StopCollection;
     bool any_left = false;
-    for (int k = 0; k < kListChannelCount; ++k)
-      any_left |= enabled[k] && !state_.channels[k].ChannelDoneFlag;
+    for (int k = 0; k < kListChannelCount; ++k) {
+      const ChannelState& cs = state_.channels[k];
+      any_left |= enabled[k] && !cs.ChannelDoneFlag && (!caught_up || owes(cs));
+    }
     if (!any_left) break;
     if (!network_.NetworkOk()) {
       progress_.cause = network_.LastFailure();
@@ -218,13 +257,14 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
     int not_written = 0;
     for (const ChannelInfo& channel : Channels()) {
       ChannelState& cs = state_.channels[channel.k];
-      if (!enabled[channel.k] || cs.ChannelDoneFlag) continue;
+      if (!enabled[channel.k] || cs.ChannelDoneFlag || (caught_up && !owes(cs))) continue;
       SetPhase(CollectionProgress::Phase::kChannel, channel.type, cs.PageCounter);
       const PageOutcome outcome = co_await CollectListPage(
           ListRequestAddress(settings_.SiteBaseAddress, channel, cs.PageCounter), channel.type);
       if (stopping()) co_return;
       if (outcome == PageOutcome::kUnusable) {
         if (++unusable[channel.k] >= unusable_limit_) {
+          // Its reading stays unfinished: the next cycle resumes it.
           qCWarning(lcCycle) << "channel" << channel.code << "left for this cycle after"
                              << unusable_limit_ << "unusable pages";
           cs.ChannelDoneFlag = true;
@@ -233,7 +273,8 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
         unusable[channel.k] = 0;
       }
       if (HeldItems(outcome)) ++written;
-      progressed |= HeldItems(outcome) || outcome == PageOutcome::kNoItems;
+      progressed |= HeldItems(outcome) || outcome == PageOutcome::kNoItems ||
+                    outcome == PageOutcome::kTooLarge;
       if (outcome == PageOutcome::kNotStored) {
         // The file refuses even after the retries: the other channels
         // would only meet the same, so the pass ends here.
@@ -258,12 +299,12 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
     failed_passes = 0;
     // Pages that answer but cannot be read are asked again after a pause,
     // not as fast as the site answers.
-    if (!progressed && network_.NetworkOk() && !state_.StopCollection) {
+    if (!progressed && network_.NetworkOk()) {
       if (!co_await Pause(kRetryPauseMs)) co_return;
     }
   }
 
-  EndCycle(true);
+  EndCycle(true, enabled);
   SetPhase(CollectionProgress::Phase::kIdle);
 }
 

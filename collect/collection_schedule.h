@@ -14,15 +14,14 @@
 #include "collect/collection_progress.h"
 #include "collect/collection_state.h"
 #include "collect/collection_window.h"
-#include "collect/construction_collector.h"
-#include "collect/list_collector.h"
+#include "collect/page_store.h"
 #include "core/service.h"
+#include "net/page_fetcher.h"
 
 namespace talvec {
 
 class Database;
 class NetworkStatus;
-class PageFetcher;
 struct SystemSettings;
 
 // SysSet.CollectionDate as the cycle starts from it: "YYYY-MM-DD", or, when
@@ -80,7 +79,7 @@ class CollectionSchedule : public Service {
   // One list page of the channel of `type` (1..10), or the construction
   // list; the pages of the cycle.
   QCoro::Task<PageOutcome> CollectListPage(QString address, int type);
-  QCoro::Task<ConstructionOutcome> CollectConstructionList(QString base, int type);
+  QCoro::Task<PageOutcome> CollectConstructionList(QString base, int type);
 
   void SetClock(std::function<QDateTime()> now) { now_ = std::move(now); }
   // The window's result list, for items without a readable date.
@@ -109,9 +108,15 @@ class CollectionSchedule : public Service {
 
  private:
   void SetPhase(CollectionProgress::Phase phase, int type = 0, qint32 page = 0);
-  // Applies a fetched page, trying again while its rows cannot be written.
-  QCoro::Task<bool> StoreWithRetry(std::function<bool()> apply);
-  void EndCycle(bool complete);
+  // Fetches a page, then applies what came back, again after growing pauses
+  // while its rows cannot be written (kNotStored after kStoreTries);
+  // kUnusable once the service stops.
+  QCoro::Task<PageOutcome> FetchAndApply(QString address,
+                                         std::function<PageOutcome(const FetchResult&)> apply);
+  // The cycle's start: its first row ID and the readings earlier cycles left
+  // unfinished.
+  void StartReadings(const std::array<bool, kListChannelCount>& enabled);
+  void EndCycle(bool complete, const std::array<bool, kListChannelCount>& enabled = {});
 
   Database& db_;
   const SystemSettings& settings_;

@@ -4,9 +4,12 @@
 #include <QDate>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "collect/channels.h"
+#include "collect/unfinished_channels.h"
 
 namespace talvec {
 
@@ -25,6 +28,15 @@ class DateFallbackSource {
 struct ChannelState {
   qint32 PageCounter = 1;  // the next page to fetch
   bool ChannelDoneFlag = false;
+  // The reading an earlier cycle left unfinished, as the cycle found it.
+  std::optional<UnfinishedReading> unfinished;
+  // This reading has reached the page the unfinished one had read up to
+  // (or there was none): from here on it is the reading to resume.
+  bool resumed = false;
+  // The first page skipped as too large in this cycle, 0 when none.
+  qint32 skipped_page = 0;
+  // The page counter when the reading's progress was last written, 0 before.
+  qint32 saved_page = 0;
 };
 
 struct CollectionState {
@@ -34,6 +46,11 @@ struct CollectionState {
   // test replaces it with today.
   QString LastCollectionDate;
   int new_announcements = 0;  // rows stored by the running cycle
+  int too_large_pages = 0;    // pages over a size limit in the running cycle
+  // The largest List.ID when the cycle started: rows above it are its own.
+  std::int64_t start_id = 0;
+  // Why the last page could not be written.
+  QString write_failure;
 
   ChannelState& OfType(int type) { return channels.at(type - 1); }
   void ResetChannels() { channels.fill(ChannelState{}); }

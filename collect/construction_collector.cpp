@@ -1,13 +1,9 @@
 #include "collect/construction_collector.h"
 
-#include <QLoggingCategory>
-
 #include "collect/list_collector.h"
 #include "collect/list_page.h"
+#include "core/dates.h"
 #include "net/network_status.h"
-#include "core/database.h"
-
-Q_LOGGING_CATEGORY(lcConstruction, "talvec.collect.construction")
 
 #ifndef TALVEC_CONSTRUCTION_BASE
 #define TALVEC_CONSTRUCTION_BASE "http://127.0.0.1:8181"
@@ -86,50 +82,28 @@ QString ComposeConstructionTitle(const QString& title, const QString& place) {
   return composed + QStringLiteral("--四川建设网");
 }
 
-ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text,
-                                          const QString& base, int type) {
+PageOutcome ApplyConstructionList(CollectorEnv& env, const FetchResult& page, const QString& base,
+                                  int type) {
+  if (!page && page.error().Is(Error::Kind::kTooLarge)) return SkipTooLargePage(env, nullptr);
+  const QString text = page.value_or(QString());
   const qsizetype begin = text.indexOf(u"ContentPlaceHolder1_GVList", 0, Qt::CaseInsensitive);
   const qsizetype end = text.indexOf(u"ContentPlaceHolder1_myPager", 0, Qt::CaseInsensitive);
   // Titles may carry the error words; only text outside the list counts.
   if (begin >= 0 && end > begin ? IsErrorPage(text, begin, end) : IsErrorPage(text, -1, -1)) {
     env.network.NetworkLossReaction();
-    return ConstructionOutcome::kUnusable;
+    return PageOutcome::kUnusable;
   }
   const std::optional<QList<ConstructionRow>> rows = ParseConstructionList(text, base);
-  if (!rows) return ConstructionOutcome::kNoList;
-
-  const CollectionState before = env.state;
-  Database::Transaction tx(env.db);
-  if (!tx.active()) {
-    qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
-    return ConstructionOutcome::kNotStored;
+  if (!rows) return PageOutcome::kNoRegion;
+  QList<ListItem> items;
+  items.reserve(rows->size());
+  for (const ConstructionRow& row : *rows) {
+    // A row without a title is left out, whatever its place name.
+    items.append({row.address,
+                  row.title.isEmpty() ? QString() : ComposeConstructionTitle(row.title, row.place),
+                  row.date});
   }
-  AnnouncementStore store(env.db);
-  auto finish = [&](ConstructionOutcome outcome) {
-    if (!tx.Commit()) {
-      qCWarning(lcConstruction) << "list not stored:" << env.db.LastError();
-      env.state = before;
-      return ConstructionOutcome::kNotStored;
-    }
-    return outcome;
-  };
-  for (qsizetype i = 0; i < rows->size() && i < kMaxItemsPerPage; ++i) {
-    const ConstructionRow& row = rows->at(i);
-    if (row.title.isEmpty()) continue;
-    const ListItem item{row.address, ComposeConstructionTitle(row.title, row.place),
-                        ItemDate(env, row.date)};
-    const StoredAnnouncement stored = StoredForm(item);
-    const StoreOutcome outcome = store.Store(stored, type);
-    if (outcome == StoreOutcome::kFailed) {
-      env.state = before;
-      return ConstructionOutcome::kNotStored;
-    }
-    if (outcome == StoreOutcome::kNew) ++env.state.new_announcements;
-    if (outcome == StoreOutcome::kKnown && !OnOrAfter(stored.date, env.state.LastCollectionDate)) {
-      return finish(ConstructionOutcome::kKnown);
-    }
-  }
-  return finish(ConstructionOutcome::kRead);
+  return StorePage(env, items, type, nullptr);
 }
 
 }  // namespace talvec

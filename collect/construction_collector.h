@@ -8,6 +8,8 @@
 #include <optional>
 
 #include "collect/collection_state.h"
+#include "collect/page_store.h"
+#include "net/page_fetcher.h"
 
 namespace talvec {
 
@@ -30,11 +32,11 @@ std::optional<QList<ConstructionRow>> ParseConstructionList(QStringView text, co
 // already contains.
 QString ComposeConstructionTitle(const QString& title, const QString& place);
 
-enum class ConstructionOutcome { kUnusable, kNoList, kKnown, kRead, kNotStored };
-
-// Everything after the fetch, on the page text; like ApplyListPage, all rows
-// in one transaction, and on kNotStored the state is as before.
-ConstructionOutcome ApplyConstructionList(CollectorEnv& env, const QString& text,
-                                          const QString& base, int type);
+// Everything after the fetch, as for a channel's list page (ApplyListPage):
+// kUnusable, kTooLarge, kNoRegion when the list cannot be found, or what
+// storing its rows gave; the reading stops at a known tender dated before the
+// last collection (kKnown).
+PageOutcome ApplyConstructionList(CollectorEnv& env, const FetchResult& page, const QString& base,
+                                  int type);
 
 }  // namespace talvec

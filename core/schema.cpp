@@ -68,9 +68,19 @@ bool AddUiState(Database& db) {
          db.Execute("PRAGMA user_version=4");
 }
 
+// Layout 5: the list channels whose reading a collection cycle left
+// unfinished (collect/unfinished_channels.h holds its statements).
+bool AddUnfinishedChannels(Database& db) {
+  return db.Execute(
+             "CREATE TABLE IF NOT EXISTS UnfinishedChannels(Channel TEXT PRIMARY KEY, "
+             "SinceId INTEGER NOT NULL, ResumePage INTEGER NOT NULL, ResumeFrom INTEGER NOT NULL, "
+             "ResumeTo INTEGER NOT NULL)") &&
+         db.Execute("PRAGMA user_version=5");
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
 constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures,
-                                         AddUiState};
+                                         AddUiState, AddUnfinishedChannels};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

@@ -11,30 +11,56 @@ namespace talvec {
 Service::Service(QObject* parent) : QObject(parent) {}
 
 Service::~Service() {
-  if (!pauses_.empty()) {
-    qCCritical(lcService) << objectName() << "destroyed with" << pauses_.size()
+  if (!waits_.empty()) {
+    qCCritical(lcService) << objectName() << "destroyed with" << waits_.size()
                           << "waits pending; its subclass must Stop() first";
   }
 }
 
+void Service::PauseAwaiter::StartTimer(int ms) {
+  timer_id_ = service_->startTimer(ms, Qt::PreciseTimer);
+}
+
+void Service::PauseAwaiter::Disconnect() {
+  for (const QMetaObject::Connection& c : connections_) QObject::disconnect(c);
+  connections_.clear();
+}
+
 void Service::PauseAwaiter::await_suspend(std::coroutine_handle<> handle) {
   handle_ = handle;
-  timer_id_ = service_->startTimer(ms_, Qt::PreciseTimer);
-  service_->pauses_.push_back(this);
+  StartTimer(ms_);
+  service_->waits_.push_back(this);
+}
+
+void Service::SignalAwaiter::await_suspend(std::coroutine_handle<> handle) {
+  handle_ = handle;
+  // The first of the events turns the wait into a zero pause, so that the
+  // coroutine goes on from the event loop once the emission is over.
+  auto fire = [this] {
+    Disconnect();
+    StartTimer(0);
+  };
+  connections_.push_back(connect_signal_(service_, fire));
+  connections_.push_back(QObject::connect(sender_, &QObject::destroyed, service_, fire));
+  if (const auto* sender_service = qobject_cast<const Service*>(sender_)) {
+    connections_.push_back(
+        QObject::connect(sender_service, &Service::stopRequested, service_, fire));
+  }
+  service_->waits_.push_back(this);
 }
 
 void Service::timerEvent(QTimerEvent* event) {
   const auto it =
-      std::find_if(pauses_.begin(), pauses_.end(),
-                   [id = event->timerId()](PauseAwaiter* p) { return p->timer_id_ == id; });
-  if (it == pauses_.end()) {
+      std::find_if(waits_.begin(), waits_.end(),
+                   [id = event->timerId()](PauseAwaiter* w) { return w->timer_id_ == id; });
+  if (it == waits_.end()) {
     QObject::timerEvent(event);
     return;
   }
-  PauseAwaiter* pause = *it;
-  pauses_.erase(it);
-  killTimer(pause->timer_id_);
-  pause->handle_.resume();
+  PauseAwaiter* wait = *it;
+  waits_.erase(it);
+  killTimer(wait->timer_id_);
+  wait->handle_.resume();
 }
 
 void Service::Stop() {
@@ -44,9 +70,12 @@ void Service::Stop() {
   emit stopRequested();
   // Each resumed coroutine sees stopping() and ends; none waits again.
   std::vector<PauseAwaiter*> pending;
-  pending.swap(pauses_);
-  for (PauseAwaiter* pause : pending) killTimer(pause->timer_id_);
-  for (PauseAwaiter* pause : pending) pause->handle_.resume();
+  pending.swap(waits_);
+  for (PauseAwaiter* wait : pending) {
+    if (wait->timer_id_ != 0) killTimer(wait->timer_id_);
+    wait->Disconnect();
+  }
+  for (PauseAwaiter* wait : pending) wait->handle_.resume();
 }
 
 }  // namespace talvec

@@ -5,6 +5,7 @@
 
 #include "collect/channels.h"
 #include "collect/list_page.h"
+#include "collect/page_store.h"
 
 namespace {
 

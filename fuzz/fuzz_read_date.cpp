@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "collect/list_page.h"
+#include "core/dates.h"
 
 namespace {
 

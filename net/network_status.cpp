@@ -72,12 +72,15 @@ void NetworkStatus::NetworkLossReaction() {
 
 QCoro::Task<bool> NetworkStatus::WaitForNetwork(Service* waiter) {
   QPointer<Service> guard(waiter);
-  // A pause of the waiter is the wait that its Stop() ends; NetworkOk is
-  // looked at ten times a second, which costs nothing while it is off.
-  while (!network_ok_) {
-    if (!guard || stopping() || !co_await guard->Pause(kNetworkPollMs)) co_return false;
+  QPointer<NetworkStatus> self(this);
+  // A wait of the waiter, so that its Stop() ends it; this service's own
+  // stop or destruction ends it as well.
+  while (self && !self->stopping() && !network_ok_) {
+    if (!guard || !co_await guard->SignalOrStop(this, &NetworkStatus::networkOkChanged)) {
+      co_return false;
+    }
   }
-  co_return guard && !guard->stopping();
+  co_return self && !self->stopping() && guard && !guard->stopping();
 }
 
 QCoro::Task<> NetworkStatus::RecheckTick() {

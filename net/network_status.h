@@ -24,7 +24,6 @@ class NetworkStatus : public Service {
 
  public:
   static constexpr int kRecheckMs = 30000;
-  static constexpr int kNetworkPollMs = 100;
 
   NetworkStatus(PageFetcher& fetcher, QString site_base_address, QObject* parent = nullptr);
   ~NetworkStatus() override;
@@ -43,8 +42,8 @@ class NetworkStatus : public Service {
   QCoro::Task<> StartupProbe();
   // A reader met an unusable page: NetworkOk off, re-check on.
   void NetworkLossReaction();
-  // Resumes once NetworkOk is on (at once when it already is), or when
-  // `waiter` stops. Gives false when it ended by the stop.
+  // Resumes as soon as NetworkOk turns on (at once when it already is), or
+  // when `waiter` or this service stops. Gives false when it ended by a stop.
   QCoro::Task<bool> WaitForNetwork(Service* waiter);
 
   // What the last failed request said, for the status text.

@@ -19,13 +19,20 @@ QString Joined(const QString& now, const CollectionProgress& p) {
   return last.isEmpty() ? now : now + QStringLiteral("    ") + last;
 }
 
+// Pages that could not be read whole, said until the next cycle starts.
+QString TooLarge(const CollectionProgress& p) {
+  if (p.too_large_pages == 0) return {};
+  return QStringLiteral("，页面过大 %1 页").arg(p.too_large_pages);
+}
+
 }  // namespace
 
 QString ProgressText(const CollectionProgress& p) {
   QString now;
   switch (p.phase) {
     case CollectionProgress::Phase::kIdle:
-      return LastCycleText(p);
+      return p.too_large_pages == 0 ? LastCycleText(p)
+                                    : Joined(QStringLiteral("本轮采集结束") + TooLarge(p), p);
     case CollectionProgress::Phase::kFileGone:
       return QStringLiteral("数据库文件已被删除或替换，采集已停止，请重新启动程序");
     case CollectionProgress::Phase::kWriteFailed:
@@ -45,7 +52,8 @@ QString ProgressText(const CollectionProgress& p) {
                               : QStringLiteral("网络中断（%1），等待恢复后继续采集").arg(p.cause);
       break;
   }
-  return Joined(QStringLiteral("%1，本轮新增 %2 条").arg(now).arg(p.new_announcements), p);
+  return Joined(
+      QStringLiteral("%1，本轮新增 %2 条%3").arg(now).arg(p.new_announcements).arg(TooLarge(p)), p);
 }
 
 }  // namespace talvec

@@ -8,11 +8,29 @@
 //   TALVEC_TEST_SEARCH_ENGINE_BASE   the search engine of company look-ups
 //   TALVEC_MESSAGE_LOG               boxes are written to this file and
 //                                    answered with their first button
+//
+// SIGUSR1 closes the main window as the user does (tests that end the
+// program in the middle of its work).
+#include <unistd.h>
 #include <QProcessEnvironment>
+#include <QSocketNotifier>
+#include <csignal>
 #include <optional>
 
 #include "app/program.h"
 #include "tests/message_log.h"
+#include "ui/frmweath.h"
+
+namespace {
+
+int close_pipe[2] = {-1, -1};
+
+void RequestClose(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(close_pipe[1], &byte, 1);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -30,6 +48,14 @@ int main(int argc, char* argv[]) {
   if (env.contains(QStringLiteral("TALVEC_MESSAGE_LOG"))) {
     log.emplace(env.value(QStringLiteral("TALVEC_MESSAGE_LOG")));
     options.messages = &*log;
+  }
+  if (pipe(close_pipe) == 0) {
+    std::signal(SIGUSR1, RequestClose);
+    options.on_shown = [](talvec::FrmWeath& window) {
+      auto* notifier = new QSocketNotifier(close_pipe[0], QSocketNotifier::Read, &window);
+      QObject::connect(notifier, &QSocketNotifier::activated, &window,
+                       [&window] { window.close(); });
+    };
   }
   return talvec::RunProgram(argc, argv, options);
 }

@@ -2,18 +2,22 @@
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrlQuery>
+#include <functional>
 #include <map>
+#include <random>
 
 #include "collect/channels.h"
-#include "collect/list_page.h"
+#include "collect/page_store.h"
+#include "core/database.h"
+#include "core/dates.h"
+#include "core/settings.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
-#include "core/database.h"
-#include "core/settings.h"
 #include "tests/collect/fake_site.h"
 #include "tests/raw_http_server.h"
 #include "tests/test_support.h"
@@ -55,6 +59,7 @@ struct Site {
   }
   RawHttpServer::Answer Serve(const QByteArray& path) {
     requests << QString::fromLatin1(path);
+    if (path.contains("recommendBulletinList") && ++list_requests == cut_at && on_cut) on_cut();
     if (path == fail_path && !failed) {
       failed = true;
       down = true;
@@ -66,6 +71,9 @@ struct Site {
     }
     if (path == "/") return RawHttpServer::Html("<html>ok</html>");
     if (stall) return RawHttpServer::Answer{{}, true};
+    if (instead) {
+      if (std::optional<RawHttpServer::Answer> answer = instead(path)) return *answer;
+    }
     if (!broken_code.isEmpty() && path.contains("channelCode=" + broken_code + "&")) {
       return RawHttpServer::Html("<html>无法找到该页</html>", 404);
     }
@@ -97,6 +105,11 @@ struct Site {
   QByteArray drip_code;    // this channel drips its answer
   int requests_while_down = 0;
   QStringList requests;
+  int list_requests = 0;
+  int cut_at = 0;  // on_cut() runs as this list request comes
+  std::function<void()> on_cut;
+  // An answer of its own for some requests.
+  std::function<std::optional<RawHttpServer::Answer>(const QByteArray& path)> instead;
   RawHttpServer server{[this](const QByteArray& path) { return Serve(path); }};
 };
 
@@ -256,6 +269,150 @@ INSTANTIATE_TEST_SUITE_P(CollectionCycle, UnwritableFile, ::testing::Values(fals
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return std::string(info.param ? "DiskFull" : "Locked");
                          });
+
+// The program as one run of it sees the file: its own services, so that a
+// stop ends them for good, as closing the window or a kill does.
+struct ProgramRun {
+  ProgramRun(Database& db, const SystemSettings& settings, Site& site)
+      : network(fetcher, site.server.base()),
+        schedule(db, settings, fetcher, network,
+                 {.construction_base = site.server.base(), .write_pause_ms = 50}) {
+    schedule.SetClock([&site] { return QDateTime(site.today, QTime(12, 0, 0)); });
+    network.SetNetworkOk(true);
+  }
+  PageFetcher fetcher;
+  NetworkStatus network;
+  CollectionSchedule schedule;
+};
+
+// Cycles cut short at random list pages, one to three in a row, with new
+// announcements arriving in between, then one complete cycle: every
+// announcement the site lists is stored, once. On a new file (every
+// channel read to its end) and on one a complete cycle has filled (the
+// known-title rules end the channels).
+TEST(CollectionCycle, CyclesCutShortLoseNothing) {
+  std::mt19937 rng(20261210);
+  auto pick = [&rng](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+  };
+  for (int trial = 0; trial < 16; ++trial) {
+    SCOPED_TRACE(trial);
+    Site site;
+    for (auto& [type, items] : site.channels) {
+      for (int i = items.size(), n = pick(0, 60); i < 30 + n; ++i) {
+        items.append(site.Item(type, i, i / 3));
+      }
+    }
+    int added = 0;
+    // New announcements at the top of the lists; the catch-up channel gets
+    // the most, so that no channel is cut by the end of an uncut cycle.
+    auto add = [&] {
+      const int most = pick(0, 60);
+      for (auto& [type, items] : site.channels) {
+        for (int n = type == 2 ? most : pick(0, std::min(most, 20)); n > 0; --n) {
+          items.prepend(site.Item(type, 1000 + added++, 0));
+        }
+      }
+    };
+    testing::TempDatabase temp;
+    SystemSettings settings;
+    LoadSystemSettings(temp.db(), &settings);
+    settings.SiteBaseAddress = site.server.base();
+    temp.db().Execute("UPDATE SysSet SET CollectionDate = ?", QStringLiteral("2026-03-03"));
+    if (trial % 2 == 1) {
+      ProgramRun first(temp.db(), settings, site);
+      QCoro::waitFor(first.schedule.RunCollectionCycle());
+      add();
+    }
+    QStringList cuts;
+    for (int n = pick(1, 3); n > 0; --n) {
+      ProgramRun run(temp.db(), settings, site);
+      site.list_requests = 0;
+      site.cut_at = pick(1, 40);
+      site.on_cut = [&run] {
+        QTimer::singleShot(0, &run.schedule, [&run] { run.schedule.Stop(); });
+      };
+      QCoro::waitFor(run.schedule.RunCollectionCycle());
+      cuts << QString::number(run.schedule.stopping() ? site.cut_at : 0);
+      site.on_cut = nullptr;
+      if (pick(0, 1) == 1) add();
+    }
+    SCOPED_TRACE(cuts.join(QLatin1Char(' ')).toStdString());
+    ProgramRun last(temp.db(), settings, site);
+    QCoro::waitFor(last.schedule.RunCollectionCycle());
+
+    QSet<QString> listed;
+    for (const auto& [type, items] : site.channels) {
+      for (const FakeItem& item : items) listed.insert(item.title);
+    }
+    QSet<QString> stored;
+    Statement st =
+        temp.db().Query("SELECT MC FROM List WHERE LX <> 2 OR MC LIKE ?", QStringLiteral("频道%"));
+    while (st.Next()) stored.insert(st.Text(0));
+    const QStringList missing = QSet<QString>(listed).subtract(stored).values();
+    EXPECT_TRUE(missing.isEmpty()) << missing.size() << " missing, e.g. "
+                                   << missing.mid(0, 3).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(stored.size(), listed.size());
+    EXPECT_EQ(temp.db()
+                  .Scalar("SELECT count(*) FROM (SELECT MC FROM List GROUP BY MC "
+                          "HAVING count(*) > 1)")
+                  .toInt(),
+              0);
+    EXPECT_EQ(temp.db().Scalar("SELECT count(*) FROM UnfinishedChannels").toInt(), 0);
+  }
+}
+
+// The other ways a cycle ends before its channels do: a channel left after
+// unusable pages, a page too large to read, a cycle given up because the
+// file cannot be written. The next cycle stores what they missed.
+TEST(CollectionCycle, WhatACycleLeftUnreadTheNextOneReads) {
+  enum class Cut { kLeft, kTooLarge, kGivenUp };
+  for (const Cut cut : {Cut::kLeft, Cut::kTooLarge, Cut::kGivenUp}) {
+    SCOPED_TRACE(static_cast<int>(cut));
+    Site site;
+    for (int i = 30; i < 90; ++i) site.channels[7].append(site.Item(7, i, i / 3));
+    Cycle c(site);
+    const QByteArray page3 = "channelCode=cggg&rp=25&page=3";
+    Database other;
+    if (cut == Cut::kLeft) {
+      site.instead = [&](const QByteArray& path) -> std::optional<RawHttpServer::Answer> {
+        if (!path.contains(page3)) return std::nullopt;
+        return RawHttpServer::Html("<html>无法找到该页</html>", 404);
+      };
+    } else if (cut == Cut::kTooLarge) {
+      site.instead = [&](const QByteArray& path) -> std::optional<RawHttpServer::Answer> {
+        if (!path.contains(page3)) return std::nullopt;
+        return RawHttpServer::Html(QByteArray(PageFetcher::kListPageBytes + 1, ' '));
+      };
+    } else {
+      // Another program takes the write lock for good as the page is asked.
+      site.instead = [&](const QByteArray& path) -> std::optional<RawHttpServer::Answer> {
+        if (path.contains(page3) && !other.IsOpen()) {
+          EXPECT_TRUE(other.OpenDatabase(c.temp.path(), DatabasePassword()));
+          EXPECT_TRUE(other.Execute("BEGIN EXCLUSIVE"));
+        }
+        return std::nullopt;
+      };
+    }
+    c.Run();
+    EXPECT_LT(c.Rows(), 10 * 30 + 60 + 5);
+    if (cut == Cut::kTooLarge) {
+      // Said in the status; not a network loss.
+      EXPECT_EQ(c.schedule.progress().too_large_pages, 1);
+      EXPECT_FALSE(c.network.Unreachable());
+    }
+    EXPECT_GT(c.temp.db().Scalar("SELECT count(*) FROM UnfinishedChannels").toInt(), 0);
+
+    if (cut == Cut::kGivenUp) {
+      EXPECT_EQ(c.schedule.progress().phase, CollectionProgress::Phase::kWriteFailed);
+    }
+    site.instead = nullptr;
+    if (other.IsOpen()) other.CloseDatabase();
+    c.Run();
+    EXPECT_EQ(c.Rows(), 10 * 30 + 60 + 5);
+    EXPECT_EQ(c.temp.db().Scalar("SELECT count(*) FROM UnfinishedChannels").toInt(), 0);
+  }
+}
 
 TEST(CollectionCycle, StoppingInTheMiddleOfAFetchEndsTheCycleAtOnce) {
   Site site;

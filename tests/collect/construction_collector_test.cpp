@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "collect/list_page.h"
+#include "collect/page_store.h"
+#include "core/database.h"
+#include "core/dates.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
-#include "core/database.h"
 #include "tests/collect/fake_site.h"
 #include "tests/test_support.h"
 
@@ -85,7 +86,7 @@ TEST(ConstructionList, StoresTypeTwoAndStopsAtAnOldKnownTender) {
                 ConstructionPageHtml(
                     {recent, old_one, {QStringLiteral("无日期"), {}, {}, QStringLiteral("c")}}),
                 kBase, 2),
-            ConstructionOutcome::kRead);
+            PageOutcome::kRead);
   EXPECT_EQ(stored(QStringLiteral("四川省乐山市旧工程--四川建设网")),
             kBase + QStringLiteral("/InvestmentInfo/ZhaoBiao/a"));
   EXPECT_EQ(
@@ -97,14 +98,14 @@ TEST(ConstructionList, StoresTypeTwoAndStopsAtAnOldKnownTender) {
   const FakeTender after{QStringLiteral("后工程"), QStringLiteral("乐山市"),
                          QStringLiteral("2016-04-01"), QStringLiteral("d")};
   EXPECT_EQ(ApplyConstructionList(env, ConstructionPageHtml({recent, old_one, after}), kBase, 2),
-            ConstructionOutcome::kKnown);
+            PageOutcome::kKnown);
   EXPECT_TRUE(stored(QStringLiteral("四川省乐山市后工程--四川建设网")).isEmpty());
   EXPECT_FALSE(state.StopCollection);
   EXPECT_EQ(temp.db().Scalar("SELECT CollectionDate FROM SysSet").toString(),
             DateText(QDate::currentDate().addDays(-7)));
 
   EXPECT_EQ(ApplyConstructionList(env, QStringLiteral("页面没有找到"), kBase, 2),
-            ConstructionOutcome::kUnusable);
+            PageOutcome::kUnusable);
   EXPECT_FALSE(network.NetworkOk());
 }
 

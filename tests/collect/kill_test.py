@@ -25,48 +25,15 @@ import sys
 import tempfile
 import time
 
-KEY = "PRAGMA key='Kw7rTq2mXa9pLe4sZd';\n.timeout 10000\n"
-
-
-def sql(db, statements):
-    out = subprocess.run(["sqlcipher", "-batch", "-noheader", db], input=KEY + statements,
-                         capture_output=True, text=True, timeout=120)
-    if out.returncode != 0:
-        raise RuntimeError(f"sqlcipher: {out.stderr.strip()}")
-    return out.stdout.splitlines()
+from process_support import Reader, sql, verdict
 
 
 def rows(db):
     return set(sql(db, "SELECT ID || '|' || MC FROM List;\n"))
 
 
-class Reader:
-    """A connection kept open beside the program, so that what it has
-    committed can be read in a moment, right before the kill."""
-
-    def __init__(self, db):
-        self.proc = subprocess.Popen(["sqlcipher", "-batch", "-noheader", db], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, text=True, bufsize=1)
-        self.query(KEY)
-
-    def query(self, statements):
-        self.proc.stdin.write(statements + "SELECT '--end--';\n")
-        self.proc.stdin.flush()
-        lines = []
-        while True:
-            line = self.proc.stdout.readline()
-            if not line:
-                raise RuntimeError("the reader ended")
-            if line.rstrip("\n") == "--end--":
-                return lines
-            lines.append(line.rstrip("\n"))
-
-    def rows(self):
-        return set(self.query("SELECT ID || '|' || MC FROM List;\n"))
-
-    def close(self):
-        self.proc.stdin.close()
-        self.proc.wait(30)
+def reader_rows(reader):
+    return set(reader.query("SELECT ID || '|' || MC FROM List;\n"))
 
 
 def start_simulator(bin_dir):
@@ -126,7 +93,7 @@ def main():
             while cycle_starts() == starts and time.monotonic() < deadline:
                 time.sleep(0.02)
             time.sleep(rng.uniform(0.0, 0.3))
-            seen = reader.rows()  # committed: a reader sees it
+            seen = reader_rows(reader)  # committed: a reader sees it
             os.kill(program.pid, signal.SIGKILL)
             program.wait()
             integrity = sql(db, "PRAGMA integrity_check;\n")
@@ -170,14 +137,7 @@ def main():
         if sim:
             sim.terminate()
             sim.wait(10)
-        if failures:
-            print(f"logs kept in {work}")
-        else:
-            shutil.rmtree(work, ignore_errors=True)
-    for f in failures:
-        print("FAIL:", f)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return verdict(work, failures)
 
 
 sys.exit(main())

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "collect/channels.h"
-#include "collect/list_page.h"
+#include "collect/page_store.h"
+#include "core/database.h"
+#include "core/dates.h"
+#include "core/text.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
-#include "core/database.h"
-#include "core/text.h"
 #include "tests/collect/fake_site.h"
 #include "tests/test_support.h"
 
@@ -236,6 +237,33 @@ TEST(ListCollector, UnusablePagesStoreNothingAndKeepThePage) {
   // A region without items ends the channel.
   EXPECT_EQ(b.Apply(3, {}), PageOutcome::kNoItems);
   EXPECT_TRUE(b.state.OfType(3).ChannelDoneFlag);
+}
+
+// A page too large to read whole is no network loss: over the body cap it
+// is skipped (the next page follows, and the channel's reading stays
+// unfinished for a later cycle); past 500 items the first 500 are kept.
+// Both are counted for the status text.
+TEST(ListCollector, PagesTooLargeAreCountedNotANetworkLoss) {
+  Bench b;
+  b.state.OfType(7).PageCounter = 3;
+  const FetchResult over_cap =
+      tl::unexpected(Error{Error::Kind::kTooLarge, QStringLiteral("页面超过"), QString()});
+  EXPECT_EQ(ApplyListPage(b.env, over_cap, 7), PageOutcome::kTooLarge);
+  EXPECT_TRUE(b.network.NetworkOk());
+  EXPECT_EQ(b.state.OfType(7).PageCounter, 4);
+  EXPECT_EQ(b.state.OfType(7).skipped_page, 3);
+  EXPECT_EQ(b.state.too_large_pages, 1);
+  // The page after it is stored; the reading stays to be resumed at the
+  // skipped page.
+  EXPECT_EQ(b.Apply(7, {{QStringLiteral("甲"), b.Day(0), {}}}), PageOutcome::kRead);
+  EXPECT_EQ(b.temp.db().Scalar("SELECT ResumePage FROM UnfinishedChannels").toInt(), 3);
+
+  QList<FakeItem> many;
+  for (int i = 0; i < 520; ++i) many.append({QStringLiteral("多%1").arg(i), b.Day(0), {}});
+  EXPECT_EQ(b.Apply(2, many), PageOutcome::kRead);
+  EXPECT_EQ(b.Rows(), 1 + 500);
+  EXPECT_EQ(b.state.too_large_pages, 2);
+  EXPECT_TRUE(b.network.NetworkOk());
 }
 
 TEST(ListCollector, PageThatCannotBeWrittenIsAskedAgain) {

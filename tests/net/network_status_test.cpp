@@ -1,6 +1,7 @@
 #include "net/network_status.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 #include "net/page_fetcher.h"
@@ -53,6 +54,40 @@ TEST(NetworkStatus, ProbeLossAndRecovery) {
   auto wait = status.WaitForNetwork(&waiter);
   waiter.Stop();
   EXPECT_FALSE(QCoro::waitFor(std::move(wait)));
+}
+
+// The wait ends with the signal, from the event loop, not at a poll's
+// next tick; and it ends with false when the network status itself stops
+// or goes away.
+TEST(NetworkStatus, WaitingForTheNetworkEndsWithTheSignalOrAStop) {
+  PageFetcher fetcher;
+  Service waiter;
+  auto status = std::make_unique<NetworkStatus>(fetcher, QStringLiteral("http://127.0.0.1:1"));
+  std::optional<bool> result;
+  auto wait = [&](NetworkStatus& s) -> QCoro::Task<> {
+    result = co_await s.WaitForNetwork(&waiter);
+  };
+  QCoro::Task<> task = wait(*status);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(result.has_value());
+  status->SetNetworkOk(true);
+  EXPECT_FALSE(result.has_value());  // not inside the emission
+  QCoreApplication::processEvents();
+  EXPECT_EQ(result, true);
+
+  for (const bool destroy : {false, true}) {
+    status->SetNetworkOk(false);
+    result.reset();
+    task = wait(*status);
+    if (destroy) {
+      status.reset();
+    } else {
+      status->Stop();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(result, false) << destroy;
+    if (!destroy) status = std::make_unique<NetworkStatus>(fetcher, QStringLiteral("x"));
+  }
 }
 
 }  // namespace

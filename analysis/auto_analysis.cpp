@@ -116,17 +116,19 @@ QCoro::Task<> AutoAnalysis::RunBatch(QList<QueuedAnnouncement> batch) {
   int analysed = 0;
   for (const QueuedAnnouncement& row : batch) {
     // Let pending window messages and timers run between announcements.
-    if (!co_await Pause(0)) co_return;
+    if (!co_await Pause(0)) break;
     if (row.id < std::numeric_limits<int>::min() || row.id > std::numeric_limits<int>::max()) {
       continue;
     }
     const QString address = settings_.SiteBaseAddress + TrimBlanks(row.address);
     co_await reader_.AnalyseResultAnnouncement(address, static_cast<int>(row.id),
                                                TrimBlanks(row.title));
-    if (stopping()) co_return;
+    if (stopping()) break;
     ++analysed;
   }
+  // A stopped service reports no batch running, and starts nothing again.
   batch_running_ = false;
+  if (stopping()) co_return;
   TimerAuto->start();
   emit batchFinished(analysed);
 }

@@ -110,9 +110,12 @@ bool Statement::Run() {
 }
 
 void Statement::Reset() {
+  // A statement that never prepared stays failed; one that failed in a step
+  // or a bind starts clean, so a reused statement costs only the failed row.
   if (!stmt_) return;
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
+  error_.clear();
 }
 
 int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }

@@ -67,6 +67,8 @@ class Statement {
   bool Next();
   // Runs a statement that returns no rows; false on an error.
   bool Run();
+  // Ready to run again, bindings cleared and the failure of the last run
+  // forgotten (a statement that did not prepare stays failed).
   void Reset();
 
   int ColumnCount() const;

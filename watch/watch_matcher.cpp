@@ -8,6 +8,7 @@
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "watch/watch_list.h"
 
 Q_LOGGING_CATEGORY(lcWatch, "talvec.watch")
 
@@ -15,7 +16,12 @@ namespace talvec {
 
 int ReadLookBackDays(const QVariant& value) {
   if (value.isNull()) return 7;
-  return RoundToInt16(NumericValue(TrimBlanks(value.toString()))).value_or(7);
+  // Kept in the watch window's range: a stored 32767 would cost as many day
+  // queries a run, a negative number would leave an empty window.
+  const double days = NumericValue(TrimBlanks(value.toString()));
+  if (!(days >= kLookBackMin)) return kLookBackMin;
+  if (days > kLookBackMax) return kLookBackMax;
+  return RoundToInt16(days).value_or(kLookBackMax);
 }
 
 std::optional<WatchSettings> ReadWatchSettings(Database& db) {
@@ -165,27 +171,32 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
     bool read = true;
     for (QDate day = from; read && day <= today; day = day.addDays(1)) {
       if (due()) {
-        if (!co_await Pause(0)) co_return result;
+        if (!co_await Pause(0)) break;
         slice.restart();
       }
       read = AppendWatchDay(db_, day, day == today, &candidates);
     }
-    if (read) {
-      result.ran = true;
+    if (read && !stopping()) {
       result.candidates = static_cast<int>(candidates.size());
       for (WatchCandidate& c : candidates) {
         if (due()) {
-          if (!co_await Pause(0)) co_return result;
+          if (!co_await Pause(0)) break;
           slice.restart();
         }
         if (WatchMatches(c.title, *words)) matches.push_back(std::move(c));
       }
-      result.matched = static_cast<int>(matches.size());
-      result.added = AddWatchEntries(db_, matches);
+      // A stop ends the run here: nothing is written after it.
+      if (!stopping()) {
+        result.ran = true;
+        result.matched = static_cast<int>(matches.size());
+        result.added = AddWatchEntries(db_, matches);
+      }
     }
   }
 
+  // Also after a stop: a stopped matcher does not report a run.
   running_ = false;
+  if (stopping()) co_return WatchRunResult{};
   if (timer_was_on && !stopping()) TimerGZ.start();
   qCInfo(lcWatch) << "run:" << result.candidates << "candidates," << result.matched << "matching,"
                   << result.added.size() << "added";

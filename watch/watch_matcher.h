@@ -29,7 +29,7 @@ struct WatchSettings {
 };
 
 // AttentionTime as days: the leading number of its text rounded to a whole
-// number, halves to even; 7 when Null or beyond a 16-bit count.
+// number, halves to even, kept within 1 to 30; 7 when Null.
 int ReadLookBackDays(const QVariant& value);
 // The three watch settings of the first SysSet row; nothing when the row
 // cannot be read (a run then adds nothing).

@@ -138,6 +138,15 @@ TEST_F(AutoAnalysisTest, OneBatchAtATime) {
   EXPECT_EQ(fetched_.removeDuplicates(), 0);
 }
 
+TEST_F(AutoAnalysisTest, AStoppedBatchIsNoLongerRunning) {
+  for (int n = 1; n <= 3; ++n) Add(n, 4, Day(1));
+  auto_.OnTimerAuto();
+  ASSERT_TRUE(auto_.BatchRunning());
+  auto_.Stop();
+  EXPECT_FALSE(auto_.BatchRunning());
+  EXPECT_FALSE(auto_.timerAuto()->isActive());
+}
+
 TEST_F(AutoAnalysisTest, SwitchedOffTickDoesNothing) {
   Add(1, 4, Day(1));
   settings_.AutoAnalysis = 2;

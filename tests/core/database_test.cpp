@@ -159,6 +159,25 @@ TEST(Database, BadStatementsFailWithoutCrashing) {
   closed.CloseDatabase();
 }
 
+TEST(Database, AResetStatementStartsClean) {
+  TempDatabase temp;
+  Database& db = temp.db();
+  ASSERT_TRUE(db.Execute("Insert into List(MC) values(?)", "已有"));
+  Statement insert = db.Prepare("Insert into List(MC) values(?)");
+  QStringList results;
+  for (const char* title : {"甲", "已有", "乙"}) {  // the second breaks the unique title
+    insert.Reset();
+    results << (insert.BindAll(title).Run() ? "ok" : "failed");
+  }
+  EXPECT_EQ(results, QStringList({"ok", "failed", "ok"}));
+  EXPECT_EQ(db.Scalar("Select count(*) from List").toInt(), 3);
+
+  // A statement that never prepared stays failed.
+  Statement bad = db.Prepare("Select nothing from nowhere");
+  bad.Reset();
+  EXPECT_FALSE(bad.ok());
+}
+
 class OpenFailures : public ::testing::Test {
  protected:
   QTemporaryDir dir;

@@ -81,13 +81,18 @@ TEST(WatchWords, TitlesPassAsTheWordsSay) {
   }
 }
 
-TEST(WatchWords, LookBackIsTheRoundedLeadingNumber) {
+TEST(WatchWords, LookBackIsTheRoundedLeadingNumberWithinTheWindowsRange) {
   EXPECT_EQ(ReadLookBackDays(QVariant()), 7);
   EXPECT_EQ(ReadLookBackDays(QVariant(QString(" 3天"))), 3);
   EXPECT_EQ(ReadLookBackDays(QVariant(2.5)), 2);  // half to even
   EXPECT_EQ(ReadLookBackDays(QVariant(3.5)), 4);
-  EXPECT_EQ(ReadLookBackDays(QVariant(QString("天"))), 0);
-  EXPECT_EQ(ReadLookBackDays(QVariant(1e9)), 7);
+  // Outside 1 to 30: the nearest end of the range.
+  EXPECT_EQ(ReadLookBackDays(QVariant(QString("天"))), 1);
+  EXPECT_EQ(ReadLookBackDays(QVariant(0)), 1);
+  EXPECT_EQ(ReadLookBackDays(QVariant(-5)), 1);
+  EXPECT_EQ(ReadLookBackDays(QVariant(30.4)), 30);
+  EXPECT_EQ(ReadLookBackDays(QVariant(32767)), 30);
+  EXPECT_EQ(ReadLookBackDays(QVariant(1e9)), 30);
 }
 
 TEST(WatchMatcher, RunsOnEvery481stTickAndCountsAfresh) {
@@ -144,9 +149,10 @@ TEST(WatchMatcher, TheDateWindowEndsTodayAndReachesBackTheLookBack) {
     QStringList expected;
   };
   const Case cases[] = {
-      {0, {"今天电脑"}},
       {QVariant(), {"七天前电脑", "今天电脑", "昨天带时间电脑", "昨天电脑"}},  // Null: 7 days
       {1, {"今天电脑", "昨天带时间电脑", "昨天电脑"}},
+      {0, {"今天电脑", "昨天带时间电脑", "昨天电脑"}},  // at least one day back
+      {-3, {"今天电脑", "昨天带时间电脑", "昨天电脑"}},
   };
   for (const Case& c : cases) {
     Matcher m;
@@ -255,6 +261,20 @@ TEST(WatchMatcher, StopEndsARunThatYields) {
   EXPECT_TRUE(result.added.isEmpty());
   EXPECT_TRUE(m.Entries().isEmpty());
   EXPECT_TRUE(m.notices.calls.isEmpty());
+  EXPECT_FALSE(m.matcher.running());
+}
+
+TEST(WatchMatcher, AFailedInsertCostsOnlyItsTitle) {
+  Matcher m;
+  m.Watch("电脑", "");
+  for (const char* title : {"电脑一", "电脑坏", "电脑三", "电脑四"}) m.Announce(title);
+  ASSERT_TRUE(m.temp.db().Execute(
+      "CREATE TRIGGER refuse BEFORE INSERT ON Attention WHEN NEW.MC = '电脑坏' "
+      "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+  const WatchRunResult result = m.Run();
+  EXPECT_EQ(result.matched, 4);
+  EXPECT_EQ(m.Entries(), QStringList({"电脑一", "电脑三", "电脑四"}));
+  EXPECT_EQ(result.added.size(), 3);
 }
 
 }  // namespace

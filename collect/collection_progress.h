@@ -14,7 +14,7 @@ struct CollectionProgress {
     kChannel,
     kWaitingNetwork,
     kWriteFailed,  // pages could not be written; `cause` says why
-    kFileGone,     // the database file was deleted or replaced; no more cycles
+    kFileGone,  // the file takes no more writes (deleted, replaced, damaged): no more cycles
   };
   Phase phase = Phase::kIdle;
   int type = 0;                 // the channel being read (kChannel)

@@ -198,11 +198,12 @@ void CollectionSchedule::EndCycle(bool complete,
 
 QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
   if (running_ || stopping() || file_gone_) co_return;
-  // A file deleted or replaced under the program is not written to.
-  if (!db_.FileUnchanged()) {
+  // A file deleted, replaced or found damaged is not written to.
+  if (const Result<void> allowed = db_.WritesAllowed(); !allowed) {
     file_gone_ = true;
     TimerUpdate.stop();
-    qCWarning(lcCycle) << "database file deleted or replaced; collection stopped";
+    qCWarning(lcCycle) << "collection stopped:" << allowed.error().FullText();
+    progress_.cause = allowed.error().message;
     SetPhase(CollectionProgress::Phase::kFileGone);
     co_return;
   }

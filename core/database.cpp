@@ -89,8 +89,28 @@ Statement& Statement::Bind(int index, const QVariant& value) {
   }
 }
 
-bool Statement::Next() {
+bool Statement::MayStep() {
   if (!ok()) return false;
+  // A statement that changes data outside a transaction asks first; inside
+  // one, BEGIN and COMMIT have asked.
+  if (owner_ && !sqlite3_stmt_busy(stmt_) && !sqlite3_stmt_readonly(stmt_) &&
+      sqlite3_get_autocommit(db_)) {
+    if (const Result<void> allowed = owner_->WritesAllowed(); !allowed) {
+      Refuse(allowed.error());
+      return false;
+    }
+  }
+  return true;
+}
+
+void Statement::Refuse(const Error& error) {
+  error_ = error.FullText();
+  qCWarning(lcDatabase) << "write refused:" << error_ << sqlite3_sql(stmt_);
+  if (owner_) owner_->RecordError(0, error_);
+}
+
+bool Statement::Next() {
+  if (!MayStep()) return false;
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc != SQLITE_DONE) SetError();
@@ -98,7 +118,7 @@ bool Statement::Next() {
 }
 
 bool Statement::Run() {
-  if (!ok()) return false;
+  if (!MayStep()) return false;
   int rc;
   while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
   }
@@ -329,15 +349,30 @@ void Database::CloseDatabase() {
   }
   path_.clear();
   file_identity_.clear();
+  write_refusal_.reset();
 }
 
 void Database::SetBusyTimeout(int ms) {
   if (db_) sqlite3_busy_timeout(db_, ms);
 }
 
-bool Database::FileUnchanged() const {
-  if (!db_ || file_identity_.isEmpty()) return false;
-  return FileIdentity(path_) == file_identity_;
+Result<void> Database::WritesAllowed() {
+  if (!db_) return talvec::Fail(Error::Kind::kOther, QStringLiteral("数据库未打开"));
+  if (write_refusal_) return talvec::Fail(*write_refusal_);
+  // While the file is being opened there is nothing to compare with yet.
+  if (!file_identity_.isEmpty() && FileIdentity(path_) != file_identity_) {
+    RefuseWrites(Error{Error::Kind::kReplaced,
+                       QStringLiteral("数据库文件已被删除或替换，写入已停止。请重新启动程序。"),
+                       QDir::toNativeSeparators(path_)});
+    return talvec::Fail(*write_refusal_);
+  }
+  return {};
+}
+
+void Database::RefuseWrites(const Error& error) {
+  if (write_refusal_) return;
+  write_refusal_ = error;
+  qCWarning(lcDatabase) << "writes refused from now on:" << error.FullText();
 }
 
 Statement Database::Prepare(Sql sql) {
@@ -373,7 +408,11 @@ bool Database::LastErrorIsBusy() const {
 void Database::SetLastErrorText(const QString& text) { last_error_ = text; }
 
 Database::Transaction::Transaction(Database& db) : db_(db) {
-  active_ = db_.IsOpen() && db_.RunPlain("BEGIN IMMEDIATE");
+  if (const Result<void> allowed = db_.WritesAllowed(); !allowed) {
+    db_.RecordError(0, allowed.error().FullText());
+    return;
+  }
+  active_ = db_.RunPlain("BEGIN IMMEDIATE");
 }
 
 Database::Transaction::~Transaction() {
@@ -383,7 +422,11 @@ Database::Transaction::~Transaction() {
 bool Database::Transaction::Commit() {
   if (!active_) return false;
   active_ = false;
-  if (db_.RunPlain("COMMIT")) return true;
+  if (const Result<void> allowed = db_.WritesAllowed(); !allowed) {
+    db_.RecordError(0, allowed.error().FullText());
+  } else if (db_.RunPlain("COMMIT")) {
+    return true;
+  }
   db_.RunPlain("ROLLBACK", false);
   return false;
 }

@@ -8,7 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
+
+#include "core/error.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -83,6 +86,10 @@ class Statement {
   friend class Database;
   Statement(Database* owner, sqlite3* db, sqlite3_stmt* stmt, QString error);
   void SetError();
+  // Whether the next step may run: the statement is sound, and a write is
+  // allowed where it would write.
+  bool MayStep();
+  void Refuse(const Error& error);
 
   Database* owner_ = nullptr;  // told of every failure, for LastError()
   sqlite3* db_ = nullptr;
@@ -166,9 +173,15 @@ class Database {
 
   void SetBusyTimeout(int ms);
 
-  // Whether the path opened still names the same file (device and inode as
-  // at open); false once it was deleted or replaced, or when not open.
-  bool FileUnchanged() const;
+  // Whether a write may go to the file. Every write path asks here first (a
+  // statement that changes data outside a transaction, BEGIN and COMMIT of
+  // a Transaction), so nothing is written into a file that was deleted or
+  // replaced since it was opened (device and inode as at open) or that was
+  // found damaged. A refusal holds until the file is opened again.
+  Result<void> WritesAllowed();
+  // From now on every write is refused with `error` (kind kCorrupt for a
+  // damaged file).
+  void RefuseWrites(const Error& error);
 
   // BEGIN IMMEDIATE ... COMMIT; rolls back when destroyed uncommitted.
   class Transaction {
@@ -202,6 +215,7 @@ class Database {
   int last_error_code_ = 0;
   QString path_;              // absolute path of the open file
   QByteArray file_identity_;  // device and inode taken at open
+  std::optional<Error> write_refusal_;
 };
 
 // The password the delivered file is keyed with.

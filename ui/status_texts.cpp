@@ -34,6 +34,7 @@ QString ProgressText(const CollectionProgress& p) {
       return p.too_large_pages == 0 ? LastCycleText(p)
                                     : Joined(QStringLiteral("本轮采集结束") + TooLarge(p), p);
     case CollectionProgress::Phase::kFileGone:
+      if (!p.cause.isEmpty()) return QStringLiteral("采集已停止：%1").arg(p.cause);
       return QStringLiteral("数据库文件已被删除或替换，采集已停止，请重新启动程序");
     case CollectionProgress::Phase::kWriteFailed:
       return Joined(QStringLiteral("数据库无法写入：%1").arg(p.cause), p);

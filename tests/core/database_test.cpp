@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <memory>
 
 #include "core/schema.h"
 #include "tests/test_support.h"
@@ -121,28 +122,48 @@ TEST(Database, FailedBeginKeepsItsCauseAndDoesNotWaitLong) {
   EXPECT_TRUE(tx.Commit());
 }
 
-TEST(Database, FileUnchangedUntilDeletedOrReplaced) {
-  TempDatabase temp;
-  Database& db = temp.db();
-  EXPECT_TRUE(db.FileUnchanged());
-  // Another database file moved over the path.
-  const QString other = temp.path() + QStringLiteral(".new");
-  {
-    Database db2;
-    ASSERT_TRUE(db2.CreateDatabase(other, DatabasePassword()));
-    ASSERT_TRUE(CreateSchema(db2));
-  }
-  ASSERT_EQ(
-      std::rename(QFile::encodeName(other).constData(), QFile::encodeName(temp.path()).constData()),
-      0);
-  EXPECT_FALSE(db.FileUnchanged());
+TEST(Database, WritesStopOnceTheFileIsDeletedOrReplaced) {
+  for (const bool replace : {false, true}) {
+    TempDatabase temp;
+    Database& db = temp.db();
+    ASSERT_TRUE(db.WritesAllowed());
+    ASSERT_TRUE(db.Execute("Insert into List(MC) values(?)", "before"));
+    auto begun = std::make_unique<Database::Transaction>(db);
+    ASSERT_TRUE(begun->active());
+    ASSERT_TRUE(db.Execute("Insert into List(MC) values(?)", "in the transaction"));
+    if (replace) {
+      // Another database file moved over the path.
+      const QString other = temp.path() + QStringLiteral(".new");
+      Database db2;
+      ASSERT_TRUE(db2.CreateDatabase(other, DatabasePassword()));
+      ASSERT_TRUE(CreateSchema(db2));
+      db2.CloseDatabase();
+      ASSERT_EQ(std::rename(QFile::encodeName(other).constData(),
+                            QFile::encodeName(temp.path()).constData()),
+                0);
+    } else {
+      ASSERT_TRUE(QFile::remove(temp.path()));
+    }
+    // Every write path refuses, and says why.
+    EXPECT_FALSE(begun->Commit());
+    EXPECT_TRUE(db.LastError().contains(QStringLiteral("已被删除或替换"))) << replace;
+    EXPECT_FALSE(db.Execute("Insert into List(MC) values(?)", "after"));
+    EXPECT_TRUE(db.LastError().contains(QStringLiteral("已被删除或替换")));
+    EXPECT_FALSE(Database::Transaction(db).active());
+    const Result<void> allowed = db.WritesAllowed();
+    ASSERT_FALSE(allowed);
+    EXPECT_EQ(allowed.error().kind, Error::Kind::kReplaced);
+    // Reading goes on.
+    EXPECT_EQ(db.Scalar("Select count(*) from List").toInt(), 1);
+    begun.reset();
 
-  ASSERT_TRUE(db.OpenDatabase(temp.path(), DatabasePassword()));
-  EXPECT_TRUE(db.FileUnchanged());
-  ASSERT_TRUE(QFile::remove(temp.path()));
-  EXPECT_FALSE(db.FileUnchanged());
-  db.CloseDatabase();
-  EXPECT_FALSE(db.FileUnchanged());
+    if (replace) {
+      // The file now at the path, once opened, takes writes again.
+      ASSERT_TRUE(db.OpenDatabase(temp.path(), DatabasePassword()));
+      EXPECT_TRUE(db.WritesAllowed());
+      EXPECT_TRUE(db.Execute("Insert into List(MC) values(?)", "new file"));
+    }
+  }
 }
 
 TEST(Database, BadStatementsFailWithoutCrashing) {

@@ -1,9 +1,11 @@
 // The watch list's statements and the settings panel's reading and saving.
 #include <gtest/gtest.h>
+#include <QFile>
 
 #include "core/database.h"
 #include "tests/test_support.h"
 #include "watch/watch_list.h"
+#include "watch/watch_matcher.h"
 
 namespace talvec {
 namespace {
@@ -100,6 +102,17 @@ TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {
 
   ASSERT_TRUE(db.Execute("DELETE FROM SysSet"));
   EXPECT_FALSE(ReadWatchForm(db));
+}
+
+TEST(WatchSettingsForm, NothingIsSavedOrAddedOnceTheFileIsDeleted) {
+  testing::TempDatabase temp;
+  Database& db = temp.db();
+  ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES('电脑', '/a', ?, 1)",
+                         QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+  ASSERT_TRUE(QFile::remove(temp.path()));
+  EXPECT_FALSE(SaveWatchForm(db, {"电脑", "成都", "7", "15", true, false}));
+  EXPECT_TRUE(AddWatchEntries(db, {{"电脑", "/a", "2026-12-09"}}).isEmpty());
+  EXPECT_EQ(db.Scalar("SELECT count(*) FROM Attention").toInt(), 0);
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ QString Number(double value) { return QString::number(value, 'f', 2); }
 QString CsvField(const QString& text, bool is_text) {
   QString field = text;
   if (is_text && !field.isEmpty() &&
-      (field[0] == u'=' || field[0] == u'+' || field[0] == u'-' || field[0] == u'@')) {
+      (field[0] == u'=' || field[0] == u'+' || field[0] == u'-' || field[0] == u'@' ||
+       field[0] == u'\t' || field[0] == u'\r')) {
     field.prepend(u'\'');
   }
   const bool quote = field.contains(u',') || field.contains(u'"') || field.contains(u'\n') ||

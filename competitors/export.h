@@ -14,7 +14,8 @@ namespace talvec {
 
 // One field: quoted when it holds a comma, a quote, a line break or an
 // outer blank, with quotes doubled. A text field that a spreadsheet would
-// take for a formula (starting with = + - @) gets a leading apostrophe.
+// take for a formula (starting with = + - @, a tab or a carriage return)
+// gets a leading apostrophe.
 QString CsvField(const QString& text, bool is_text = true);
 
 // UTF-8 with a byte-order mark, CRLF after every line, the header first.

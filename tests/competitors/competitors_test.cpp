@@ -199,6 +199,22 @@ TEST(CompetitorSummary, CountsSumsAndDatesAgainstHandComputedRows) {
   EXPECT_EQ(AmountText(none), QString());
 }
 
+TEST(CompetitorExport, FieldsASpreadsheetWouldTakeForFormulasAreDefused) {
+  struct Case {
+    const char* text;
+    const char* field;
+  };
+  const Case cases[] = {
+      {"=1+2", "'=1+2"},     {"+86 28", "'+86 28"},      {"-5", "'-5"},
+      {"@SUM(A1)", "'@SUM(A1)"}, {"\t=1", "'\t=1"},   {"\r=1", "\"'\r=1\""},
+      {"甲=乙", "甲=乙"},    {"a\tb", "a\tb"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CsvField(QString::fromUtf8(c.text)), QString::fromUtf8(c.field)) << c.text;
+  }
+  EXPECT_EQ(CsvField(QStringLiteral("-5"), false), QStringLiteral("-5"));  // a number stays
+}
+
 TEST(CompetitorExport, CsvBytes) {
   AwardRow plain = Row("成都华信科技有限公司", "电脑采购");
   plain.number = 7;

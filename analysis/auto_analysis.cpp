@@ -101,6 +101,12 @@ void AutoAnalysis::OnTimerAuto() {
   // One batch at a time: a tick that comes while a batch yields (someone
   // switched the timer on meanwhile) leaves the running batch alone.
   if (batch_running_) return;
+  // A file that takes no more writes ends the analysis: no summary could be stored.
+  if (const Result<void> writable = db_.WritesAllowed(); !writable) {
+    qCWarning(lcAnalysis) << "analysis stopped:" << writable.error().FullText();
+    TimerAuto->stop();
+    return;
+  }
   auto batch = ReadAnalysisQueue(db_);
   if (!batch) {
     // The timer keeps running, so the next tick tries again.

@@ -1,6 +1,9 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
 #include <QElapsedTimer>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -11,9 +14,11 @@
 #include "services/services.h"
 #include "core/app_context.h"
 #include "core/database.h"
+#include "core/database_check.h"
 #include "core/schema.h"
 #include "core/settings.h"
 #include "core/startup.h"
+#include "core/termination.h"
 #include "ui/frmweath.h"
 #include "dialogs/messages.h"
 #include "ui/skin.h"
@@ -24,9 +29,10 @@ namespace talvec {
 
 namespace {
 
-int DatabaseFailure(const QString& cause) {
-  ShowMessage(nullptr, QMessageBox::Critical, QStringLiteral("数据库登陆错误！"),
-              QStringLiteral("您的计算机未安装数据库引擎！"), cause);
+// What is wrong as the headline, the file and what to do below.
+int DatabaseFailure(const Error& error) {
+  ShowMessage(nullptr, QMessageBox::Critical, QStringLiteral("数据库登陆错误！"), error.message,
+              error.detail);
   return 2;
 }
 
@@ -55,6 +61,18 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   QApplication::setWindowIcon(TalvecIcon());
   SetMessageSink(options.messages);
   LoadChineseTranslations(app);
+  // SIGTERM, SIGINT and SIGHUP end the program as closing its window does.
+  TerminationSignals termination;
+  QPointer<FrmWeath> main_window;
+  bool end_requested = false;
+  QObject::connect(&termination, &TerminationSignals::received, &app, [&] {
+    end_requested = true;
+    if (main_window) {
+      main_window->close();
+    } else {
+      QCoreApplication::quit();  // ends a message box of the start-up
+    }
+  });
 
   AppContext context;
   context.program_folder = QCoreApplication::applicationDirPath();
@@ -71,29 +89,41 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   context.os_name = OsName(OsVersion());
   context.version = ProgramVersionString();
 
-  // 3. The database.
+  // 3. The database. A write-ahead log left beside the file by a run that
+  // did not end in order is checked with the file before anything writes.
+  const QString db_path =
+      context.program_folder + QLatin1Char('/') + QLatin1String(kDatabaseFileName);
+  const bool log_left = QFileInfo::exists(LogPath(db_path));
+  const Result<QString> leftover = CheckLeftoverLog(db_path, DatabasePassword());
+  if (!leftover) return DatabaseFailure(leftover.error());
   Database db;
   QElapsedTimer open_time;
   open_time.start();
-  if (!db.OpenDatabase(context.program_folder + QLatin1Char('/') + QLatin1String(kDatabaseFileName),
-                       DatabasePassword())) {
-    return DatabaseFailure(db.failureText());
+  if (const Result<void> opened = db.OpenDatabase(db_path, DatabasePassword()); !opened) {
+    return DatabaseFailure(opened.error());
   }
   qCInfo(lcStartup) << "OpenDatabase took" << open_time.elapsed() << "ms";
+  if (!leftover->isEmpty()) {
+    ShowMessage(nullptr, QMessageBox::Information, QStringLiteral("系统提示"),
+                QStringLiteral("数据库文件旁遗留的日志文件与数据库文件不一致（例如数据库文件是从备份"
+                               "恢复的），程序已使用数据库文件本身。"),
+                QStringLiteral("原日志文件已改名保存为：%1")
+                    .arg(QDir::toNativeSeparators(*leftover)));
+  }
   context.db = &db;
   // A file of an older version is brought up to this one; one that cannot
   // be (duplicate titles, say) is not used at all.
   if (!Migrate(db)) {
-    const QString cause = QStringLiteral("无法升级数据库: %1").arg(db.LastError());
+    const Error error{Error::Kind::kOther, QStringLiteral("无法升级数据库。"), db.LastError()};
     db.CloseDatabase();
-    return DatabaseFailure(cause);
+    return DatabaseFailure(error);
   }
 
   // 4. The settings row.
   if (!LoadSystemSettings(db, &context.settings)) {
-    const QString cause = QStringLiteral("无法读取设置: %1").arg(db.LastError());
+    const Error error{Error::Kind::kOther, QStringLiteral("无法读取设置。"), db.LastError()};
     db.CloseDatabase();
-    return DatabaseFailure(cause);
+    return DatabaseFailure(error);
   }
 
   // 5. The interface style.
@@ -109,10 +139,22 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   // status bar.
   services.update.SettleLastUpdate();
   FrmWeath window(context, services);
+  main_window = &window;
   if (!options.search_engine_base.isEmpty()) window.SetSearchEngineBase(options.search_engine_base);
+  // A damaged file is said once; from then on every write is refused.
+  db.SetDamageHandler([&window](const Error& error) {
+    QTimer::singleShot(0, &window, [&window, error] {
+      ShowMessage(&window, QMessageBox::Critical, QStringLiteral("数据安全"), error.message,
+                  error.detail);
+    });
+  });
+  BackgroundCheck check(db_path, DatabasePassword());
   // Shutdown, in order: the services stop (no request or statement after
-  // that), the database closes, the event loop ends.
-  window.SetShutdownHandler([&services, &db] {
+  // that), the database closes (its log copied into it and deleted), the
+  // event loop ends.
+  window.SetShutdownHandler([&services, &db, &check] {
+    db.SetDamageHandler(nullptr);
+    check.Stop();
     services.Stop();
     db.CloseDatabase();
     QCoreApplication::quit();
@@ -122,7 +164,20 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   QTimer::singleShot(0, &window, [&since_start] {
     qCInfo(lcStartup) << "main window shown after" << since_start.elapsed() << "ms";
   });
+  // The pages of the file, checked once while the program runs (at start
+  // already when a log was left over).
+  if (!log_left) {
+    check.Start([&db](const Result<void>& result, qint64 elapsed_ms) {
+      qCInfo(lcStartup) << "quick_check took" << elapsed_ms << "ms:"
+                        << (result ? QStringLiteral("ok") : result.error().FullText());
+      if (!result && result.error().Is(Error::Kind::kCorrupt)) db.RefuseWrites(result.error());
+    });
+  }
   if (options.on_shown) options.on_shown(window);
+  if (end_requested) {
+    window.close();
+    return 0;
+  }
   return app.exec();
 }
 

@@ -118,7 +118,7 @@ QCoro::Task<PageOutcome> CollectionSchedule::FetchAndApply(
       if (HeldItems(outcome)) emit working();
       co_return outcome;
     }
-    if (attempt >= kStoreTries) break;
+    if (attempt >= kStoreTries || !db_.WritesAllowed()) break;
     if (!co_await Pause(pause_ms)) co_return PageOutcome::kUnusable;
     pause_ms *= 2;
   }
@@ -196,17 +196,22 @@ void CollectionSchedule::EndCycle(bool complete,
   emit cycleFinished();
 }
 
+bool CollectionSchedule::StopIfWritesRefused() {
+  // A file deleted, replaced or found damaged is not written to: collection
+  // ends for good instead of failing page by page.
+  const Result<void> allowed = db_.WritesAllowed();
+  if (allowed) return false;
+  file_gone_ = true;
+  TimerUpdate.stop();
+  qCWarning(lcCycle) << "collection stopped:" << allowed.error().FullText();
+  progress_.cause = allowed.error().message;
+  SetPhase(CollectionProgress::Phase::kFileGone);
+  return true;
+}
+
 QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
   if (running_ || stopping() || file_gone_) co_return;
-  // A file deleted, replaced or found damaged is not written to.
-  if (const Result<void> allowed = db_.WritesAllowed(); !allowed) {
-    file_gone_ = true;
-    TimerUpdate.stop();
-    qCWarning(lcCycle) << "collection stopped:" << allowed.error().FullText();
-    progress_.cause = allowed.error().message;
-    SetPhase(CollectionProgress::Phase::kFileGone);
-    co_return;
-  }
+  if (StopIfWritesRefused()) co_return;
   running_ = true;
 
   state_.StopCollection = false;
@@ -284,6 +289,11 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
       }
     }
     if (not_written > 0 && written == 0) {
+      if (!db_.WritesAllowed()) {
+        EndCycle(false);
+        StopIfWritesRefused();
+        co_return;
+      }
       // Nothing could be written in the whole pass: the file or the disk
       // refuses. Say so, wait longer each time, and give up after a few.
       SetPhase(CollectionProgress::Phase::kWriteFailed);

@@ -117,6 +117,8 @@ class CollectionSchedule : public Service {
   // unfinished.
   void StartReadings(const std::array<bool, kListChannelCount>& enabled);
   void EndCycle(bool complete, const std::array<bool, kListChannelCount>& enabled = {});
+  // Ends collection for good when the file takes no more writes.
+  bool StopIfWritesRefused();
 
   Database& db_;
   const SystemSettings& settings_;

@@ -47,7 +47,7 @@ void Statement::SetError() {
   if (error_.isEmpty()) {
     error_ = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
     qCWarning(lcDatabase) << "statement failed:" << error_ << (stmt_ ? sqlite3_sql(stmt_) : "");
-    if (owner_ && db_) owner_->RecordError(sqlite3_errcode(db_), error_);
+    if (owner_ && db_) owner_->NoteFailure(sqlite3_errcode(db_), error_);
   }
 }
 
@@ -176,24 +176,84 @@ QVariant Statement::Value(int column) const {
   }
 }
 
+// ---- Errors ----
+
+Error DatabaseError(int code, const QString& engine_text, const QString& path) {
+  Error e;
+  e.code = code & 0xff;
+  e.detail = engine_text.isEmpty() ? QString::fromUtf8(sqlite3_errstr(code)) : engine_text;
+  if (!path.isEmpty()) e.detail = QDir::toNativeSeparators(path) + QStringLiteral("\n") + e.detail;
+  switch (e.code) {
+    case SQLITE_FULL:
+      e.kind = Error::Kind::kDiskFull;
+      e.message = QStringLiteral("磁盘空间已满，无法写入数据库。请清理磁盘空间后再试。");
+      break;
+    case SQLITE_READONLY:
+      e.kind = Error::Kind::kReadOnly;
+      e.message = QStringLiteral(
+          "数据库文件只读，无法写入。请检查数据库文件及其所在文件夹的写入权限。");
+      break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      e.kind = Error::Kind::kBusy;
+      e.message = QStringLiteral("数据库文件正被其他程序使用，请稍后再试。");
+      break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      e.kind = Error::Kind::kCorrupt;
+      e.message = DamagedFileText();
+      break;
+    case SQLITE_CANTOPEN:
+      e.kind = Error::Kind::kMissing;
+      e.message = QStringLiteral("无法打开数据库文件：文件不存在或无权访问。");
+      break;
+    case SQLITE_IOERR:
+      e.message = QStringLiteral("读写数据库文件时出错，磁盘或文件系统可能有故障。");
+      break;
+    default:
+      e.message = QStringLiteral("数据库操作失败。");
+      break;
+  }
+  return e;
+}
+
+QString DamagedFileText() {
+  // Also the headline of a refused start: the program then writes nothing.
+  return QStringLiteral(
+      "数据库文件已损坏，程序不再向其中写入（采集等已停止）。\n"
+      "请关闭程序，用备份的副本替换程序文件夹中的 talvec.qzv（同时删除它旁边的 "
+      "talvec.qzv-wal 和 talvec.qzv-shm），然后重新启动程序；没有备份时请与软件供应商联系。");
+}
+
 // ---- Database ----
 
 Database::~Database() { CloseDatabase(); }
 
-bool Database::Fail(OpenFailure failure, const QString& text) {
-  failure_ = failure;
-  failure_text_ = text;
+Result<void> Database::Refuse(Error error) {
   if (db_) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
   }
-  qCWarning(lcDatabase) << "cannot open database:" << text;
-  return false;
+  qCWarning(lcDatabase) << "cannot open database:" << error.FullText();
+  return talvec::Fail(std::move(error));
 }
 
 void Database::RecordError(int code, const QString& message) {
   last_error_code_ = code & 0xff;
   last_error_ = message;
+}
+
+void Database::NoteFailure(int code, const QString& engine_text) {
+  const Error error = DatabaseError(code, engine_text);
+  RecordError(code, error.FullText());
+  // A damaged page met by any statement of the open file ends writing.
+  if (error.Is(Error::Kind::kCorrupt) && !file_identity_.isEmpty()) {
+    RefuseWrites(DatabaseError(code, engine_text, path_));
+  }
+}
+
+void Database::SetDamageHandler(std::function<void(const Error&)> handler) {
+  on_damaged_ = std::move(handler);
 }
 
 bool Database::RunPlain(const char* sql, bool keep_error) {
@@ -207,17 +267,18 @@ bool Database::RunPlain(const char* sql, bool keep_error) {
   const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
   if (message) sqlite3_free(message);
   qCWarning(lcDatabase) << sql << "failed:" << text;
-  if (keep_error) RecordError(rc, text);
+  if (keep_error) NoteFailure(rc, text);
   return false;
 }
 
-bool Database::OpenDatabase(const QString& path, const QByteArray& password) {
+Result<void> Database::OpenDatabase(const QString& path, const QByteArray& password) {
   return Open(path, password, false);
 }
 
-bool Database::CreateDatabase(const QString& path, const QByteArray& password) {
+Result<void> Database::CreateDatabase(const QString& path, const QByteArray& password) {
   if (QFileInfo::exists(path)) {
-    return Fail(OpenFailure::kOther, QStringLiteral("文件已存在: %1").arg(path));
+    return Refuse(Error{Error::Kind::kOther, QStringLiteral("文件已存在，不能新建数据库。"),
+                        QDir::toNativeSeparators(path)});
   }
   return Open(path, password, true);
 }
@@ -241,38 +302,43 @@ QByteArray FileIdentity(const QString& path) {
 
 }  // namespace
 
-bool Database::Open(const QString& path, const QByteArray& password, bool create) {
+Result<void> Database::Open(const QString& path, const QByteArray& password, bool create) {
   CloseDatabase();
-  failure_ = OpenFailure::kNone;
-  failure_text_.clear();
   last_error_.clear();
   last_error_code_ = 0;
 
   const QFileInfo info(path);
+  const QString where = QDir::toNativeSeparators(info.absoluteFilePath());
+  // An error of the open: what is wrong as the headline; the file, what to
+  // do and the engine's words below.
+  auto error = [&where](Error::Kind kind, const QString& message, const QString& more = QString()) {
+    return Error{kind, message, more.isEmpty() ? where : where + QLatin1Char('\n') + more};
+  };
   if (!create && !info.exists()) {
-    return Fail(OpenFailure::kMissing, QStringLiteral("数据库文件不存在: %1").arg(path));
+    return Refuse(error(Error::Kind::kMissing, QStringLiteral("数据库文件不存在。"),
+                        QStringLiteral("请把数据库文件 %1 放回程序文件夹，或重新安装程序。")
+                            .arg(QLatin1String(kDatabaseFileName))));
   }
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
   if (create) flags |= SQLITE_OPEN_CREATE;
   const QByteArray native = info.absoluteFilePath().toUtf8();
   int rc = sqlite3_open_v2(native.constData(), &db_, flags, nullptr);
-  if (rc != SQLITE_OK) {
-    return Fail(OpenFailure::kOther, QStringLiteral("无法打开数据库文件 %1: %2")
-                                         .arg(path, QString::fromUtf8(sqlite3_errstr(rc))));
-  }
+  if (rc != SQLITE_OK) return Refuse(DatabaseError(rc, QString(), info.absoluteFilePath()));
   sqlite3_busy_timeout(db_, kOpenBusyTimeoutMs);
+  const QString read_only = QStringLiteral("数据库文件只读，无法写入。");
   // SQLite falls back to reading only when the file cannot be opened for
   // writing; such a file would fail at the first write.
   if (sqlite3_db_readonly(db_, "main") == 1) {
-    return Fail(OpenFailure::kReadOnly, QStringLiteral("数据库文件只读，无法写入: %1").arg(path));
+    return Refuse(error(Error::Kind::kReadOnly, read_only,
+                        QStringLiteral("请取消文件的只读属性，或让当前用户可以写入它。")));
   }
-  const QString folder = QDir::toNativeSeparators(info.absolutePath());
-  const QString log_failure =
-      QStringLiteral(
-          "无法在数据库所在的文件夹中创建日志文件 (-wal/-shm)，请检查文件夹的写入权限: %1")
-          .arg(folder);
+  const Error log_failure{
+      Error::Kind::kReadOnly,
+      QStringLiteral("数据库所在的文件夹不能写入，无法创建日志文件 (-wal/-shm)。"),
+      QDir::toNativeSeparators(info.absolutePath()) +
+          QStringLiteral("\n请让当前用户可以写入这个文件夹。")};
   if (sqlite3_key(db_, password.constData(), password.size()) != SQLITE_OK) {
-    return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库密码"));
+    return Refuse(error(Error::Kind::kOther, QStringLiteral("无法设置数据库密码。")));
   }
 
   // The first read proves the password: an encrypted page that does not
@@ -284,38 +350,35 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
     if (rc == SQLITE_ROW) rc = SQLITE_OK;
   }
   if (probe) sqlite3_finalize(probe);
+  const QString engine = QString::fromUtf8(sqlite3_errmsg(db_));
   switch (rc & 0xff) {
     case SQLITE_OK:
       break;
     case SQLITE_NOTADB:
-      return Fail(OpenFailure::kNotDatabase,
-                  QStringLiteral("密码错误，或不是本系统的数据库文件: %1").arg(path));
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
-    case SQLITE_CORRUPT:
-      return Fail(OpenFailure::kCorrupt, QStringLiteral("数据库文件已损坏: %1").arg(path));
+      return Refuse(error(Error::Kind::kNotDatabase,
+                          QStringLiteral("密码错误，或不是本系统的数据库文件。"), engine));
     case SQLITE_CANTOPEN:
     case SQLITE_READONLY:
       // A file in WAL mode opens its -wal and -shm files at the first read.
-      return Fail(OpenFailure::kReadOnly, log_failure);
+      return Refuse(log_failure);
     default:
-      return Fail(OpenFailure::kOther, QStringLiteral("无法读取数据库文件 %1: %2")
-                                           .arg(path, QString::fromUtf8(sqlite3_errmsg(db_))));
+      return Refuse(DatabaseError(rc, engine, info.absoluteFilePath()));
   }
 
   if (!create) {
     const QVariant version = Scalar("PRAGMA user_version");
     if (!version.isValid()) {
-      return Fail(OpenFailure::kCorrupt, QStringLiteral("数据库文件已损坏: %1").arg(path));
+      return Refuse(DatabaseError(SQLITE_CORRUPT, last_error_, info.absoluteFilePath()));
     }
     if (version.toInt() == 0) {
-      return Fail(OpenFailure::kNotDatabase,
-                  QStringLiteral("不是本系统的数据库文件: %1").arg(path));
+      return Refuse(error(Error::Kind::kNotDatabase, QStringLiteral("不是本系统的数据库文件。")));
     }
     if (version.toInt() > kSchemaVersion) {
-      return Fail(OpenFailure::kNewerSchema,
-                  QStringLiteral("数据库文件由更新版本的程序写入 (版本 %1)").arg(version.toInt()));
+      return Refuse(error(
+          Error::Kind::kNewerSchema,
+          QStringLiteral("数据库文件由更新版本的程序写入（版本 %1），本程序无法使用它。")
+              .arg(version.toInt()),
+          QStringLiteral("请安装新版本的程序。")));
     }
   }
   // A file in rollback mode switches to WAL here; where the folder does not
@@ -323,28 +386,33 @@ bool Database::Open(const QString& path, const QByteArray& password, bool create
   const QVariant mode = Scalar("PRAGMA journal_mode=WAL");
   if (mode.toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
     const int code = last_error_code_;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-      return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
-    return Fail(OpenFailure::kReadOnly, log_failure);
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
+      return Refuse(DatabaseError(code, last_error_, info.absoluteFilePath()));
+    }
+    return Refuse(log_failure);
   }
   if (!RunPlain("PRAGMA synchronous=FULL") || !RunPlain("PRAGMA foreign_keys=ON") ||
       // Decrypted pages are kept: a month's search reads tens of megabytes.
       !RunPlain("PRAGMA cache_size=-65536")) {
-    const int code = sqlite3_errcode(db_) & 0xff;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-      return Fail(OpenFailure::kLocked, QStringLiteral("数据库文件被其他程序锁定: %1").arg(path));
-    return Fail(OpenFailure::kOther, QStringLiteral("无法设置数据库: %1").arg(last_error_));
+    return Refuse(DatabaseError(sqlite3_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_)),
+                                info.absoluteFilePath()));
   }
 
   path_ = info.absoluteFilePath();
   file_identity_ = FileIdentity(path_);
   SetBusyTimeout(kBusyTimeoutMs);
-  return true;
+  return {};
 }
 
 void Database::CloseDatabase() {
   if (db_) {
-    sqlite3_close_v2(db_);
+    // The last connection to close copies the write-ahead log into the file
+    // and deletes it; a statement still open would keep the connection (and
+    // the log) until the process ends.
+    if (sqlite3_close(db_) != SQLITE_OK) {
+      qCWarning(lcDatabase) << "statements still open at close; the log stays until they end";
+      sqlite3_close_v2(db_);
+    }
     db_ = nullptr;
   }
   path_.clear();
@@ -373,6 +441,8 @@ void Database::RefuseWrites(const Error& error) {
   if (write_refusal_) return;
   write_refusal_ = error;
   qCWarning(lcDatabase) << "writes refused from now on:" << error.FullText();
+  // Said once: every later write meets the same refusal without a word.
+  if (error.Is(Error::Kind::kCorrupt) && on_damaged_) on_damaged_(error);
 }
 
 Statement Database::Prepare(Sql sql) {
@@ -385,7 +455,7 @@ Statement Database::Prepare(Sql sql) {
   if (rc != SQLITE_OK) {
     const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
     qCWarning(lcDatabase) << "prepare failed:" << error << sql.text();
-    RecordError(rc, error);
+    NoteFailure(rc, error);
     if (stmt) sqlite3_finalize(stmt);
     return Statement(this, db_, nullptr, error);
   }

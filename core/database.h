@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -97,17 +98,6 @@ class Statement {
   QString error_;
 };
 
-enum class OpenFailure {
-  kNone,
-  kMissing,      // no file at the path
-  kNotDatabase,  // wrong password, or not a database of ours
-  kLocked,       // another process holds the file
-  kCorrupt,      // the file opens but its pages are damaged
-  kNewerSchema,  // written by a newer program
-  kReadOnly,     // the file, or its folder, cannot be written
-  kOther,
-};
-
 class Database {
  public:
   // The layout of the file this program writes (PRAGMA user_version); the
@@ -126,17 +116,19 @@ class Database {
   ~Database();
 
   // Opens an existing file; never creates one. On failure the file is left
-  // untouched and failure()/failureText() say why. A file that cannot be
-  // written, or whose folder does not allow the write-ahead log beside it, is
-  // refused here (kReadOnly) rather than failing at the first write.
-  bool OpenDatabase(const QString& path, const QByteArray& password);
+  // untouched and the error says what is wrong (kMissing, kNotDatabase,
+  // kBusy, kCorrupt, kNewerSchema, kReadOnly, kOther): its message is the
+  // headline for the user, its detail names the file and what to do. A file
+  // that cannot be written, or whose folder does not allow the write-ahead
+  // log beside it, is refused here (kReadOnly) rather than failing at the
+  // first write.
+  Result<void> OpenDatabase(const QString& path, const QByteArray& password);
   // Creates a new, empty encrypted file (used by the delivery tool and tests).
-  bool CreateDatabase(const QString& path, const QByteArray& password);
+  Result<void> CreateDatabase(const QString& path, const QByteArray& password);
+  // Closes the file; the last connection to close copies the write-ahead
+  // log into the file and deletes it.
   void CloseDatabase();
   bool IsOpen() const { return db_ != nullptr; }
-
-  OpenFailure failure() const { return failure_; }
-  const QString& failureText() const { return failure_text_; }
 
   Statement Prepare(Sql sql);
   template <typename... Args>
@@ -173,6 +165,10 @@ class Database {
 
   void SetBusyTimeout(int ms);
 
+  // Called once, when the open file is first found damaged (by a statement
+  // or by RefuseWrites with a kCorrupt error); writes are refused from then on.
+  void SetDamageHandler(std::function<void(const Error&)> handler);
+
   // Whether a write may go to the file. Every write path asks here first (a
   // statement that changes data outside a transaction, BEGIN and COMMIT of
   // a Transaction), so nothing is written into a file that was deleted or
@@ -200,23 +196,34 @@ class Database {
 
  private:
   friend class Statement;
-  bool Open(const QString& path, const QByteArray& password, bool create);
-  bool Fail(OpenFailure failure, const QString& text);
+  Result<void> Open(const QString& path, const QByteArray& password, bool create);
+  // Ends a failed open: the connection closes, the file stays as it was.
+  Result<void> Refuse(Error error);
   // Runs a statement without parameters or rows; a failure is logged and
   // kept for LastError() unless `keep_error` is false (a ROLLBACK after a
   // failure must not hide its cause).
   bool RunPlain(const char* sql, bool keep_error = true);
   void RecordError(int code, const QString& message);
+  // A failed SQLite call: kept for LastError(), and a damaged file refuses
+  // writes from now on.
+  void NoteFailure(int code, const QString& engine_text);
 
   sqlite3* db_ = nullptr;
-  OpenFailure failure_ = OpenFailure::kNone;
-  QString failure_text_;
   QString last_error_;
   int last_error_code_ = 0;
   QString path_;              // absolute path of the open file
   QByteArray file_identity_;  // device and inode taken at open
   std::optional<Error> write_refusal_;
+  std::function<void(const Error&)> on_damaged_;
 };
+
+// The error of a failed SQLite call (`code` its result code): the common
+// causes (disk full, read-only, locked, damaged, missing) in the user's
+// words, the engine's own text, after the file's path when one is given, as
+// the detail.
+Error DatabaseError(int code, const QString& engine_text, const QString& path = QString());
+// What a damaged file means for the user, and what to do.
+QString DamagedFileText();
 
 // The password the delivered file is keyed with.
 QByteArray DatabasePassword();

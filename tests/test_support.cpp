@@ -8,9 +8,10 @@
 namespace talvec::testing {
 
 TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileName))) {
-  const bool ok = db_.CreateDatabase(path_, DatabasePassword()) && CreateSchema(db_) &&
-                  InsertDeliveredSettings(db_, QDate::currentDate());
-  EXPECT_TRUE(ok) << db_.failureText().toStdString() << db_.LastError().toStdString();
+  const Result<void> created = db_.CreateDatabase(path_, DatabasePassword());
+  EXPECT_TRUE(created) << created.error().FullText().toStdString();
+  const bool ok = created && CreateSchema(db_) && InsertDeliveredSettings(db_, QDate::currentDate());
+  EXPECT_TRUE(ok) << db_.LastError().toStdString();
 }
 
 }  // namespace talvec::testing

@@ -59,9 +59,11 @@ int main(int argc, char* argv[]) {
   talvec::Database db;
   talvec::Result<QString> web_dz = talvec::Fail(talvec::Error::Kind::kOther, QString());
   QString cause;
-  if (!db.OpenDatabase(folder + QLatin1Char('/') + QLatin1String(talvec::kDatabaseFileName),
-                       talvec::DatabasePassword())) {
-    cause = db.failureText();
+  if (const talvec::Result<void> opened = db.OpenDatabase(
+          folder + QLatin1Char('/') + QLatin1String(talvec::kDatabaseFileName),
+          talvec::DatabasePassword());
+      !opened) {
+    cause = opened.error().FullText();
   } else if (!(web_dz = ReadWebDZ(db))) {
     cause = web_dz.error().message + QStringLiteral(": ") + web_dz.error().detail;
   }

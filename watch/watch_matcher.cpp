@@ -158,7 +158,12 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
   const bool timer_was_on = TimerGZ.isActive();
   TimerGZ.stop();
 
-  if (const std::optional<WatchSettings> words = ReadWatchSettings(db_)) {
+  // A file that takes no more writes gets no run: nothing could be added.
+  const Result<void> writable = db_.WritesAllowed();
+  if (!writable) qCWarning(lcWatch) << "no run:" << writable.error().FullText();
+  const std::optional<WatchSettings> words =
+      writable ? ReadWatchSettings(db_) : std::optional<WatchSettings>();
+  if (words) {
     const QDate today = Today();
     const QDate from = today.addDays(-words->look_back_days);
     std::vector<WatchCandidate> candidates;

@@ -4,6 +4,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/database.h"
 
 namespace {
 
@@ -48,19 +54,100 @@ class ProgramFolder : public ::testing::Test {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
+  // Waits until the program is up: it has opened its file (the log exists)
+  // and shown its window, or until it ends.
+  bool WaitUntilUp(QProcess* p) {
+    for (int i = 0; i < 200 && !QFile::exists(Db() + "-wal"); ++i) p->waitForFinished(100);
+    p->waitForFinished(1500);
+    return p->state() == QProcess::Running;
+  }
+  // `rows` announcements more, so that the file has pages in its middle.
+  void AddRows(int rows) {
+    talvec::Database db;
+    ASSERT_TRUE(db.OpenDatabase(Db(), talvec::DatabasePassword()));
+    talvec::Database::Transaction tx(db);
+    for (int i = 0; i < rows; ++i) {
+      ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, '/a.html', ?, 1)",
+                             QStringLiteral("测试公告 %1").arg(i), QStringLiteral("2026-01-01")));
+    }
+    ASSERT_TRUE(tx.Commit());
+  }
+  // Flips bytes inside a page in the middle of the file.
+  void Damage() {
+    QByteArray bytes = FileBytes();
+    ASSERT_GT(bytes.size(), 64 * 1024);
+    for (int i = 0; i < 64; ++i) bytes[bytes.size() / 2 + i] ^= 0x5a;
+    QFile f(Db());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+  }
+  int Count(const QString& text) const { return Messages().count(text); }
+
   QTemporaryDir dir;
   QString log;
   std::vector<QProcess*> running;
 };
 
-TEST_F(ProgramFolder, MissingDatabaseEndsWithTheEngineMessage) {
+TEST_F(ProgramFolder, TerminationSignalsEndInOrderAndLeaveNoLog) {
+  MakeDatabase();
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    QProcess* p = Start();
+    ASSERT_TRUE(WaitUntilUp(p)) << p->readAll().toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(p->processId()), signal_number), 0);
+    ASSERT_TRUE(p->waitForFinished(20000));
+    EXPECT_EQ(p->exitStatus(), QProcess::NormalExit) << signal_number;
+    EXPECT_EQ(p->exitCode(), 0) << signal_number;
+    // Checkpointed and closed: nothing is left beside the file.
+    EXPECT_FALSE(QFile::exists(Db() + "-wal")) << signal_number;
+    EXPECT_FALSE(QFile::exists(Db() + "-shm")) << signal_number;
+  }
+  EXPECT_EQ(Messages(), QString());
+}
+
+TEST_F(ProgramFolder, ADamagedFileIsSaidOnceWhileTheWindowRuns) {
+  MakeDatabase();
+  AddRows(3000);
+  Damage();
+  QProcess* p = Start();
+  const QString said = QStringLiteral("|数据安全|数据库文件已损坏");
+  for (int i = 0; i < 200 && Count(said) == 0; ++i) p->waitForFinished(100);
+  ASSERT_EQ(Count(said), 1) << Messages().toStdString();
+  p->waitForFinished(1000);
+  EXPECT_EQ(p->state(), QProcess::Running);
+  EXPECT_EQ(Count(said), 1);
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(20000));
+  EXPECT_EQ(p->exitCode(), 0);
+}
+
+TEST_F(ProgramFolder, ADamagedFileWithALeftoverLogIsRefusedAtStart) {
+  MakeDatabase();
+  AddRows(3000);
+  // A run killed with its file open leaves its log.
+  QProcess* first = Start();
+  ASSERT_TRUE(WaitUntilUp(first));
+  first->kill();
+  ASSERT_TRUE(first->waitForFinished(20000));
+  ASSERT_TRUE(QFile::exists(Db() + "-wal"));
+  Damage();
+  const QByteArray before = FileBytes();
+  QProcess* p = Start();
+  ASSERT_TRUE(p->waitForFinished(20000));
+  EXPECT_EQ(p->exitCode(), 2);
+  EXPECT_TRUE(Messages().contains(QStringLiteral("|数据库登陆错误！|数据库文件已损坏")))
+      << Messages().toStdString();
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_TRUE(QFile::exists(Db() + "-wal"));
+}
+
+TEST_F(ProgramFolder, MissingDatabaseEndsWithAMessageThatSaysSo) {
   QProcess* p = Start();
   ASSERT_TRUE(p->waitForFinished(20000));
   EXPECT_EQ(p->exitCode(), 2);
   const QString messages = Messages();
-  EXPECT_TRUE(messages.contains(QStringLiteral("|数据库登陆错误！|您的计算机未安装数据库引擎！|")))
+  EXPECT_TRUE(messages.contains(QStringLiteral("|数据库登陆错误！|数据库文件不存在。|")))
       << messages.toStdString();
-  EXPECT_TRUE(messages.contains(QStringLiteral("数据库文件不存在")));
+  EXPECT_TRUE(messages.contains(QDir::toNativeSeparators(Db())));
   EXPECT_FALSE(QFile::exists(Db()));  // never created
 }
 

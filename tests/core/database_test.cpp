@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -34,11 +35,12 @@ TEST(Database, FileIsEncryptedAndNeedsThePassword) {
     EXPECT_FALSE(content.contains(QStringLiteral("成都市政府采购公告").toUtf8()));
 
     Database wrong;
-    EXPECT_FALSE(wrong.OpenDatabase(path, "not-the-password"));
-    EXPECT_EQ(wrong.failure(), OpenFailure::kNotDatabase);
+    EXPECT_EQ(wrong.OpenDatabase(path, "not-the-password").error().kind,
+              Error::Kind::kNotDatabase);
 
     Database right;
-    ASSERT_TRUE(right.OpenDatabase(path, DatabasePassword())) << right.failureText().toStdString();
+    const Result<void> opened = right.OpenDatabase(path, DatabasePassword());
+    ASSERT_TRUE(opened) << opened.error().FullText().toStdString();
     EXPECT_EQ(right.Scalar("SELECT MC FROM List").toString(), QStringLiteral("成都市政府采购公告"));
     EXPECT_EQ(right.Scalar("SELECT count(*) FROM SysSet").toInt(), 1);
     EXPECT_EQ(right.Scalar("PRAGMA journal_mode").toString(), QStringLiteral("wal"));
@@ -216,8 +218,12 @@ class OpenFailures : public ::testing::Test {
 
 TEST_F(OpenFailures, MissingFileIsNotCreated) {
   Database db;
-  EXPECT_FALSE(db.OpenDatabase(Path(), DatabasePassword()));
-  EXPECT_EQ(db.failure(), OpenFailure::kMissing);
+  const Result<void> opened = db.OpenDatabase(Path(), DatabasePassword());
+  ASSERT_FALSE(opened);
+  EXPECT_EQ(opened.error().kind, Error::Kind::kMissing);
+  // What is wrong in the headline; the file and what to do below.
+  EXPECT_EQ(opened.error().message, QStringLiteral("数据库文件不存在。"));
+  EXPECT_TRUE(opened.error().detail.contains(QDir::toNativeSeparators(Path())));
   EXPECT_FALSE(QFile::exists(Path()));
 }
 
@@ -225,8 +231,8 @@ TEST_F(OpenFailures, GarbageAndEmptyFilesAreLeftUntouched) {
   for (const QByteArray& content : {QByteArray(8192, 'x'), QByteArray()}) {
     Write(content);
     Database db;
-    EXPECT_FALSE(db.OpenDatabase(Path(), DatabasePassword()));
-    EXPECT_EQ(db.failure(), OpenFailure::kNotDatabase);
+    EXPECT_EQ(db.OpenDatabase(Path(), DatabasePassword()).error().kind,
+              Error::Kind::kNotDatabase);
     EXPECT_EQ(Read(), content);
   }
 }
@@ -244,7 +250,6 @@ TEST_F(OpenFailures, DamagedFirstPageIsRefused) {
   Write(bytes);
   Database db;
   EXPECT_FALSE(db.OpenDatabase(Path(), DatabasePassword()));
-  EXPECT_NE(db.failure(), OpenFailure::kNone);
   EXPECT_EQ(Read(), bytes);
 }
 
@@ -256,8 +261,7 @@ TEST_F(OpenFailures, NewerSchemaIsRefused) {
     ASSERT_TRUE(db.Execute("PRAGMA user_version=99"));
   }
   Database db;
-  EXPECT_FALSE(db.OpenDatabase(Path(), DatabasePassword()));
-  EXPECT_EQ(db.failure(), OpenFailure::kNewerSchema);
+  EXPECT_EQ(db.OpenDatabase(Path(), DatabasePassword()).error().kind, Error::Kind::kNewerSchema);
 }
 
 TEST_F(OpenFailures, FileHeldExclusivelyByAnotherConnectionIsLocked) {
@@ -267,35 +271,51 @@ TEST_F(OpenFailures, FileHeldExclusivelyByAnotherConnectionIsLocked) {
   ASSERT_TRUE(holder.Execute("PRAGMA locking_mode=EXCLUSIVE"));
   ASSERT_TRUE(holder.Execute("Insert into List(MC) values(?)", "held"));
   Database db;
-  EXPECT_FALSE(db.OpenDatabase(Path(), DatabasePassword()));
-  EXPECT_EQ(db.failure(), OpenFailure::kLocked) << db.failureText().toStdString();
+  const Result<void> opened = db.OpenDatabase(Path(), DatabasePassword());
+  ASSERT_FALSE(opened);
+  EXPECT_EQ(opened.error().kind, Error::Kind::kBusy) << opened.error().FullText().toStdString();
 }
 
 // Opens `path` in a child process that runs as an ordinary user (root writes
-// any file), and returns the OpenFailure it met.
-int OpenFailureAsUser(const QString& path) {
+// any file), and returns what it met: "" when the file opened, else the
+// headline of the error.
+QString OpenAsUser(const QString& path) {
+  int out[2];
+  if (pipe(out) != 0) return QStringLiteral("no pipe");
   const pid_t pid = fork();
   if (pid == 0) {
+    close(out[0]);
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
     Database db;
-    db.OpenDatabase(path, DatabasePassword());
-    _exit(static_cast<int>(db.failure()));
+    const Result<void> opened = db.OpenDatabase(path, DatabasePassword());
+    const QByteArray said = opened ? QByteArray() : opened.error().message.toUtf8();
+    _exit(write(out[1], said.constData(), said.size()) == said.size() ? 0 : 1);
   }
+  close(out[1]);
+  QByteArray said;
+  char buffer[512];
+  ssize_t n;
+  while ((n = read(out[0], buffer, sizeof buffer)) > 0) said.append(buffer, n);
+  close(out[0]);
   int status = 0;
   waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(said)
+                                                        : QStringLiteral("child failed");
 }
 
 TEST_F(OpenFailures, FileOrFolderThatCannotBeWrittenIsRefusedAtOpen) {
+  const char* file_read_only = "数据库文件只读，无法写入。";
+  const char* folder_read_only = "数据库所在的文件夹不能写入，无法创建日志文件 (-wal/-shm)。";
   struct Case {
     mode_t folder, file;
     bool wal;  // the file in WAL mode, as the program leaves it; else as delivered
-    OpenFailure expected;
+    const char* headline;
   } cases[] = {
-      {0777, 0666, true, OpenFailure::kNone},  // the child can open a file it may write
-      {0777, 0444, true, OpenFailure::kReadOnly},  {0777, 0444, false, OpenFailure::kReadOnly},
-      {0555, 0666, true, OpenFailure::kReadOnly},  // no -wal/-shm beside it
-      {0555, 0666, false, OpenFailure::kReadOnly},
+      {0777, 0666, true, ""},  // the child can open a file it may write
+      {0777, 0444, true, file_read_only},
+      {0777, 0444, false, file_read_only},
+      {0555, 0666, true, folder_read_only},  // no -wal/-shm beside it
+      {0555, 0666, false, folder_read_only},
   };
   for (const Case& c : cases) {
     QFile::remove(Path());
@@ -311,7 +331,7 @@ TEST_F(OpenFailures, FileOrFolderThatCannotBeWrittenIsRefusedAtOpen) {
     const QByteArray before = Read();
     chmod(QFile::encodeName(Path()).constData(), c.file);
     chmod(QFile::encodeName(dir.path()).constData(), c.folder);
-    EXPECT_EQ(OpenFailureAsUser(Path()), static_cast<int>(c.expected))
+    EXPECT_EQ(OpenAsUser(Path()), QString::fromUtf8(c.headline))
         << std::oct << c.folder << " " << c.file << " wal " << c.wal;
     chmod(QFile::encodeName(dir.path()).constData(), 0777);
     EXPECT_EQ(Read(), before);
@@ -343,7 +363,7 @@ TEST_F(Migration, Version1FileGetsTheIndexesAndTheCycleLog) {
     QFile::remove(Path());
     WriteVersion1({QStringLiteral("甲"), QStringLiteral("乙")}, with_title_index);
     Database db;
-    ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword())) << db.failureText().toStdString();
+    ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword()));
     EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
     ASSERT_TRUE(Migrate(db)) << db.LastError().toStdString();
     EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), Database::kSchemaVersion);

@@ -23,10 +23,14 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   talvec::Database db;
-  if (!db.CreateDatabase(path, talvec::DatabasePassword()) || !talvec::CreateSchema(db) ||
-      !talvec::InsertDeliveredSettings(db, QDate::currentDate())) {
-    std::fprintf(stderr, "cannot create %s: %s %s\n", qPrintable(path),
-                 qPrintable(db.failureText()), qPrintable(db.LastError()));
+  if (const talvec::Result<void> created = db.CreateDatabase(path, talvec::DatabasePassword());
+      !created) {
+    std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path),
+                 qPrintable(created.error().FullText()));
+    return 1;
+  }
+  if (!talvec::CreateSchema(db) || !talvec::InsertDeliveredSettings(db, QDate::currentDate())) {
+    std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path), qPrintable(db.LastError()));
     db.CloseDatabase();
     QFile::remove(path);
     return 1;

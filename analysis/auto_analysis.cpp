@@ -110,7 +110,7 @@ void AutoAnalysis::OnTimerAuto() {
   auto batch = ReadAnalysisQueue(db_);
   if (!batch) {
     // The timer keeps running, so the next tick tries again.
-    qCWarning(lcAnalysis) << "analysis queue unreadable:" << db_.LastError();
+    qCWarning(lcAnalysis) << "analysis queue unreadable";
     return;
   }
   TimerAuto->stop();

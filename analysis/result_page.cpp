@@ -15,7 +15,7 @@ namespace talvec {
 
 namespace {
 
-bool WriteSummary(Database& db, int id, const QString& summary) {
+Result<void> WriteSummary(Database& db, int id, const QString& summary) {
   return db.Execute("UPDATE List SET ZBXX=? WHERE ID=?", summary.left(kSummaryLength), id);
 }
 
@@ -25,19 +25,21 @@ constexpr qsizetype kStreakMemory = 4096;
 
 }  // namespace
 
-bool StoreAnalysis(Database& db, int id, const QString& title, const QList<Award>& awards,
-                   const QString& summary) {
+Result<void> StoreAnalysis(Database& db, int id, const QString& title, const QList<Award>& awards,
+                           const QString& summary) {
   Database::Transaction tx(db);
-  if (!tx.active()) return false;
+  if (!tx.active()) return Fail(tx.error());
   const QString award_title = TrimBlanks(title).left(kTitleLength);
   for (const Award& award : awards) {
-    if (!db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", award_title,
-                    TrimBlanks(award.supplier).left(kSupplierLength),
-                    TrimBlanks(award.amount).left(kAmountLength))) {
-      return false;
+    if (Result<void> done = db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", award_title,
+                                       TrimBlanks(award.supplier).left(kSupplierLength),
+                                       TrimBlanks(award.amount).left(kAmountLength));
+        !done) {
+      return done;
     }
   }
-  return WriteSummary(db, id, summary) && tx.Commit();
+  if (Result<void> done = WriteSummary(db, id, summary); !done) return done;
+  return tx.Commit();
 }
 
 ResultPageReader::ResultPageReader(Database& db, const SystemSettings& settings,
@@ -70,14 +72,16 @@ QCoro::Task<bool> ResultPageReader::BrokenPage(int id) {
 bool ResultPageReader::Finish(int id, const QString& title, const QList<Award>& awards,
                               const QString& summary) {
   // An empty summary would leave the announcement in the queue for good.
-  const bool stored = StoreAnalysis(
+  const Result<void> stored = StoreAnalysis(
       db_, id, title, awards, summary.isEmpty() ? QString::fromUtf16(kNoInfoSummary) : summary);
-  if (!stored)
-    qCWarning(lcAnalysis) << "storing the analysis of" << id << "failed:" << db_.LastError();
+  if (!stored) {
+    qCWarning(lcAnalysis) << "storing the analysis of" << id
+                          << "failed:" << stored.error().FullText();
+  }
   // Automatic analysis switched off while the page was read: the working
   // light goes out with this announcement.
   if (settings_.AutoAnalysis == 2) emit workingEnded();
-  return stored;
+  return stored.has_value();
 }
 
 QCoro::Task<AnalysisOutcome> ResultPageReader::AnalyseResultAnnouncement(QString address, int id,

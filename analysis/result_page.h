@@ -9,6 +9,7 @@
 
 #include "analysis/award_cleaning.h"
 #include "analysis/result_cell.h"
+#include "core/error.h"
 #include "core/service.h"
 
 namespace talvec {
@@ -25,8 +26,8 @@ inline constexpr char16_t kNoInfoSummary[] = u"无信息";
 // either all of them are stored or none, so an announcement analysed again
 // after a failure never gets its awards twice. Texts are cut to their
 // column widths here.
-bool StoreAnalysis(Database& db, int id, const QString& title, const QList<Award>& awards,
-                   const QString& summary);
+Result<void> StoreAnalysis(Database& db, int id, const QString& title, const QList<Award>& awards,
+                           const QString& summary);
 
 enum class AnalysisOutcome {
   kUnreachable,  // nothing written; the network-loss reaction ran when the

@@ -113,17 +113,25 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   context.db = &db;
   // A file of an older version is brought up to this one; one that cannot
   // be (duplicate titles, say) is not used at all.
-  if (!Migrate(db)) {
-    const Error error{Error::Kind::kOther, QStringLiteral("无法升级数据库。"), db.LastError()};
+  if (const Result<void> migrated = Migrate(db); !migrated) {
     db.CloseDatabase();
-    return DatabaseFailure(error);
+    return DatabaseFailure(Error{migrated.error().kind, QStringLiteral("无法升级数据库。"),
+                                 migrated.error().FullText()});
   }
 
-  // 4. The settings row.
-  if (!LoadSystemSettings(db, &context.settings)) {
-    const Error error{Error::Kind::kOther, QStringLiteral("无法读取设置。"), db.LastError()};
+  // 4. The settings row; a file without it gets the delivered row back.
+  const Result<bool> restored = RestoreMissingSettingsRow(db, QDate::currentDate());
+  Result<void> loaded = restored ? LoadSystemSettings(db, &context.settings)
+                                 : Result<void>(Fail(restored.error()));
+  if (!loaded) {
     db.CloseDatabase();
-    return DatabaseFailure(error);
+    return DatabaseFailure(Error{loaded.error().kind, QStringLiteral("无法读取设置。"),
+                                 loaded.error().FullText()});
+  }
+  if (*restored) {
+    ShowMessage(nullptr, QMessageBox::Information, QStringLiteral("系统提示"),
+                QStringLiteral("数据库中没有设置记录，已恢复为初始设置。"),
+                QStringLiteral("请在【系统设置】和【我的观注】中检查设置。"));
   }
 
   // 5. The interface style.

@@ -172,10 +172,11 @@ void CollectionSchedule::EndCycle(bool complete,
   if (complete) {
     progress_.last_complete_end = Now();
     progress_.last_complete_new = state_.new_announcements;
-    if (!WriteLastCycle(db_,
-                        progress_.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                        state_.new_announcements)) {
-      qCWarning(lcCycle) << "end of cycle not recorded:" << db_.LastError();
+    if (const Result<void> recorded = WriteLastCycle(
+            db_, progress_.last_complete_end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+            state_.new_announcements);
+        !recorded) {
+      qCWarning(lcCycle) << "end of cycle not recorded:" << recorded.error().FullText();
     }
     // A channel the end of the cycle cut short is done as the cycle is,
     // unless it still owes pages: an earlier reading's, one it skipped, or
@@ -217,8 +218,9 @@ QCoro::Task<> CollectionSchedule::RunCollectionCycle() {
   state_.StopCollection = false;
   emit cycleStarted();
   emit working();
-  state_.LastCollectionDate =
-      ReadCollectionDate(db_.Scalar("SELECT CollectionDate FROM SysSet"), env_.Today());
+  const Result<SettingsRow> row = ReadSettingsRow(db_);
+  state_.LastCollectionDate = ReadCollectionDate(
+      row && row->CollectionDate ? QVariant(*row->CollectionDate) : QVariant(), env_.Today());
   std::array<bool, kListChannelCount> enabled{};
   for (int k = 0; k < kListChannelCount; ++k) {
     enabled[k] = settings_.ResearchItem(k) == QLatin1String("t");

@@ -5,15 +5,9 @@
 #include <QTime>
 #include <optional>
 
-namespace talvec {
+#include "core/settings.h"  // ReadTimeOfDay
 
-// A time of day as the settings hold it: "HH:MM:SS", "H:MM:SS", "HH:MM" or
-// "H:MM" on the 24-hour clock; on the 12-hour clock (hours 1 to 12) with
-// "上午"/"下午" before it (a blank between is optional) or "AM"/"PM" after it;
-// each also as the time part of "YYYY-MM-DD ..." or "YYYY/M/D ...". Blanks
-// around the whole are ignored. Anything else (text after the seconds, hours
-// past 23, "上午 13:00:00") is unreadable.
-std::optional<QTime> ReadTimeOfDay(const QString& text);
+namespace talvec {
 
 // Whether `now` lies in [begin, end], both bounds included, compared as
 // "HH:MM:SS" texts. An empty or unreadable bound leaves that side of the day

@@ -17,10 +17,6 @@ bool IsErrorPage(const QString& text, qsizetype region_begin, qsizetype region_e
   return HasErrorWords(all.left(region_begin)) || HasErrorWords(all.mid(region_end));
 }
 
-bool WriteCollectionDate(Database& db, const QString& date) {
-  return db.Execute("UPDATE SysSet SET CollectionDate = ?", date);
-}
-
 PageOutcome SkipTooLargePage(CollectorEnv& env, const ChannelInfo* channel) {
   ++env.state.too_large_pages;
   if (!channel) return PageOutcome::kTooLarge;

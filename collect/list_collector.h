@@ -27,7 +27,4 @@ PageOutcome SkipTooLargePage(CollectorEnv& env, const ChannelInfo* channel);
 // [region_begin, region_end) (the whole page when region_begin < 0).
 bool IsErrorPage(const QString& text, qsizetype region_begin, qsizetype region_end);
 
-// The catch-up test's record of the day the collection caught up.
-bool WriteCollectionDate(Database& db, const QString& date);
-
 }  // namespace talvec

@@ -6,6 +6,7 @@
 #include "collect/list_collector.h"
 #include "collect/unfinished_channels.h"
 #include "core/dates.h"
+#include "core/settings.h"
 #include "core/text.h"
 
 Q_LOGGING_CATEGORY(lcStore, "talvec.collect.store")
@@ -47,10 +48,10 @@ StoreOutcome AnnouncementStore::Store(const StoredAnnouncement& item, int type) 
   // The unique index on MC decides between a new and a known title in one
   // statement; it sees the rows this page added before.
   insert_.Reset();
-  if (!insert_.BindAll(item.title, item.address, item.date, type).Run()) {
-    failure_ = insert_.error();
-    // A statement keeps its failure; the next item gets a fresh one.
-    insert_ = db_.Prepare("INSERT OR IGNORE INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, ?)");
+  // Reset starts clean: a failed item leaves nothing for the next.
+  if (Result<void> done = insert_.BindAll(item.title, item.address, item.date, type).Run();
+      !done) {
+    failure_ = done.error();
     return StoreOutcome::kFailed;
   }
   return db_.Changes() > 0 ? StoreOutcome::kNew : StoreOutcome::kKnown;
@@ -64,7 +65,7 @@ Result<std::optional<AnnouncementStore::Row>> AnnouncementStore::Find(const QStr
   if (!find_.ok()) {
     failure_ = find_.error();
     find_ = Statement();
-    return Fail(Error::Kind::kOther, failure_);
+    return Fail(failure_);
   }
   return std::nullopt;
 }
@@ -136,24 +137,24 @@ PageOutcome StorePage(CollectorEnv& env, const QList<ListItem>& items, int type,
   // When the page's rows do not reach the file, nothing of its reading
   // counts: the same page is asked for again.
   const CollectionState before = state;
-  auto not_stored = [&](const QString& why) {
-    qCWarning(lcStore) << "page not stored:" << why;
+  auto not_stored = [&](const Error& why) {
+    qCWarning(lcStore) << "page not stored:" << why.FullText();
     state = before;
-    state.write_failure = why;
+    state.write_failure = why.message;
     return PageOutcome::kNotStored;
   };
   Database::Transaction tx(env.db);
-  if (!tx.active()) return not_stored(env.db.LastError());
+  if (!tx.active()) return not_stored(tx.error());
   ChannelState* cs = channel ? &state.OfType(type) : nullptr;
   if (cs && cs->unfinished && cs->PageCounter >= cs->unfinished->resume_page) cs->resumed = true;
   auto finish = [&](PageOutcome outcome) {
     if (cs) {
       const bool finished = outcome != PageOutcome::kRead;
       if (const Result<> saved = SaveProgress(env, *channel, *cs, finished); !saved) {
-        return not_stored(saved.error().FullText());
+        return not_stored(saved.error());
       }
     }
-    if (!tx.Commit()) return not_stored(env.db.LastError());
+    if (Result<void> committed = tx.Commit(); !committed) return not_stored(committed.error());
     return outcome;
   };
   if (items.isEmpty() && cs) {
@@ -183,7 +184,7 @@ PageOutcome StorePage(CollectorEnv& env, const QList<ListItem>& items, int type,
       return finish(PageOutcome::kKnown);
     }
     const Result<Met> met = Classify(state, *cs, type, store, stored.title);
-    if (!met) return not_stored(met.error().FullText());
+    if (!met) return not_stored(met.error());
     if (*met == Met::kPassed) continue;
     if (*met == Met::kResume) {
       cs->PageCounter = cs->unfinished->resume_page;
@@ -204,8 +205,9 @@ PageOutcome StorePage(CollectorEnv& env, const QList<ListItem>& items, int type,
         cs->ChannelDoneFlag = true;
         state.StopCollection = true;
         state.LastCollectionDate = DateText(today);
-        if (!WriteCollectionDate(env.db, state.LastCollectionDate)) {
-          return not_stored(env.db.LastError());
+        if (Result<void> written = WriteCollectionDate(env.db, state.LastCollectionDate);
+            !written) {
+          return not_stored(written.error());
         }
         return finish(PageOutcome::kCaughtUp);
       }

@@ -89,13 +89,13 @@ class AnnouncementStore {
   Result<std::optional<Row>> Find(const QString& title);
 
   // Why the last statement failed.
-  const QString& failure() const { return failure_; }
+  const Error& failure() const { return failure_; }
 
  private:
   Database& db_;
   Statement insert_;
   Statement find_;
-  QString failure_;
+  Error failure_;
 };
 
 }  // namespace talvec

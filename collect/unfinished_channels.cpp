@@ -7,8 +7,8 @@ namespace talvec {
 namespace {
 
 tl::unexpected<Error> Failed(const Statement& st, const char* what) {
-  return Fail(Error::Kind::kOther,
-              QStringLiteral("无法%1未完成的采集进度").arg(QLatin1String(what)), st.error());
+  return Fail(st.error().kind, QStringLiteral("无法%1未完成的采集进度").arg(QLatin1String(what)),
+              st.error().FullText(), st.error().code);
 }
 
 }  // namespace
@@ -49,7 +49,8 @@ Result<> ClearUnfinishedSince(Database& db, const QString& channel, std::int64_t
 Result<std::int64_t> LastListId(Database& db) {
   Statement st = db.Query("SELECT coalesce(max(ID), 0) FROM List");
   if (!st.Next()) {
-    return Fail(Error::Kind::kOther, QStringLiteral("无法读取公告表"), st.error());
+    return Fail(st.error().kind, QStringLiteral("无法读取公告表"), st.error().FullText(),
+                st.error().code);
   }
   return st.Int(0);
 }

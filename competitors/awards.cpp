@@ -34,7 +34,7 @@ bool LoadAwardTable(Database& db, AwardTable* table, QString* error) {
   table->count = 0;
   table->rows.clear();
   auto fail = [&](const Statement& st) {
-    if (error) *error = st.error().isEmpty() ? db.LastError() : st.error();
+    if (error) *error = st.error().FullText();
     table->rows.clear();
     return false;
   };

@@ -36,7 +36,7 @@ DetailLookup FindAwardAnnouncement(Database& db, const QString& title) {
   }
   if (!st.ok()) {
     result.ok = false;
-    result.error = st.error();
+    result.error = st.error().FullText();
   }
   return result;
 }

@@ -19,14 +19,15 @@ QByteArray DatabasePassword() { return QByteArrayLiteral("Kw7rTq2mXa9pLe4sZd"); 
 
 // ---- Statement ----
 
-Statement::Statement(Database* owner, sqlite3* db, sqlite3_stmt* stmt, QString error)
-    : owner_(owner), db_(db), stmt_(stmt), error_(std::move(error)) {}
+Statement::Statement(Database* owner, sqlite3* db, sqlite3_stmt* stmt, Error error)
+    : owner_(owner), db_(db), stmt_(stmt), error_(std::move(error)), failed_(stmt == nullptr) {}
 
 Statement::Statement(Statement&& other) noexcept
     : owner_(std::exchange(other.owner_, nullptr)),
       db_(std::exchange(other.db_, nullptr)),
       stmt_(std::exchange(other.stmt_, nullptr)),
-      error_(std::move(other.error_)) {}
+      error_(std::move(other.error_)),
+      failed_(std::exchange(other.failed_, false)) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
   if (this != &other) {
@@ -35,6 +36,7 @@ Statement& Statement::operator=(Statement&& other) noexcept {
     db_ = std::exchange(other.db_, nullptr);
     stmt_ = std::exchange(other.stmt_, nullptr);
     error_ = std::move(other.error_);
+    failed_ = std::exchange(other.failed_, false);
   }
   return *this;
 }
@@ -44,11 +46,21 @@ Statement::~Statement() {
 }
 
 void Statement::SetError() {
-  if (error_.isEmpty()) {
-    error_ = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
-    qCWarning(lcDatabase) << "statement failed:" << error_ << (stmt_ ? sqlite3_sql(stmt_) : "");
-    if (owner_ && db_) owner_->NoteFailure(sqlite3_errcode(db_), error_);
+  if (failed_) return;
+  if (!db_) {
+    SetError(Error{Error::Kind::kOther, QStringLiteral("数据库未打开"), QString()});
+    return;
   }
+  const int code = sqlite3_errcode(db_);
+  const QString text = QString::fromUtf8(sqlite3_errmsg(db_));
+  qCWarning(lcDatabase) << "statement failed:" << text << (stmt_ ? sqlite3_sql(stmt_) : "");
+  SetError(owner_ ? owner_->NoteFailure(code, text) : DatabaseError(code, text));
+}
+
+void Statement::SetError(Error error) {
+  if (failed_) return;
+  failed_ = true;
+  error_ = std::move(error);
 }
 
 Statement& Statement::Bind(int index, const QString& value) {
@@ -95,18 +107,13 @@ bool Statement::MayStep() {
   // one, BEGIN and COMMIT have asked.
   if (owner_ && !sqlite3_stmt_busy(stmt_) && !sqlite3_stmt_readonly(stmt_) &&
       sqlite3_get_autocommit(db_)) {
-    if (const Result<void> allowed = owner_->WritesAllowed(); !allowed) {
-      Refuse(allowed.error());
+    if (Result<void> allowed = owner_->WritesAllowed(); !allowed) {
+      qCWarning(lcDatabase) << "write refused:" << allowed.error().message << sqlite3_sql(stmt_);
+      SetError(std::move(allowed.error()));
       return false;
     }
   }
   return true;
-}
-
-void Statement::Refuse(const Error& error) {
-  error_ = error.FullText();
-  qCWarning(lcDatabase) << "write refused:" << error_ << sqlite3_sql(stmt_);
-  if (owner_) owner_->RecordError(0, error_);
 }
 
 bool Statement::Next() {
@@ -117,16 +124,16 @@ bool Statement::Next() {
   return false;
 }
 
-bool Statement::Run() {
-  if (!MayStep()) return false;
+Result<void> Statement::Run() {
+  if (!MayStep()) return Fail(error_);
   int rc;
   while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
   }
   if (rc != SQLITE_DONE) {
     SetError();
-    return false;
+    return Fail(error_);
   }
-  return true;
+  return {};
 }
 
 void Statement::Reset() {
@@ -135,7 +142,8 @@ void Statement::Reset() {
   if (!stmt_) return;
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
-  error_.clear();
+  failed_ = false;
+  error_ = Error();
 }
 
 int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
@@ -238,37 +246,30 @@ Result<void> Database::Refuse(Error error) {
   return talvec::Fail(std::move(error));
 }
 
-void Database::RecordError(int code, const QString& message) {
-  last_error_code_ = code & 0xff;
-  last_error_ = message;
-}
-
-void Database::NoteFailure(int code, const QString& engine_text) {
-  const Error error = DatabaseError(code, engine_text);
-  RecordError(code, error.FullText());
+Error Database::NoteFailure(int code, const QString& engine_text) {
   // A damaged page met by any statement of the open file ends writing.
-  if (error.Is(Error::Kind::kCorrupt) && !file_identity_.isEmpty()) {
+  if (DatabaseError(code, engine_text).Is(Error::Kind::kCorrupt) && !file_identity_.isEmpty()) {
     RefuseWrites(DatabaseError(code, engine_text, path_));
   }
+  return DatabaseError(code, engine_text);
 }
 
 void Database::SetDamageHandler(std::function<void(const Error&)> handler) {
   on_damaged_ = std::move(handler);
 }
 
-bool Database::RunPlain(const char* sql, bool keep_error) {
-  if (!db_) return false;
+Result<void> Database::RunPlain(const char* sql) {
+  if (!db_) return talvec::Fail(Error::Kind::kOther, QStringLiteral("数据库未打开"));
   char* message = nullptr;
   const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
   if (rc == SQLITE_OK) {
     if (message) sqlite3_free(message);
-    return true;
+    return {};
   }
   const QString text = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
   if (message) sqlite3_free(message);
   qCWarning(lcDatabase) << sql << "failed:" << text;
-  if (keep_error) NoteFailure(rc, text);
-  return false;
+  return talvec::Fail(NoteFailure(rc, text));
 }
 
 Result<void> Database::OpenDatabase(const QString& path, const QByteArray& password) {
@@ -304,8 +305,6 @@ QByteArray FileIdentity(const QString& path) {
 
 Result<void> Database::Open(const QString& path, const QByteArray& password, bool create) {
   CloseDatabase();
-  last_error_.clear();
-  last_error_code_ = 0;
 
   const QFileInfo info(path);
   const QString where = QDir::toNativeSeparators(info.absoluteFilePath());
@@ -366,10 +365,13 @@ Result<void> Database::Open(const QString& path, const QByteArray& password, boo
   }
 
   if (!create) {
-    const QVariant version = Scalar("PRAGMA user_version");
-    if (!version.isValid()) {
-      return Refuse(DatabaseError(SQLITE_CORRUPT, last_error_, info.absoluteFilePath()));
+    Statement read = Prepare("PRAGMA user_version");
+    if (!read.Next()) {
+      const Error failed = read.error();
+      return Refuse(DatabaseError(SQLITE_CORRUPT, failed.detail, info.absoluteFilePath()));
     }
+    const QVariant version = read.Value(0);
+    read = Statement();
     if (version.toInt() == 0) {
       return Refuse(error(Error::Kind::kNotDatabase, QStringLiteral("不是本系统的数据库文件。")));
     }
@@ -383,11 +385,14 @@ Result<void> Database::Open(const QString& path, const QByteArray& password, boo
   }
   // A file in rollback mode switches to WAL here; where the folder does not
   // allow the -wal file, the switch fails or leaves the old mode.
-  const QVariant mode = Scalar("PRAGMA journal_mode=WAL");
-  if (mode.toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
-    const int code = last_error_code_;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED) {
-      return Refuse(DatabaseError(code, last_error_, info.absoluteFilePath()));
+  Statement wal = Prepare("PRAGMA journal_mode=WAL");
+  const bool switched = wal.Next() && wal.Text(0).compare(QLatin1String("wal"),
+                                                          Qt::CaseInsensitive) == 0;
+  const Error wal_error = wal.error();
+  wal = Statement();
+  if (!switched) {
+    if (wal_error.Is(Error::Kind::kBusy)) {
+      return Refuse(DatabaseError(wal_error.code, wal_error.detail, info.absoluteFilePath()));
     }
     return Refuse(log_failure);
   }
@@ -448,57 +453,63 @@ void Database::RefuseWrites(const Error& error) {
 Statement Database::Prepare(Sql sql) {
   if (!db_) {
     qCWarning(lcDatabase) << "statement on a closed database:" << sql.text();
-    return Statement(nullptr, nullptr, nullptr, QStringLiteral("database not open"));
+    return Statement(nullptr, nullptr, nullptr,
+                     Error{Error::Kind::kOther, QStringLiteral("数据库未打开"), QString()});
   }
   sqlite3_stmt* stmt = nullptr;
   const int rc = sqlite3_prepare_v2(db_, sql.text(), -1, &stmt, nullptr);
   if (rc != SQLITE_OK) {
-    const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
-    qCWarning(lcDatabase) << "prepare failed:" << error << sql.text();
-    NoteFailure(rc, error);
+    const QString text = QString::fromUtf8(sqlite3_errmsg(db_));
+    qCWarning(lcDatabase) << "prepare failed:" << text << sql.text();
+    Error error = NoteFailure(rc, text);
     if (stmt) sqlite3_finalize(stmt);
-    return Statement(this, db_, nullptr, error);
+    return Statement(this, db_, nullptr, std::move(error));
   }
-  return Statement(this, db_, stmt, QString());
+  return Statement(this, db_, stmt, Error());
 }
-
-std::int64_t Database::LastInsertId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
 
 int Database::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
 
-QString Database::LastError() const {
-  if (!last_error_.isEmpty()) return last_error_;
-  return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("database not open");
-}
-
-bool Database::LastErrorIsBusy() const {
-  return last_error_code_ == SQLITE_BUSY || last_error_code_ == SQLITE_LOCKED;
-}
-
-void Database::SetLastErrorText(const QString& text) { last_error_ = text; }
-
 Database::Transaction::Transaction(Database& db) : db_(db) {
-  if (const Result<void> allowed = db_.WritesAllowed(); !allowed) {
-    db_.RecordError(0, allowed.error().FullText());
-    return;
+  Result<void> begun = db_.WritesAllowed();
+  if (begun) {
+    // Inside a transaction of the caller: a savepoint of it.
+    nested_ = !sqlite3_get_autocommit(db_.db_);
+    begun = db_.RunPlain(nested_ ? "SAVEPOINT talvec_nested" : "BEGIN IMMEDIATE");
   }
-  active_ = db_.RunPlain("BEGIN IMMEDIATE");
+  active_ = begun.has_value();
+  if (!begun) error_ = std::move(begun.error());
 }
 
 Database::Transaction::~Transaction() {
-  if (active_) db_.RunPlain("ROLLBACK", false);
+  if (active_) Rollback();
 }
 
-bool Database::Transaction::Commit() {
-  if (!active_) return false;
+void Database::Transaction::Rollback() {
   active_ = false;
-  if (const Result<void> allowed = db_.WritesAllowed(); !allowed) {
-    db_.RecordError(0, allowed.error().FullText());
-  } else if (db_.RunPlain("COMMIT")) {
-    return true;
+  if (nested_) {
+    (void)db_.RunPlain("ROLLBACK TO talvec_nested");
+    (void)db_.RunPlain("RELEASE talvec_nested");
+  } else {
+    (void)db_.RunPlain("ROLLBACK");
   }
-  db_.RunPlain("ROLLBACK", false);
-  return false;
+}
+
+Result<void> Database::Transaction::Commit() {
+  if (!active_) {
+    return talvec::Fail(error_.message.isEmpty()
+                            ? Error{Error::Kind::kOther, QStringLiteral("事务未开始"), QString()}
+                            : error_);
+  }
+  Result<void> done = db_.WritesAllowed();
+  if (done) done = db_.RunPlain(nested_ ? "RELEASE talvec_nested" : "COMMIT");
+  if (done) {
+    active_ = false;
+    return {};
+  }
+  // Nothing of it stays.
+  Rollback();
+  return done;
 }
 
 }  // namespace talvec

@@ -49,8 +49,10 @@ class Statement {
   Statement& operator=(const Statement&) = delete;
   ~Statement();
 
-  bool ok() const { return stmt_ != nullptr && error_.isEmpty(); }
-  const QString& error() const { return error_; }
+  bool ok() const { return stmt_ != nullptr && !failed_; }
+  // Why the statement failed (prepare, bind, step, or a refused write);
+  // meaningful only when !ok().
+  const Error& error() const { return error_; }
 
   // Parameters are numbered from 1, as in SQLite.
   Statement& Bind(int index, const QString& value);
@@ -69,8 +71,8 @@ class Statement {
 
   // Advances to the next row; false at the end or on an error (see ok()).
   bool Next();
-  // Runs a statement that returns no rows; false on an error.
-  bool Run();
+  // Runs a statement that returns no rows.
+  Result<void> Run();
   // Ready to run again, bindings cleared and the failure of the last run
   // forgotten (a statement that did not prepare stays failed).
   void Reset();
@@ -85,17 +87,19 @@ class Statement {
 
  private:
   friend class Database;
-  Statement(Database* owner, sqlite3* db, sqlite3_stmt* stmt, QString error);
+  Statement(Database* owner, sqlite3* db, sqlite3_stmt* stmt, Error error);
+  // Keeps the first failure of a run: SQLite's, from the connection.
   void SetError();
+  void SetError(Error error);
   // Whether the next step may run: the statement is sound, and a write is
   // allowed where it would write.
   bool MayStep();
-  void Refuse(const Error& error);
 
-  Database* owner_ = nullptr;  // told of every failure, for LastError()
+  Database* owner_ = nullptr;  // told of every failure (a damaged file)
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
-  QString error_;
+  Error error_;
+  bool failed_ = false;
 };
 
 class Database {
@@ -106,7 +110,7 @@ class Database {
   // How long a statement waits for another process's lock: long while the
   // file is opened (a start while another program briefly holds it), short
   // afterwards, so that the UI thread never waits; a write that finds the
-  // file busy fails at once (LastErrorIsBusy) and is tried again later.
+  // file busy fails at once (Error::Kind::kBusy) and is tried again later.
   static constexpr int kOpenBusyTimeoutMs = 2000;
   static constexpr int kBusyTimeoutMs = 5;
 
@@ -138,7 +142,7 @@ class Database {
     return st;
   }
   template <typename... Args>
-  bool Execute(Sql sql, Args&&... args) {
+  Result<void> Execute(Sql sql, Args&&... args) {
     return Query(sql, std::forward<Args>(args)...).Run();
   }
   // The first column of the first row, or an invalid QVariant.
@@ -148,20 +152,8 @@ class Database {
     return st.Next() ? st.Value(0) : QVariant();
   }
 
-  std::int64_t LastInsertId() const;
+  // Rows changed by the last statement that wrote.
   int Changes() const;
-
-  // The most recent failure on this connection (a statement, BEGIN, COMMIT):
-  // its message, and its primary SQLite result code (0 when nothing failed).
-  // A later success does not clear it; it is read right after a failure.
-  QString LastError() const;
-  int LastErrorCode() const { return last_error_code_; }
-  // The most recent failure was another connection's lock (SQLITE_BUSY or
-  // SQLITE_LOCKED): the write can be tried again soon.
-  bool LastErrorIsBusy() const;
-  // Replaces the message of the most recent failure by a cause the user can
-  // act on; the code stays.
-  void SetLastErrorText(const QString& text);
 
   void SetBusyTimeout(int ms);
 
@@ -180,6 +172,8 @@ class Database {
   void RefuseWrites(const Error& error);
 
   // BEGIN IMMEDIATE ... COMMIT; rolls back when destroyed uncommitted.
+  // Inside another transaction it is a savepoint of it: its statements
+  // stand or fall together, and with the outer transaction.
   class Transaction {
    public:
     explicit Transaction(Database& db);
@@ -187,11 +181,18 @@ class Database {
     Transaction& operator=(const Transaction&) = delete;
     ~Transaction();
     bool active() const { return active_; }
-    bool Commit();
+    // Why it did not begin (kBusy: another program holds the lock).
+    const Error& error() const { return error_; }
+    // On failure everything is rolled back.
+    Result<void> Commit();
 
    private:
+    void Rollback();
+
     Database& db_;
     bool active_ = false;
+    bool nested_ = false;
+    Error error_;
   };
 
  private:
@@ -199,18 +200,13 @@ class Database {
   Result<void> Open(const QString& path, const QByteArray& password, bool create);
   // Ends a failed open: the connection closes, the file stays as it was.
   Result<void> Refuse(Error error);
-  // Runs a statement without parameters or rows; a failure is logged and
-  // kept for LastError() unless `keep_error` is false (a ROLLBACK after a
-  // failure must not hide its cause).
-  bool RunPlain(const char* sql, bool keep_error = true);
-  void RecordError(int code, const QString& message);
-  // A failed SQLite call: kept for LastError(), and a damaged file refuses
-  // writes from now on.
-  void NoteFailure(int code, const QString& engine_text);
+  // Runs a statement without parameters or rows; a failure is logged.
+  Result<void> RunPlain(const char* sql);
+  // The error of a failed SQLite call; a damaged file refuses writes from
+  // now on.
+  Error NoteFailure(int code, const QString& engine_text);
 
   sqlite3* db_ = nullptr;
-  QString last_error_;
-  int last_error_code_ = 0;
   QString path_;              // absolute path of the open file
   QByteArray file_identity_;  // device and inode taken at open
   std::optional<Error> write_refusal_;

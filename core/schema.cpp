@@ -2,6 +2,7 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <initializer_list>
 #include <iterator>
 
 #include "core/database.h"
@@ -10,124 +11,137 @@ namespace talvec {
 
 namespace {
 
+// Runs the statements in order; the first failure ends the run.
+Result<void> RunAll(Database& db, std::initializer_list<Sql> statements) {
+  for (Sql sql : statements) {
+    if (Result<void> done = db.Execute(sql); !done) return done;
+  }
+  return {};
+}
+
 // Layout 1: the five tables.
-bool CreateTables(Database& db) {
-  return db.Execute(
-             "CREATE TABLE List(ID INTEGER PRIMARY KEY AUTOINCREMENT, MC TEXT, DZ TEXT, "
-             "SJ TEXT, LX INTEGER, ZBXX TEXT)") &&
-         db.Execute(
-             "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
-             "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "
-             "ServerDZ TEXT, WebDZ TEXT, CollectionDate TEXT, UIType INTEGER, Version TEXT, "
-             "AttentionProduct TEXT, AttentionPlace TEXT, AttentionTime REAL, "
-             "AttentionSave REAL)") &&
-         db.Execute("CREATE TABLE Favorites(MC TEXT, DZ TEXT, SJ TEXT)") &&
-         db.Execute("CREATE TABLE Attention(MC TEXT, DZ TEXT, SJ TEXT, ZT TEXT)") &&
-         db.Execute("CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)") &&
-         db.Execute("PRAGMA user_version=1");
+Result<void> CreateTables(Database& db) {
+  return RunAll(
+      db, {"CREATE TABLE List(ID INTEGER PRIMARY KEY AUTOINCREMENT, MC TEXT, DZ TEXT, "
+           "SJ TEXT, LX INTEGER, ZBXX TEXT)",
+           "CREATE TABLE SysSet(researchlx TEXT, AutoAnalysis INTEGER, AttentionNotice TEXT, "
+           "updatetime REAL, research INTEGER, Upgrade INTEGER, BeginTime TEXT, EndTime TEXT, "
+           "ServerDZ TEXT, WebDZ TEXT, CollectionDate TEXT, UIType INTEGER, Version TEXT, "
+           "AttentionProduct TEXT, AttentionPlace TEXT, AttentionTime REAL, "
+           "AttentionSave REAL)",
+           "CREATE TABLE Favorites(MC TEXT, DZ TEXT, SJ TEXT)",
+           "CREATE TABLE Attention(MC TEXT, DZ TEXT, SJ TEXT, ZT TEXT)",
+           "CREATE TABLE GYS(MC TEXT, GYS TEXT, JE TEXT)", "PRAGMA user_version=1"});
 }
 
 // Layout 2: an index for every look-up the program makes, and the record of
 // the last complete cycle. Files of layout 1 may hold some of the indexes.
-bool AddIndexesAndCycleLog(Database& db) {
+Result<void> AddIndexesAndCycleLog(Database& db) {
   // A title is stored once; the index also serves every look-up by title.
-  if (!db.Execute("CREATE UNIQUE INDEX IF NOT EXISTS List_MC ON List(MC)")) {
-    if (db.LastErrorCode() == SQLITE_CONSTRAINT) {
-      db.SetLastErrorText(QStringLiteral("数据库中存在重复的公告标题，无法建立唯一索引"));
+  if (Result<void> unique = db.Execute("CREATE UNIQUE INDEX IF NOT EXISTS List_MC ON List(MC)");
+      !unique) {
+    if (unique.error().code == SQLITE_CONSTRAINT) {
+      unique.error().message = QStringLiteral("数据库中存在重复的公告标题，无法建立唯一索引。");
     }
-    return false;
+    return unique;
   }
-  return db.Execute("CREATE INDEX IF NOT EXISTS List_SJ ON List(SJ, LX)") &&
-         // The result announcements still waiting for analysis, newest first.
-         db.Execute(
-             "CREATE INDEX IF NOT EXISTS List_Queue ON List(SJ) "
-             "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')") &&
-         db.Execute("CREATE INDEX IF NOT EXISTS Favorites_MC ON Favorites(MC)") &&
-         db.Execute("CREATE INDEX IF NOT EXISTS Attention_MC ON Attention(MC)") &&
-         db.Execute("CREATE INDEX IF NOT EXISTS Attention_SJ ON Attention(SJ)") &&
-         db.Execute("CREATE INDEX IF NOT EXISTS GYS_GYS ON GYS(GYS)") &&
-         db.Execute("CREATE INDEX IF NOT EXISTS GYS_MC ON GYS(MC)") &&
-         db.Execute("CREATE TABLE IF NOT EXISTS CycleLog(EndedAt TEXT, NewRows INTEGER)") &&
-         db.Execute("PRAGMA user_version=2");
+  return RunAll(db, {"CREATE INDEX IF NOT EXISTS List_SJ ON List(SJ, LX)",
+                     // The result announcements still waiting for analysis, newest first.
+                     "CREATE INDEX IF NOT EXISTS List_Queue ON List(SJ) "
+                     "WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='')",
+                     "CREATE INDEX IF NOT EXISTS Favorites_MC ON Favorites(MC)",
+                     "CREATE INDEX IF NOT EXISTS Attention_MC ON Attention(MC)",
+                     "CREATE INDEX IF NOT EXISTS Attention_SJ ON Attention(SJ)",
+                     "CREATE INDEX IF NOT EXISTS GYS_GYS ON GYS(GYS)",
+                     "CREATE INDEX IF NOT EXISTS GYS_MC ON GYS(MC)",
+                     "CREATE TABLE IF NOT EXISTS CycleLog(EndedAt TEXT, NewRows INTEGER)",
+                     "PRAGMA user_version=2"});
 }
 
 // Layout 3: the versions whose update failed, with the cause and the time
 // (update/update_failures.h); Awaiting is 1 while the updater's report is
 // still to come.
-bool AddUpdateFailures(Database& db) {
-  return db.Execute(
-             "CREATE TABLE IF NOT EXISTS UpdateFailures(Version TEXT PRIMARY KEY, "
-             "Cause TEXT NOT NULL, FailedAt TEXT NOT NULL, Awaiting INTEGER NOT NULL DEFAULT 0)") &&
-         db.Execute("PRAGMA user_version=3");
+Result<void> AddUpdateFailures(Database& db) {
+  return RunAll(db, {"CREATE TABLE IF NOT EXISTS UpdateFailures(Version TEXT PRIMARY KEY, "
+                     "Cause TEXT NOT NULL, FailedAt TEXT NOT NULL, "
+                     "Awaiting INTEGER NOT NULL DEFAULT 0)",
+                     "PRAGMA user_version=3"});
 }
 
 // Layout 4: what the windows keep between runs (core/ui_state.h).
-bool AddUiState(Database& db) {
-  return db.Execute(
-             "CREATE TABLE IF NOT EXISTS UiState(Key TEXT PRIMARY KEY NOT NULL, Value TEXT)") &&
-         db.Execute("PRAGMA user_version=4");
+Result<void> AddUiState(Database& db) {
+  return RunAll(db, {"CREATE TABLE IF NOT EXISTS UiState(Key TEXT PRIMARY KEY NOT NULL, Value TEXT)",
+                     "PRAGMA user_version=4"});
 }
 
 // Layout 5: the list channels whose reading a collection cycle left
 // unfinished (collect/unfinished_channels.h holds its statements).
-bool AddUnfinishedChannels(Database& db) {
-  return db.Execute(
-             "CREATE TABLE IF NOT EXISTS UnfinishedChannels(Channel TEXT PRIMARY KEY, "
-             "SinceId INTEGER NOT NULL, ResumePage INTEGER NOT NULL, ResumeFrom INTEGER NOT NULL, "
-             "ResumeTo INTEGER NOT NULL)") &&
-         db.Execute("PRAGMA user_version=5");
+Result<void> AddUnfinishedChannels(Database& db) {
+  return RunAll(db, {"CREATE TABLE IF NOT EXISTS UnfinishedChannels(Channel TEXT PRIMARY KEY, "
+                     "SinceId INTEGER NOT NULL, ResumePage INTEGER NOT NULL, "
+                     "ResumeFrom INTEGER NOT NULL, ResumeTo INTEGER NOT NULL)",
+                     "PRAGMA user_version=5"});
 }
 
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures,
-                                         AddUiState, AddUnfinishedChannels};
+constexpr Result<void> (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog,
+                                                  AddUpdateFailures, AddUiState,
+                                                  AddUnfinishedChannels};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 
-int UserVersion(Database& db) {
-  const QVariant version = db.Scalar("PRAGMA user_version");
-  return version.isValid() ? version.toInt() : -1;
+Result<int> UserVersion(Database& db) {
+  Statement st = db.Prepare("PRAGMA user_version");
+  if (!st.Next()) {
+    return Fail(st.ok() ? Error{Error::Kind::kOther, QStringLiteral("无法读取数据库版本"), {}}
+                        : st.error());
+  }
+  return static_cast<int>(st.Int(0));
 }
 
 }  // namespace
 
-bool MigrateTo(Database& db, int version) {
-  if (version < 1 || version > Database::kSchemaVersion) return false;
-  Database::Transaction tx(db);
-  if (!tx.active()) return false;
-  const int from = UserVersion(db);
-  if (from != version - 1) {
-    if (from >= 0) {
-      db.SetLastErrorText(QStringLiteral("数据库版本 %1 不能升级到版本 %2").arg(from).arg(version));
-    }
-    return false;
+Result<void> MigrateTo(Database& db, int version) {
+  if (version < 1 || version > Database::kSchemaVersion) {
+    return Fail(Error::Kind::kOther, QStringLiteral("没有第 %1 步升级").arg(version));
   }
-  return kSteps[version - 1](db) && tx.Commit();
+  Database::Transaction tx(db);
+  if (!tx.active()) return Fail(tx.error());
+  const Result<int> from = UserVersion(db);
+  if (!from) return Fail(from.error());
+  if (*from != version - 1) {
+    return Fail(Error::Kind::kOther,
+                QStringLiteral("数据库版本 %1 不能升级到版本 %2").arg(*from).arg(version));
+  }
+  if (Result<void> step = kSteps[version - 1](db); !step) return step;
+  return tx.Commit();
 }
 
-bool Migrate(Database& db) {
-  int version = UserVersion(db);
-  if (version < 0) return false;
-  if (version == Database::kSchemaVersion) return true;
+Result<void> Migrate(Database& db) {
+  const Result<int> at = UserVersion(db);
+  if (!at) return Fail(at.error());
+  int version = *at;
+  if (version == Database::kSchemaVersion) return {};
   if (version < 1 || version > Database::kSchemaVersion) {
-    db.SetLastErrorText(QStringLiteral("数据库版本 %1 无法识别").arg(version));
-    return false;
+    return Fail(Error::Kind::kOther, QStringLiteral("数据库版本 %1 无法识别").arg(version));
   }
   // A step writes: while it runs, another program's brief hold on the file
   // is waited for as at open.
   db.SetBusyTimeout(Database::kOpenBusyTimeoutMs);
-  bool ok = true;
-  while (ok && version < Database::kSchemaVersion) ok = MigrateTo(db, ++version);
+  Result<void> done;
+  while (done && version < Database::kSchemaVersion) done = MigrateTo(db, ++version);
   db.SetBusyTimeout(Database::kBusyTimeoutMs);
-  return ok;
+  return done;
 }
 
-bool CreateSchema(Database& db, int version) {
-  if (version < 1 || version > Database::kSchemaVersion) return false;
-  for (int step = 1; step <= version; ++step) {
-    if (!MigrateTo(db, step)) return false;
+Result<void> CreateSchema(Database& db, int version) {
+  if (version < 1 || version > Database::kSchemaVersion) {
+    return Fail(Error::Kind::kOther, QStringLiteral("没有第 %1 版的数据库结构").arg(version));
   }
-  return true;
+  for (int step = 1; step <= version; ++step) {
+    if (Result<void> done = MigrateTo(db, step); !done) return done;
+  }
+  return {};
 }
 
 std::optional<std::pair<QString, int>> ReadLastCycle(Database& db) {
@@ -136,13 +150,13 @@ std::optional<std::pair<QString, int>> ReadLastCycle(Database& db) {
   return std::pair<QString, int>(st.Text(0), static_cast<int>(st.Int(1)));
 }
 
-bool WriteLastCycle(Database& db, const QString& ended_at, int new_rows) {
+Result<void> WriteLastCycle(Database& db, const QString& ended_at, int new_rows) {
   // One statement, so that the row is replaced whole; the table keeps one row.
   return db.Execute("INSERT OR REPLACE INTO CycleLog(rowid, EndedAt, NewRows) VALUES(1, ?, ?)",
                     ended_at, new_rows);
 }
 
-bool InsertDeliveredSettings(Database& db, const QDate& today) {
+Result<void> InsertDeliveredSettings(Database& db, const QDate& today) {
   // Every channel on, collection around the clock every ten minutes, result
   // analysis on, upgrades by hand, both sites on the local simulator, the
   // pop-up notice on and the sound off, and watched words narrow enough

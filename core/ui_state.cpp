@@ -9,9 +9,11 @@ namespace talvec {
 
 namespace {
 
-tl::unexpected<Error> Failed(const char* what, const QString& key, const QString& detail) {
-  return Fail(Error::Kind::kOther, QStringLiteral("%1界面状态 %2").arg(QLatin1String(what), key),
-              detail);
+// The statement's cause kept (its kind tells a busy lock or a refused
+// write), its text as the detail.
+tl::unexpected<Error> Failed(const char* what, const QString& key, const Error& cause) {
+  return Fail(cause.kind, QStringLiteral("%1界面状态 %2").arg(QLatin1String(what), key),
+              cause.FullText(), cause.code);
 }
 
 tl::unexpected<Error> BadValue(const QString& key, const QString& value) {
@@ -104,11 +106,13 @@ Result<void> UiState::SetTexts(std::initializer_list<std::pair<QString, QString>
   QStringList keys;
   for (const auto& [key, value] : values) keys << key;
   Database::Transaction tx(db_);
-  if (!tx.active()) return Failed("无法保存", keys.join(u','), QStringLiteral("事务无法开始"));
+  if (!tx.active()) return Failed("无法保存", keys.join(u','), tx.error());
   for (const auto& [key, value] : values) {
     if (Result<void> written = SetText(key, value); !written) return written;
   }
-  if (!tx.Commit()) return Failed("无法保存", keys.join(u','), QStringLiteral("事务无法提交"));
+  if (Result<void> committed = tx.Commit(); !committed) {
+    return Failed("无法保存", keys.join(u','), committed.error());
+  }
   return {};
 }
 

@@ -9,25 +9,27 @@ Q_LOGGING_CATEGORY(lcFavorites, "talvec.favorites")
 
 namespace talvec {
 
-AddFavoriteResult AddFavorite(Database& db, const FavoriteEntry& entry) {
+Result<AddFavoriteResult> AddFavorite(Database& db, const FavoriteEntry& entry) {
   Database::Transaction tx(db);
-  if (!tx.active()) return AddFavoriteResult::kFailed;
-  const QVariant count = db.Scalar("SELECT count(*) FROM Favorites WHERE MC = ?", entry.title);
-  if (!count.isValid()) {
-    qCWarning(lcFavorites) << "count failed:" << db.LastError();
-    return AddFavoriteResult::kFailed;
+  if (!tx.active()) return Fail(tx.error());
+  Statement count = db.Query("SELECT count(*) FROM Favorites WHERE MC = ?", entry.title);
+  if (!count.Next()) {
+    qCWarning(lcFavorites) << "count failed:" << count.error().FullText();
+    return Fail(count.error());
   }
-  if (count.toLongLong() != 0) return AddFavoriteResult::kExists;
-  if (!db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, ?, ?)", entry.title, entry.address,
-                  entry.date) ||
-      !tx.Commit()) {
-    qCWarning(lcFavorites) << "insert failed:" << db.LastError();
-    return AddFavoriteResult::kFailed;
+  if (count.Int(0) != 0) return AddFavoriteResult::kExists;
+  count = Statement();
+  Result<void> added = db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, ?, ?)",
+                                  entry.title, entry.address, entry.date);
+  if (added) added = tx.Commit();
+  if (!added) {
+    qCWarning(lcFavorites) << "insert failed:" << added.error().FullText();
+    return Fail(added.error());
   }
   return AddFavoriteResult::kAdded;
 }
 
-bool LoadFavorites(Database& db, std::vector<FavoriteEntry>* entries) {
+Result<void> LoadFavorites(Database& db, std::vector<FavoriteEntry>* entries) {
   entries->clear();
   Statement st = db.Prepare("SELECT MC, DZ, SJ FROM Favorites ORDER BY SJ DESC, rowid DESC");
   auto cell = [&st](int column) {
@@ -35,14 +37,14 @@ bool LoadFavorites(Database& db, std::vector<FavoriteEntry>* entries) {
   };
   while (st.Next()) entries->push_back({cell(0), cell(1), cell(2)});
   if (!st.ok()) {
-    qCWarning(lcFavorites) << "read failed:" << st.error();
+    qCWarning(lcFavorites) << "read failed:" << st.error().FullText();
     entries->clear();
-    return false;
+    return Fail(st.error());
   }
-  return true;
+  return {};
 }
 
-bool DeleteFavorite(Database& db, const QString& title) {
+Result<void> DeleteFavorite(Database& db, const QString& title) {
   return db.Execute("DELETE FROM Favorites WHERE MC = ?", title);
 }
 

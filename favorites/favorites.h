@@ -5,6 +5,8 @@
 #include <QString>
 #include <vector>
 
+#include "core/error.h"
+
 namespace talvec {
 
 class Database;
@@ -15,16 +17,17 @@ struct FavoriteEntry {
   QString date;     // SJ
 };
 
-enum class AddFavoriteResult { kAdded, kExists, kFailed };
+enum class AddFavoriteResult { kAdded, kExists };
 
 // Keeps an announcement unless its title is already kept.
-AddFavoriteResult AddFavorite(Database& db, const FavoriteEntry& entry);
+Result<AddFavoriteResult> AddFavorite(Database& db, const FavoriteEntry& entry);
 
 // Every favorite, newest date first (the last added first within a day);
-// texts trimmed, empty where Null. False when the table cannot be read.
-bool LoadFavorites(Database& db, std::vector<FavoriteEntry>* entries);
+// texts trimmed, empty where Null. An error, with *entries empty, when the
+// table cannot be read.
+Result<void> LoadFavorites(Database& db, std::vector<FavoriteEntry>* entries);
 
 // Removes every favorite with this title.
-bool DeleteFavorite(Database& db, const QString& title);
+Result<void> DeleteFavorite(Database& db, const QString& title);
 
 }  // namespace talvec

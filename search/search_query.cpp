@@ -73,12 +73,14 @@ QString Cell(const Statement& st, int column) {
 
 }  // namespace
 
-bool RunSearchQuery(Database& db, const SearchRequest& request, ResultSet* rows) {
+Result<void> RunSearchQuery(Database& db, const SearchRequest& request, ResultSet* rows) {
   rows->clear();
   const QString format = QStringLiteral("yyyy-MM-dd");
   const QDate from = request.today ? request.today_date : request.from;
   const QDate to = request.today ? request.today_date : request.to;
-  if (!from.isValid() || !to.isValid()) return false;
+  if (!from.isValid() || !to.isValid()) {
+    return Fail(Error::Kind::kBadData, QStringLiteral("查询的日期不正确"));
+  }
 
   Statement st = PrepareSearch(db, OrderFor(request));
   st.BindAll(from.toString(format), to.toString(format), static_cast<int>(request.type_code));
@@ -89,11 +91,11 @@ bool RunSearchQuery(Database& db, const SearchRequest& request, ResultSet* rows)
     rows->push_back(std::move(row));
   }
   if (!st.ok()) {
-    qCWarning(lcSearch) << "search failed:" << st.error();
+    qCWarning(lcSearch) << "search failed:" << st.error().FullText();
     rows->clear();
-    return false;
+    return Fail(st.error());
   }
-  return true;
+  return {};
 }
 
 }  // namespace talvec

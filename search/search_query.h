@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 
+#include "core/error.h"
 #include "search/result_set.h"
 
 namespace talvec {
@@ -50,7 +51,7 @@ QStringList KeywordWords(const QString& keyword);
 
 // Reads the announcements of the day or period (both ends included), of the
 // type when one is chosen, whose titles contain every keyword word, in the
-// request's order. Returns false, with *rows empty, when the read failed.
-bool RunSearchQuery(Database& db, const SearchRequest& request, ResultSet* rows);
+// request's order. An error, with *rows empty, when the read failed.
+Result<void> RunSearchQuery(Database& db, const SearchRequest& request, ResultSet* rows);
 
 }  // namespace talvec

@@ -10,8 +10,9 @@ namespace talvec::testing {
 TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileName))) {
   const Result<void> created = db_.CreateDatabase(path_, DatabasePassword());
   EXPECT_TRUE(created) << created.error().FullText().toStdString();
-  const bool ok = created && CreateSchema(db_) && InsertDeliveredSettings(db_, QDate::currentDate());
-  EXPECT_TRUE(ok) << db_.LastError().toStdString();
+  Result<void> made = created ? CreateSchema(db_) : Result<void>(Fail(created.error()));
+  if (made) made = InsertDeliveredSettings(db_, QDate::currentDate());
+  EXPECT_TRUE(made) << made.error().FullText().toStdString();
 }
 
 }  // namespace talvec::testing

@@ -143,14 +143,14 @@ void FrmGZ::CreateControls() {
 }
 
 void FrmGZ::LoadSettings() {
-  const std::optional<WatchForm> form = PrepareWatchList(db_, Today());
+  const Result<WatchForm> form = PrepareWatchList(db_, Today());
   if (!form) {
     // Without the row the keep days are unknown: nothing is purged, the
     // panel shows the design values.
     Text3->setText(QStringLiteral("7"));
     Text4->setText(QStringLiteral("15"));
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("无法读取观注设置。"), db_.LastError());
+                QStringLiteral("无法读取观注设置。"), form.error().FullText());
     return;
   }
   Text1->setText(form->product);
@@ -162,12 +162,12 @@ void FrmGZ::LoadSettings() {
 }
 
 void FrmGZ::Refill() {
-  std::vector<WatchEntry> entries;
-  if (!LoadWatchEntries(db_, &entries)) {
+  Result<std::vector<WatchEntry>> entries = LoadWatchEntries(db_);
+  if (!entries) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("无法读取观注。"), db_.LastError());
+                QStringLiteral("无法读取观注。"), entries.error().FullText());
   }
-  model_->SetEntries(std::move(entries));
+  model_->SetEntries(entries ? std::move(*entries) : std::vector<WatchEntry>());
   Command2->setEnabled(model_->HasUnread());
   if (model_->rowCount() == 0) {
     MenuDelete->setEnabled(false);
@@ -204,22 +204,26 @@ void FrmGZ::SaveSettings() {
   // The matcher's next run notices as chosen, whatever the write does.
   settings_.PopupNotice = form.popup;
   settings_.SoundNotice = form.sound;
-  if (SaveWatchForm(db_, form)) {
+  if (const Result<void> saved = SaveWatchForm(db_, form); saved) {
     ShowMessage(this, QMessageBox::Information, kCaption, QStringLiteral("设置观注成功!"));
   } else {
     ShowMessage(this, QMessageBox::Warning, kCaption, QStringLiteral("设置观注失败!"),
-                db_.LastError());
+                saved.error().FullText());
   }
 }
 
 void FrmGZ::MarkAllRead() {
-  if (!MarkAllWatchRead(db_)) qCWarning(lcFrmGZ) << "not marked read:" << db_.LastError();
+  if (const Result<void> marked = MarkAllWatchRead(db_); !marked) {
+    qCWarning(lcFrmGZ) << "not marked read:" << marked.error().FullText();
+  }
   Refill();
   emit entriesChanged();
 }
 
 void FrmGZ::MarkTitleRead(const QString& title) {
-  if (!MarkWatchTitleRead(db_, title)) qCWarning(lcFrmGZ) << "not marked read:" << db_.LastError();
+  if (const Result<void> marked = MarkWatchTitleRead(db_, title); !marked) {
+    qCWarning(lcFrmGZ) << "not marked read:" << marked.error().FullText();
+  }
   Refill();
   emit entriesChanged();
 }
@@ -247,9 +251,9 @@ void FrmGZ::DeleteCurrent() {
                   QString(), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
     return;
   }
-  if (!DeleteWatchTitle(db_, title)) {
+  if (const Result<void> deleted = DeleteWatchTitle(db_, title); !deleted) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("删除失败。"), db_.LastError());
+                QStringLiteral("删除失败。"), deleted.error().FullText());
   }
   Refill();
   emit entriesChanged();
@@ -258,9 +262,9 @@ void FrmGZ::DeleteCurrent() {
 void FrmGZ::DeleteAll() {
   if (ShowMessage(this, QMessageBox::Question, kCaption, QStringLiteral("是否删除全部观注?"),
                   QString(), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-    if (!DeleteAllWatch(db_)) {
+    if (const Result<void> deleted = DeleteAllWatch(db_); !deleted) {
       ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                  QStringLiteral("删除失败。"), db_.LastError());
+                  QStringLiteral("删除失败。"), deleted.error().FullText());
     }
   }
   Refill();

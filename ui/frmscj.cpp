@@ -49,10 +49,10 @@ FrmSCJ::FrmSCJ(Database& db, Viewer* viewer, QString site_base_address, QWidget*
 
 void FrmSCJ::Refill() {
   model_->removeRows(0, model_->rowCount());
-  if (!LoadFavorites(db_, &entries_)) {
+  if (const Result<void> loaded = LoadFavorites(db_, &entries_); !loaded) {
     entries_.clear();
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("无法读取收藏夹。"), db_.LastError());
+                QStringLiteral("无法读取收藏夹。"), loaded.error().FullText());
   }
   int number = 0;
   for (const FavoriteEntry& entry : entries_) {
@@ -80,9 +80,9 @@ void FrmSCJ::DeleteCurrent() {
                   QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
     return;
   }
-  if (!DeleteFavorite(db_, title)) {
+  if (const Result<void> deleted = DeleteFavorite(db_, title); !deleted) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("删除失败。"), db_.LastError());
+                QStringLiteral("删除失败。"), deleted.error().FullText());
   }
   Refill();
   MenuDelete->setEnabled(false);

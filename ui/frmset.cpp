@@ -187,9 +187,9 @@ void FrmSet::CreateControls() {
   connect(CancelButton, &QPushButton::clicked, this, &FrmSet::CancelButtonClick);
 }
 
-bool FrmSet::LoadFromTable() {
-  const std::optional<SettingsForm> form = LoadSettingsForm(db_);
-  if (!form) return false;
+Result<void> FrmSet::LoadFromTable() {
+  const Result<SettingsForm> form = LoadSettingsForm(db_);
+  if (!form) return Fail(form.error());
   if (form->research == 1)
     Option1->setChecked(true);
   else
@@ -205,7 +205,7 @@ bool FrmSet::LoadFromTable() {
   Text3->setText(form->web);
   DTPicker1->setTime(form->begin);
   DTPicker2->setTime(form->end);
-  return true;
+  return {};
 }
 
 SettingsForm FrmSet::Form() const {
@@ -253,10 +253,10 @@ void FrmSet::OKButtonClick() {
       !AddressAccepted(Text3, QStringLiteral("管理服务器地址"))) {
     return;
   }
-  const SaveOutcome outcome = SaveSettingsForm(db_, Form(), &settings_);
-  if (!outcome.ok) {
+  const Result<void> saved = SaveSettingsForm(db_, Form(), &settings_);
+  if (!saved) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("设置未能保存，原来的设置保持不变。"), outcome.error);
+                QStringLiteral("设置未能保存，原来的设置保持不变。"), saved.error().FullText());
     return;
   }
   accept();

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <array>
 
-#include "collect/settings_edit.h"
+#include "core/settings.h"
 
 class QCheckBox;
 class QLabel;
@@ -34,8 +34,8 @@ class FrmSet : public QDialog {
   // `settings` is the program's live record; OK updates what acts at once.
   FrmSet(Database& db, SystemSettings& settings, QWidget* parent = nullptr);
 
-  // Fills the controls from the table; false when it cannot be read.
-  bool LoadFromTable();
+  // Fills the controls from the table; an error when it cannot be read.
+  Result<void> LoadFromTable();
   // What the controls say now.
   SettingsForm Form() const;
 

@@ -76,10 +76,12 @@ void FrmWeath::ChooseStyle(int n) {
     ApplySkin(*app, context_.program_folder, n);
   }
   MenuJMk[static_cast<std::size_t>(n - 1)]->setChecked(true);
-  if (!context_.db || !context_.db->Execute("Update SysSet set UIType=?", n)) {
+  const Result<void> saved = context_.db ? WriteStyle(*context_.db, n)
+                                          : Fail(Error::Kind::kOther, QStringLiteral("数据库未打开"));
+  if (!saved) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
                 QStringLiteral("界面方格已更换，但未能保存，下次启动时仍用原来的界面。"),
-                context_.db ? context_.db->LastError() : QString());
+                saved.error().FullText());
     return;
   }
   context_.settings.UIType = static_cast<qint16>(n);
@@ -94,8 +96,8 @@ FrmSet* FrmWeath::OpenSettings() {
   if (!context_.db) return nullptr;
   auto* dialog = new FrmSet(*context_.db, context_.settings, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  if (!dialog->LoadFromTable()) {
-    const QString cause = context_.db->LastError();
+  if (const Result<void> loaded = dialog->LoadFromTable(); !loaded) {
+    const QString cause = loaded.error().FullText();
     delete dialog;
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
                 QStringLiteral("无法读取系统设置。"), cause);

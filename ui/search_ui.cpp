@@ -139,7 +139,9 @@ void SearchUi::RunSearch() {
   request.region_flag = filters_->RegionChosen();
   request.os_name = context_.os_name;
   auto rows = std::make_shared<ResultSet>();
-  const bool read = context_.db && RunSearchQuery(*context_.db, request, rows.get());
+  const Result<void> read = context_.db
+                                ? RunSearchQuery(*context_.db, request, rows.get())
+                                : Fail(Error::Kind::kOther, QStringLiteral("数据库未打开"));
 
   // The fill does not return to the event loop, so the pulse only marks
   // the run for whoever watches the light.
@@ -157,8 +159,7 @@ void SearchUi::RunSearch() {
   // A failed read is not "nothing found".
   if (!read) {
     ShowMessage(window_, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("查询失败，无法读取数据库。"),
-                context_.db ? context_.db->LastError() : QStringLiteral("数据库未打开"));
+                QStringLiteral("查询失败，无法读取数据库。"), read.error().FullText());
   }
 }
 
@@ -185,18 +186,16 @@ void SearchUi::AddFavorite() {
   const ResultRow* row = list_->resultModel()->RowByNumber(number);
   // Only a row the user clicked in the list as it now stands.
   if (!row || !context_.db) return;
-  switch (talvec::AddFavorite(*context_.db, {row->title, row->address, row->date})) {
-    case AddFavoriteResult::kAdded:
-      emit noted(QStringLiteral("已添加到收藏夹: %1").arg(row->title));
-      break;
-    case AddFavoriteResult::kExists:
-      ShowMessage(window_, QMessageBox::Information, QStringLiteral("数据安全"),
-                  QStringLiteral("该投标项目已经存在!"));
-      break;
-    case AddFavoriteResult::kFailed:
-      ShowMessage(window_, QMessageBox::Warning, QStringLiteral("数据安全"),
-                  QStringLiteral("添加到收藏夹失败!"), context_.db->LastError());
-      break;
+  const Result<AddFavoriteResult> added =
+      talvec::AddFavorite(*context_.db, {row->title, row->address, row->date});
+  if (!added) {
+    ShowMessage(window_, QMessageBox::Warning, QStringLiteral("数据安全"),
+                QStringLiteral("添加到收藏夹失败!"), added.error().FullText());
+  } else if (*added == AddFavoriteResult::kAdded) {
+    emit noted(QStringLiteral("已添加到收藏夹: %1").arg(row->title));
+  } else {
+    ShowMessage(window_, QMessageBox::Information, QStringLiteral("数据安全"),
+                QStringLiteral("该投标项目已经存在!"));
   }
 }
 

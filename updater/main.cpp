@@ -24,7 +24,7 @@ talvec::Result<QString> ReadWebDZ(talvec::Database& db) {
   talvec::Statement st = db.Query("Select * from SysSet ");
   if (!st.Next()) {
     return talvec::Fail(talvec::Error::Kind::kBadData, QStringLiteral("无法读取设置"),
-                        st.ok() ? QStringLiteral("没有设置记录") : st.error());
+                        st.ok() ? QStringLiteral("没有设置记录") : st.error().FullText());
   }
   for (int c = 0; c < st.ColumnCount(); ++c) {
     if (st.ColumnName(c).compare(QLatin1String("WebDZ"), Qt::CaseInsensitive) == 0)

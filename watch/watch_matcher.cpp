@@ -1,43 +1,16 @@
 #include "watch/watch_matcher.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QLoggingCategory>
 
 #include "core/database.h"
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "core/text.h"
-#include "watch/watch_list.h"
 
 Q_LOGGING_CATEGORY(lcWatch, "talvec.watch")
 
 namespace talvec {
-
-int ReadLookBackDays(const QVariant& value) {
-  if (value.isNull()) return 7;
-  // Kept in the watch window's range: a stored 32767 would cost as many day
-  // queries a run, a negative number would leave an empty window.
-  const double days = NumericValue(TrimBlanks(value.toString()));
-  if (!(days >= kLookBackMin)) return kLookBackMin;
-  if (days > kLookBackMax) return kLookBackMax;
-  return RoundToInt16(days).value_or(kLookBackMax);
-}
-
-std::optional<WatchSettings> ReadWatchSettings(Database& db) {
-  Statement st = db.Prepare("Select * from SysSet");
-  if (!st.Next()) {
-    qCWarning(lcWatch) << "settings row unreadable:" << (st.ok() ? "no row" : st.error());
-    return std::nullopt;
-  }
-  QHash<QString, QVariant> row;
-  for (int i = 0; i < st.ColumnCount(); ++i) row.insert(st.ColumnName(i).toLower(), st.Value(i));
-  WatchSettings s;
-  s.product = TrimBlanks(row.value(QStringLiteral("attentionproduct")).toString());
-  s.place = TrimBlanks(row.value(QStringLiteral("attentionplace")).toString());
-  s.look_back_days = ReadLookBackDays(row.value(QStringLiteral("attentiontime")));
-  return s;
-}
 
 bool WatchWordsPass(const QString& title, const QString& words) {
   if (words.isEmpty()) return true;
@@ -49,26 +22,8 @@ bool WatchMatches(const QString& title, const WatchSettings& settings) {
   return WatchWordsPass(title, settings.product) && WatchWordsPass(title, settings.place);
 }
 
-bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
-                         std::vector<WatchCandidate>* candidates) {
-  candidates->clear();
-  const QString first = from.toString(QStringLiteral("yyyy-MM-dd"));
-  const QString last = to.toString(QStringLiteral("yyyy-MM-dd"));
-  Statement st = db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, last);
-  auto cell = [&st](int column) {
-    return st.IsNull(column) ? QString() : TrimBlanks(st.Text(column));
-  };
-  while (st.Next()) candidates->push_back({cell(0), cell(1), cell(2)});
-  if (!st.ok()) {
-    qCWarning(lcWatch) << "candidates unreadable:" << st.error();
-    candidates->clear();
-    return false;
-  }
-  return true;
-}
-
-bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
-                    std::vector<WatchCandidate>* candidates) {
+Result<void> AppendWatchDay(Database& db, const QDate& day, bool last_day,
+                            std::vector<WatchCandidate>* candidates) {
   const QString first = day.toString(QStringLiteral("yyyy-MM-dd"));
   Statement st =
       last_day ? db.Query("SELECT MC, DZ, SJ FROM List WHERE SJ >= ? AND SJ <= ?", first, first)
@@ -79,17 +34,17 @@ bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
   };
   while (st.Next()) candidates->push_back({cell(0), cell(1), cell(2)});
   if (!st.ok()) {
-    qCWarning(lcWatch) << "candidates of" << first << "unreadable:" << st.error();
-    return false;
+    qCWarning(lcWatch) << "candidates of" << first << "unreadable:" << st.error().FullText();
+    return Fail(st.error());
   }
-  return true;
+  return {};
 }
 
 QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& matches) {
   if (matches.empty()) return {};
   Database::Transaction tx(db);
   if (!tx.active()) {
-    qCWarning(lcWatch) << "watch list not writable:" << db.LastError();
+    qCWarning(lcWatch) << "watch list not writable:" << tx.error().FullText();
     return {};
   }
   QStringList added;
@@ -99,22 +54,22 @@ QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& mat
     count.Reset();
     count.BindAll(c.title);
     if (!count.Next()) {
-      qCWarning(lcWatch) << "check failed:" << count.error();
+      qCWarning(lcWatch) << "check failed:" << count.error().FullText();
       continue;
     }
     if (count.Int(0) != 0) continue;
     insert.Reset();
     insert.BindAll(c.title, c.address, c.date);
     if (!insert.Run()) {
-      qCWarning(lcWatch) << "insert failed:" << insert.error();
+      qCWarning(lcWatch) << "insert failed:" << insert.error().FullText();
       continue;
     }
     added.append(c.title);
   }
   count = Statement();
   insert = Statement();
-  if (!tx.Commit()) {
-    qCWarning(lcWatch) << "watch entries not stored:" << db.LastError();
+  if (const Result<void> committed = tx.Commit(); !committed) {
+    qCWarning(lcWatch) << "watch entries not stored:" << committed.error().FullText();
     return {};
   }
   return added;
@@ -161,8 +116,8 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
   // A file that takes no more writes gets no run: nothing could be added.
   const Result<void> writable = db_.WritesAllowed();
   if (!writable) qCWarning(lcWatch) << "no run:" << writable.error().FullText();
-  const std::optional<WatchSettings> words =
-      writable ? ReadWatchSettings(db_) : std::optional<WatchSettings>();
+  const Result<WatchSettings> words =
+      writable ? ReadWatchSettings(db_) : Result<WatchSettings>(Fail(writable.error()));
   if (words) {
     const QDate today = Today();
     const QDate from = today.addDays(-words->look_back_days);
@@ -179,7 +134,7 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
         if (!co_await Pause(0)) break;
         slice.restart();
       }
-      read = AppendWatchDay(db_, day, day == today, &candidates);
+      read = AppendWatchDay(db_, day, day == today, &candidates).has_value();
     }
     if (read && !stopping()) {
       result.candidates = static_cast<int>(candidates.size());

@@ -14,26 +14,14 @@
 #include <optional>
 #include <vector>
 
+#include "core/error.h"
 #include "core/service.h"
+#include "core/settings.h"
 
 namespace talvec {
 
 class Database;
 struct SystemSettings;
-
-// What a run reads from the settings row, each time.
-struct WatchSettings {
-  QString product;  // AttentionProduct, trimmed; empty (any product) when Null
-  QString place;    // AttentionPlace, likewise
-  int look_back_days = 7;
-};
-
-// AttentionTime as days: the leading number of its text rounded to a whole
-// number, halves to even, kept within 1 to 30; 7 when Null.
-int ReadLookBackDays(const QVariant& value);
-// The three watch settings of the first SysSet row; nothing when the row
-// cannot be read (a run then adds nothing).
-std::optional<WatchSettings> ReadWatchSettings(Database& db);
 
 // One word list's test: an empty list passes; otherwise the list is split
 // at every single blank and any word occurring in the title passes (a
@@ -48,13 +36,11 @@ struct WatchCandidate {
   QString date;     // SJ, trimmed
 };
 
-// The announcements dated from `from` to `to`, both days included.
-bool ReadWatchCandidates(Database& db, const QDate& from, const QDate& to,
-                         std::vector<WatchCandidate>* candidates);
-// One day's part of that window, appended: dates from `day` up to the next
-// day's text, or up to `day` itself when it is the window's last. The days
-// of a window together select exactly what the whole window selects.
-bool AppendWatchDay(Database& db, const QDate& day, bool last_day,
+// One day's part of a date window, appended: dates from `day` up to the
+// next day's text, or up to `day` itself when it is the window's last. The
+// days of a window together select exactly what the whole window (both ends
+// included) selects.
+Result<void> AppendWatchDay(Database& db, const QDate& day, bool last_day,
                     std::vector<WatchCandidate>* candidates);
 // Adds, in one transaction, each candidate whose title is not yet on the
 // watch list as an unread entry; a title whose check or insert fails is

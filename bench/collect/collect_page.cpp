@@ -47,7 +47,7 @@ bool Fill(talvec::Database& db) {
     if (!insert.Run()) return false;
     insert.Reset();
   }
-  return tx.Commit();
+  return tx.Commit().has_value();
 }
 
 // The same statements as the store (one INSERT OR IGNORE per item, its
@@ -106,8 +106,7 @@ int main(int argc, char* argv[]) {
   if (!db.CreateDatabase(dir.filePath(QStringLiteral("bench.qzv")), talvec::DatabasePassword()) ||
       !talvec::CreateSchema(db) || !talvec::InsertDeliveredSettings(db, QDate::currentDate()) ||
       !Fill(db)) {
-    std::fprintf(stderr, "collect_page: cannot prepare the database: %s\n",
-                 qPrintable(db.LastError()));
+    std::fprintf(stderr, "collect_page: cannot prepare the database\n");
     return 1;
   }
   const talvec::ChannelInfo& channel = *talvec::ChannelOfType(2);

@@ -65,7 +65,7 @@ bool EnsureBenchList(const QString& path, int rows, int rows_per_day, QDate last
                    day.toString(QStringLiteral("yyyy-MM-dd")), 1 + i % 10);
     if (!insert.Run()) return false;
   }
-  return tx.Commit();
+  return tx.Commit().has_value();
 }
 
 }  // namespace talvec::bench

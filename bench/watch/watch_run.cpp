@@ -73,12 +73,9 @@ int main(int argc, char** argv) {
   }
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword()) || !talvec::Migrate(db)) return 1;
-  if (db.Scalar("SELECT count(*) FROM SysSet").toInt() == 0 &&
-      !talvec::InsertDeliveredSettings(db, kLastDay)) {
-    return 1;
-  }
-  if (!db.Execute("UPDATE SysSet SET AttentionProduct = ?, AttentionPlace = ?, AttentionTime = ?",
-                  QString::fromUtf8(kProduct), QString::fromUtf8(kPlace), kWindowDays - 1)) {
+  if (!talvec::RestoreMissingSettingsRow(db, kLastDay) ||
+      !talvec::SaveWatchForm(db, {QString::fromUtf8(kProduct), QString::fromUtf8(kPlace),
+                                  QString::number(kWindowDays - 1), QStringLiteral("30")})) {
     return 1;
   }
   talvec::SystemSettings settings;
@@ -115,7 +112,9 @@ int main(int argc, char** argv) {
 
   // The baseline's input: the window's titles, one a line.
   std::vector<talvec::WatchCandidate> window;
-  talvec::ReadWatchCandidates(db, kLastDay.addDays(-(kWindowDays - 1)), kLastDay, &window);
+  for (QDate day = kLastDay.addDays(-(kWindowDays - 1)); day <= kLastDay; day = day.addDays(1)) {
+    if (!talvec::AppendWatchDay(db, day, day == kLastDay, &window)) return 1;
+  }
   const QString titles = folder + QStringLiteral("/watch_run_titles.txt");
   {
     QFile f(titles);

@@ -46,7 +46,7 @@ class ResultPageTest : public ::testing::Test {
   int AddAnnouncement(const QString& title, const QString& address) {
     EXPECT_TRUE(tmp_.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,4)", title,
                                   address, "2026-12-01"));
-    return static_cast<int>(tmp_.db().LastInsertId());
+    return tmp_.db().Scalar("SELECT ID FROM List WHERE MC = ?", title).toInt();
   }
 
   AnalysisOutcome Analyse(const QString& path, int id, const QString& title = S("某项目结果公告")) {

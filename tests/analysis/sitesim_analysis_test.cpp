@@ -44,9 +44,11 @@ class SiteAnalysisTest : public ::testing::Test {
     QList<sitesim::Announcement> all;
     for (int type : {4, 9}) {
       for (const sitesim::Announcement& a : sim_.Announcements(type)) {
-        const bool stored = tmp_.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,?)",
+        const bool stored = tmp_.db()
+                                .Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,?)",
                                               TrimBlanks(a.title).left(127), a.address,
-                                              a.date.toString(Qt::ISODate), type);
+                                              a.date.toString(Qt::ISODate), type)
+                                .has_value();
         if (stored) all.append(a);
       }
     }

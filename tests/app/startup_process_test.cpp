@@ -88,6 +88,24 @@ class ProgramFolder : public ::testing::Test {
   std::vector<QProcess*> running;
 };
 
+TEST_F(ProgramFolder, AFileWithoutItsSettingsRowGetsTheDeliveredRowBack) {
+  MakeDatabase();
+  {
+    talvec::Database db;
+    ASSERT_TRUE(db.OpenDatabase(Db(), talvec::DatabasePassword()));
+    ASSERT_TRUE(db.Execute("DELETE FROM SysSet"));
+  }
+  QProcess* p = Start();
+  ASSERT_TRUE(WaitUntilUp(p)) << Messages().toStdString();
+  EXPECT_TRUE(Messages().contains(QStringLiteral("|系统提示|数据库中没有设置记录，已恢复为初始设置。|")))
+      << Messages().toStdString();
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(20000));
+  talvec::Database db;
+  ASSERT_TRUE(db.OpenDatabase(Db(), talvec::DatabasePassword()));
+  EXPECT_EQ(db.Scalar("SELECT count(*) FROM SysSet").toInt(), 1);
+}
+
 TEST_F(ProgramFolder, TerminationSignalsEndInOrderAndLeaveNoLog) {
   MakeDatabase();
   for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {

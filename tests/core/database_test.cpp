@@ -54,12 +54,13 @@ TEST(Database, DatesIdsAndVerbatimText) {
   const QStringList titles = {QStringLiteral("O'Brien's 'quoted' title"),
                               QStringLiteral("x'); DROP TABLE List; --"),
                               QStringLiteral("\"双引号\" 与 ‘弯引号’")};
-  std::int64_t last_id = 0;
+  qint64 last_id = 0;
   for (const QString& title : titles) {
     ASSERT_TRUE(db.Execute("Insert into List(MC,DZ,SJ,lx) values(?,?,?,?)", title, "/x.html",
                            "2016-03-25", 4));
-    EXPECT_GT(db.LastInsertId(), last_id);
-    last_id = db.LastInsertId();
+    const qint64 id = db.Scalar("Select ID from List where MC=?", title).toLongLong();
+    EXPECT_GT(id, last_id);
+    last_id = id;
   }
   ASSERT_TRUE(db.Execute("Insert into List(MC,DZ,SJ,lx) values(?,?,?,?)", "next day", "/y",
                          "2016-03-26", 4));
@@ -108,13 +109,20 @@ TEST(Database, FailedBeginKeepsItsCauseAndDoesNotWaitLong) {
   {
     Database::Transaction tx(db);
     EXPECT_FALSE(tx.active());
+    // Busy: another program holds the lock, said in the user's words with
+    // the engine's text below.
+    EXPECT_EQ(tx.error().kind, Error::Kind::kBusy);
+    EXPECT_EQ(tx.error().code, 5);  // SQLITE_BUSY
+    EXPECT_EQ(tx.error().message, QStringLiteral("数据库文件正被其他程序使用，请稍后再试。"));
+    EXPECT_TRUE(tx.error().detail.contains(QLatin1String("locked")));
+    EXPECT_EQ(tx.Commit().error().kind, Error::Kind::kBusy);
   }
   // The short busy timeout, not the two seconds of the open (a loose bound:
   // the machine is shared).
   EXPECT_LT(clock.elapsed(), 1000);
-  EXPECT_TRUE(db.LastErrorIsBusy());
-  EXPECT_EQ(db.LastErrorCode(), 5);  // SQLITE_BUSY
-  EXPECT_TRUE(db.LastError().contains(QLatin1String("locked"))) << db.LastError().toStdString();
+  const Result<void> write = db.Execute("Insert into List(MC) values(?)", "now");
+  ASSERT_FALSE(write);
+  EXPECT_EQ(write.error().kind, Error::Kind::kBusy);
 
   // Once the other program lets go, the write goes through.
   ASSERT_TRUE(other.Execute("COMMIT"));
@@ -147,11 +155,13 @@ TEST(Database, WritesStopOnceTheFileIsDeletedOrReplaced) {
       ASSERT_TRUE(QFile::remove(temp.path()));
     }
     // Every write path refuses, and says why.
-    EXPECT_FALSE(begun->Commit());
-    EXPECT_TRUE(db.LastError().contains(QStringLiteral("已被删除或替换"))) << replace;
-    EXPECT_FALSE(db.Execute("Insert into List(MC) values(?)", "after"));
-    EXPECT_TRUE(db.LastError().contains(QStringLiteral("已被删除或替换")));
-    EXPECT_FALSE(Database::Transaction(db).active());
+    const Result<void> committed = begun->Commit();
+    ASSERT_FALSE(committed);
+    EXPECT_TRUE(committed.error().message.contains(QStringLiteral("已被删除或替换"))) << replace;
+    const Result<void> written = db.Execute("Insert into List(MC) values(?)", "after");
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().kind, Error::Kind::kReplaced);
+    EXPECT_EQ(Database::Transaction(db).error().kind, Error::Kind::kReplaced);
     const Result<void> allowed = db.WritesAllowed();
     ASSERT_FALSE(allowed);
     EXPECT_EQ(allowed.error().kind, Error::Kind::kReplaced);
@@ -174,7 +184,7 @@ TEST(Database, BadStatementsFailWithoutCrashing) {
   EXPECT_FALSE(st.ok());
   EXPECT_FALSE(st.Next());
   EXPECT_FALSE(st.Run());
-  EXPECT_FALSE(st.error().isEmpty());
+  EXPECT_FALSE(st.error().detail.isEmpty());
 
   Database closed;
   EXPECT_FALSE(closed.Execute("Select 1"));
@@ -365,7 +375,8 @@ TEST_F(Migration, Version1FileGetsTheIndexesAndTheCycleLog) {
     Database db;
     ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword()));
     EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
-    ASSERT_TRUE(Migrate(db)) << db.LastError().toStdString();
+    const Result<void> migrated = Migrate(db);
+    ASSERT_TRUE(migrated) << migrated.error().FullText().toStdString();
     EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), Database::kSchemaVersion);
     EXPECT_EQ(db.Scalar("SELECT count(*) FROM sqlite_master WHERE type='index' AND name IN "
                         "('List_MC','List_SJ','List_Queue','Favorites_MC','Attention_MC',"
@@ -394,9 +405,10 @@ TEST_F(Migration, DuplicateTitlesRefuseTheMigrationAndLeaveTheFile) {
   Database db;
   ASSERT_TRUE(db.OpenDatabase(Path(), DatabasePassword()));
   const int objects = Objects(db);
-  EXPECT_FALSE(Migrate(db));
-  EXPECT_TRUE(db.LastError().contains(QStringLiteral("重复的公告标题")))
-      << db.LastError().toStdString();
+  const Result<void> migrated = Migrate(db);
+  ASSERT_FALSE(migrated);
+  EXPECT_TRUE(migrated.error().message.contains(QStringLiteral("重复的公告标题")))
+      << migrated.error().FullText().toStdString();
   EXPECT_EQ(db.Scalar("PRAGMA user_version").toInt(), 1);
   EXPECT_EQ(Objects(db), objects);
   EXPECT_EQ(db.Scalar("SELECT count(*) FROM List").toInt(), 3);

@@ -4,6 +4,7 @@
 
 #include "core/database.h"
 #include "tests/test_support.h"
+#include "core/settings.h"
 #include "watch/watch_list.h"
 #include "watch/watch_matcher.h"
 
@@ -19,10 +20,10 @@ void AddEntry(Database& db, const QString& title, const QVariant& date, const ch
 }
 
 QStringList Titles(Database& db) {
-  std::vector<WatchEntry> entries;
-  EXPECT_TRUE(LoadWatchEntries(db, &entries));
+  const Result<std::vector<WatchEntry>> entries = LoadWatchEntries(db);
+  EXPECT_TRUE(entries);
   QStringList titles;
-  for (const WatchEntry& e : entries) titles.append(e.title);
+  for (const WatchEntry& e : entries.value_or(std::vector<WatchEntry>())) titles.append(e.title);
   return titles;
 }
 
@@ -59,7 +60,7 @@ TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {
   ASSERT_TRUE(
       db.Execute("UPDATE SysSet SET AttentionProduct = ' 电脑  空调 ', AttentionPlace = NULL, "
                  "AttentionTime = 7.0, AttentionSave = NULL, AttentionNotice = ' 01'"));
-  std::optional<WatchForm> form = ReadWatchForm(db);
+  const Result<WatchForm> form = ReadWatchForm(db);
   ASSERT_TRUE(form);
   EXPECT_EQ(form->product, "电脑  空调");  // inner blanks kept
   EXPECT_EQ(form->place, "");

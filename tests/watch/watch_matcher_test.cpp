@@ -81,18 +81,17 @@ TEST(WatchWords, TitlesPassAsTheWordsSay) {
   }
 }
 
-TEST(WatchWords, LookBackIsTheRoundedLeadingNumberWithinTheWindowsRange) {
-  EXPECT_EQ(ReadLookBackDays(QVariant()), 7);
-  EXPECT_EQ(ReadLookBackDays(QVariant(QString(" 3天"))), 3);
-  EXPECT_EQ(ReadLookBackDays(QVariant(2.5)), 2);  // half to even
-  EXPECT_EQ(ReadLookBackDays(QVariant(3.5)), 4);
+TEST(WatchWords, LookBackIsTheRoundedNumberWithinTheWindowsRange) {
+  EXPECT_EQ(ReadLookBackDays(std::nullopt), 7);
+  EXPECT_EQ(ReadLookBackDays(3), 3);
+  EXPECT_EQ(ReadLookBackDays(2.5), 2);  // half to even
+  EXPECT_EQ(ReadLookBackDays(3.5), 4);
   // Outside 1 to 30: the nearest end of the range.
-  EXPECT_EQ(ReadLookBackDays(QVariant(QString("天"))), 1);
-  EXPECT_EQ(ReadLookBackDays(QVariant(0)), 1);
-  EXPECT_EQ(ReadLookBackDays(QVariant(-5)), 1);
-  EXPECT_EQ(ReadLookBackDays(QVariant(30.4)), 30);
-  EXPECT_EQ(ReadLookBackDays(QVariant(32767)), 30);
-  EXPECT_EQ(ReadLookBackDays(QVariant(1e9)), 30);
+  EXPECT_EQ(ReadLookBackDays(0), 1);
+  EXPECT_EQ(ReadLookBackDays(-5), 1);
+  EXPECT_EQ(ReadLookBackDays(30.4), 30);
+  EXPECT_EQ(ReadLookBackDays(32767), 30);
+  EXPECT_EQ(ReadLookBackDays(1e9), 30);
 }
 
 TEST(WatchMatcher, RunsOnEvery481stTickAndCountsAfresh) {

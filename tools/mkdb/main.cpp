@@ -29,8 +29,11 @@ int main(int argc, char* argv[]) {
                  qPrintable(created.error().FullText()));
     return 1;
   }
-  if (!talvec::CreateSchema(db) || !talvec::InsertDeliveredSettings(db, QDate::currentDate())) {
-    std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path), qPrintable(db.LastError()));
+  talvec::Result<void> made = talvec::CreateSchema(db);
+  if (made) made = talvec::InsertDeliveredSettings(db, QDate::currentDate());
+  if (!made) {
+    std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path),
+                 qPrintable(made.error().FullText()));
     db.CloseDatabase();
     QFile::remove(path);
     return 1;

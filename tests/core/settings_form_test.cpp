@@ -1,6 +1,6 @@
 // The settings dialog's rules without the dialog: what it accepts, what it
 // writes, and that a failing save writes nothing.
-#include "collect/settings_edit.h"
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ TEST(SettingsEdit, SaveWritesEveryColumnAndWhatActsAtOnce) {
       {" 120 ", true, "120.0", 7200, "t,t,t,t,t,t,t,t,t,t"},
   };
   for (const auto& c : cases) {
-    std::optional<SettingsForm> form = LoadSettingsForm(temp.db());
+    Result<SettingsForm> form = LoadSettingsForm(temp.db());
     ASSERT_TRUE(form);
     form->research = 2;
     form->interval = QString::fromUtf8(c.interval);
@@ -81,8 +81,8 @@ TEST(SettingsEdit, SaveWritesEveryColumnAndWhatActsAtOnce) {
     form->auto_analysis = false;
     form->server = QStringLiteral("  site.example:9000/a ");
     form->web = QStringLiteral("manage.example");
-    const SaveOutcome saved = SaveSettingsForm(temp.db(), *form, &settings);
-    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    const Result<void> saved = SaveSettingsForm(temp.db(), *form, &settings);
+    ASSERT_TRUE(saved) << saved.error().FullText().toStdString();
     const Row row = ReadRow(temp.db());
     EXPECT_EQ(row.research, "2");
     EXPECT_EQ(row.researchlx, c.flags);
@@ -101,7 +101,7 @@ TEST(SettingsEdit, SaveWritesEveryColumnAndWhatActsAtOnce) {
     // The addresses wait for the next start.
     EXPECT_EQ(settings.SiteBaseAddress, "http://127.0.0.1:8181");
     // The dialog shows what was written when it opens again.
-    const std::optional<SettingsForm> again = LoadSettingsForm(temp.db());
+    const Result<SettingsForm> again = LoadSettingsForm(temp.db());
     ASSERT_TRUE(again);
     EXPECT_EQ(again->interval.toDouble(), form->interval.toDouble());
     EXPECT_EQ(again->channels, form->channels);
@@ -120,15 +120,16 @@ TEST(SettingsEdit, AFailingStatementWritesNothing) {
   ASSERT_TRUE(
       temp.db().Execute("CREATE TRIGGER refuse BEFORE UPDATE OF WebDZ ON SysSet BEGIN SELECT "
                         "RAISE(ABORT, 'refused'); END"));
-  std::optional<SettingsForm> form = LoadSettingsForm(temp.db());
+  Result<SettingsForm> form = LoadSettingsForm(temp.db());
   ASSERT_TRUE(form);
   form->research = 2;
   form->interval = QStringLiteral("30");
   form->channels.fill(false);
   form->web = QStringLiteral("other.example");
-  const SaveOutcome saved = SaveSettingsForm(temp.db(), *form, &settings);
-  EXPECT_FALSE(saved.ok);
-  EXPECT_TRUE(saved.error.contains(QStringLiteral("refused"))) << saved.error.toStdString();
+  const Result<void> saved = SaveSettingsForm(temp.db(), *form, &settings);
+  ASSERT_FALSE(saved);
+  EXPECT_TRUE(saved.error().FullText().contains(QStringLiteral("refused")))
+      << saved.error().FullText().toStdString();
   const Row after = ReadRow(temp.db());
   EXPECT_EQ(after.research, before.research);
   EXPECT_EQ(after.researchlx, before.researchlx);
@@ -139,7 +140,7 @@ TEST(SettingsEdit, AFailingStatementWritesNothing) {
   // Without its row the table keeps nothing: that is no success either.
   ASSERT_TRUE(temp.db().Execute("DROP TRIGGER refuse"));
   ASSERT_TRUE(temp.db().Execute("DELETE FROM SysSet"));
-  EXPECT_FALSE(SaveSettingsForm(temp.db(), *form, &settings).ok);
+  EXPECT_FALSE(SaveSettingsForm(temp.db(), *form, &settings));
   EXPECT_EQ(settings.researchlx, kept.researchlx);
 }
 

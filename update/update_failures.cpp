@@ -14,7 +14,7 @@ constexpr char kTimeFormat[] = "yyyy-MM-dd HH:mm:ss";
 QString TimeText(const QDateTime& at) { return at.toString(QLatin1String(kTimeFormat)); }
 
 tl::unexpected<Error> StatementFailed(const Statement& st) {
-  return Fail(Error::Kind::kOther, QStringLiteral("无法记录升级结果"), st.error());
+  return Fail(Error::Kind::kOther, QStringLiteral("无法记录升级结果"), st.error().FullText());
 }
 
 Result<void> Run(Statement st) {

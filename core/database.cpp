@@ -324,11 +324,10 @@ Result<void> Database::Open(const QString& path, const QByteArray& password, boo
   int rc = sqlite3_open_v2(native.constData(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) return Refuse(DatabaseError(rc, QString(), info.absoluteFilePath()));
   sqlite3_busy_timeout(db_, kOpenBusyTimeoutMs);
-  const QString read_only = QStringLiteral("数据库文件只读，无法写入。");
   // SQLite falls back to reading only when the file cannot be opened for
   // writing; such a file would fail at the first write.
   if (sqlite3_db_readonly(db_, "main") == 1) {
-    return Refuse(error(Error::Kind::kReadOnly, read_only,
+    return Refuse(error(Error::Kind::kReadOnly, QStringLiteral("数据库文件只读，无法写入。"),
                         QStringLiteral("请取消文件的只读属性，或让当前用户可以写入它。")));
   }
   const Error log_failure{
@@ -368,7 +367,8 @@ Result<void> Database::Open(const QString& path, const QByteArray& password, boo
     Statement read = Prepare("PRAGMA user_version");
     if (!read.Next()) {
       const Error failed = read.error();
-      return Refuse(DatabaseError(SQLITE_CORRUPT, failed.detail, info.absoluteFilePath()));
+      return Refuse(DatabaseError(failed.code != 0 ? failed.code : SQLITE_CORRUPT, failed.detail,
+                                  info.absoluteFilePath()));
     }
     const QVariant version = read.Value(0);
     read = Statement();

@@ -13,13 +13,13 @@ namespace talvec {
 
 namespace {
 
-// Reads the rows of a queue statement (ID, MC, DZ, SJ); nothing on an error.
-std::optional<QList<QueuedAnnouncement>> ReadRows(Statement& st) {
+// Reads the rows of a queue statement (ID, MC, DZ, SJ).
+Result<QList<QueuedAnnouncement>> ReadRows(Statement& st) {
   QList<QueuedAnnouncement> rows;
   while (st.Next()) {
     rows.append({st.Int(0), st.Text(1), st.Text(2), st.Text(3)});
   }
-  if (!st.ok()) return std::nullopt;
+  if (!st.ok()) return Fail(st.error());
   return rows;
 }
 
@@ -27,13 +27,12 @@ std::optional<QList<QueuedAnnouncement>> ReadRows(Statement& st) {
 
 // The pending condition is spelt exactly as in the partial index List_Queue,
 // so that both statements read that index and never the whole table.
-std::optional<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db) {
+Result<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db) {
   Statement tenth = db.Prepare(
       "SELECT SJ FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='') "
       "ORDER BY SJ DESC LIMIT 1 OFFSET 9");
-  if (!tenth.ok()) return std::nullopt;
   if (!tenth.Next()) {
-    if (!tenth.ok()) return std::nullopt;
+    if (!tenth.ok()) return Fail(tenth.error());
     // Fewer than ten pending: all of them.
     Statement all = db.Prepare(
         "SELECT ID, MC, DZ, SJ FROM List WHERE (LX=4 OR LX=9) AND (ZBXX IS NULL OR ZBXX='') "
@@ -110,7 +109,7 @@ void AutoAnalysis::OnTimerAuto() {
   auto batch = ReadAnalysisQueue(db_);
   if (!batch) {
     // The timer keeps running, so the next tick tries again.
-    qCWarning(lcAnalysis) << "analysis queue unreadable";
+    qCWarning(lcAnalysis) << "analysis queue unreadable:" << batch.error().FullText();
     return;
   }
   TimerAuto->stop();

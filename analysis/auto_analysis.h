@@ -6,9 +6,9 @@
 #include <QList>
 #include <QString>
 #include <QTimer>
-#include <optional>
 
 #include "analysis/result_page.h"
+#include "core/error.h"
 #include "core/service.h"
 
 namespace talvec {
@@ -27,8 +27,8 @@ struct QueuedAnnouncement {
 
 // Result announcements (types 4 and 9) with an empty or Null summary: the ten
 // newest by date plus every further one sharing the tenth's date, newest
-// first. Nothing when the database cannot be read.
-std::optional<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db);
+// first. An error when the database cannot be read.
+Result<QList<QueuedAnnouncement>> ReadAnalysisQueue(Database& db);
 
 class AutoAnalysis : public Service {
   Q_OBJECT

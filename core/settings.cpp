@@ -36,16 +36,21 @@ QString NumberText(std::optional<double> value) {
   return value ? DecimalText(*value) : QString();
 }
 
+// How many rows the table holds (one, or none in a damaged file).
+Result<int> RowCount(Database& db) {
+  Statement st = db.Prepare("SELECT count(*) FROM SysSet");
+  if (!st.Next()) return Fail(st.error());
+  return static_cast<int>(st.Int(0));
+}
+
 // Runs a group's statements in one transaction on the existing row.
 template <typename Statements>
 Result<void> WriteGroup(Database& db, Statements&& statements) {
   Database::Transaction tx(db);
   if (!tx.active()) return Fail(tx.error());
-  const QVariant rows = db.Scalar("SELECT count(*) FROM SysSet");
-  if (!rows.isValid()) {
-    return Fail(Error::Kind::kOther, QStringLiteral("无法读取设置记录。"), QStringLiteral("SysSet"));
-  }
-  if (rows.toInt() == 0) return Fail(NoRow());
+  const Result<int> rows = RowCount(db);
+  if (!rows) return Fail(rows.error());
+  if (*rows == 0) return Fail(NoRow());
   if (Result<void> done = statements(); !done) return done;
   return tx.Commit();
 }
@@ -99,11 +104,9 @@ Result<SettingsRow> ReadSettingsRow(Database& db) {
 Result<bool> RestoreMissingSettingsRow(Database& db, const QDate& today) {
   Database::Transaction tx(db);
   if (!tx.active()) return Fail(tx.error());
-  const QVariant rows = db.Scalar("SELECT count(*) FROM SysSet");
-  if (!rows.isValid()) {
-    return Fail(Error::Kind::kOther, QStringLiteral("无法读取设置记录。"), QStringLiteral("SysSet"));
-  }
-  if (rows.toInt() > 0) return false;
+  const Result<int> rows = RowCount(db);
+  if (!rows) return Fail(rows.error());
+  if (*rows > 0) return false;
   if (Result<void> inserted = InsertDeliveredSettings(db, today); !inserted) {
     return Fail(inserted.error());
   }

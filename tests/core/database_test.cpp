@@ -192,6 +192,52 @@ TEST(Database, BadStatementsFailWithoutCrashing) {
   closed.CloseDatabase();
 }
 
+TEST(Database, CommonCausesAreSaidInChineseWithTheEnginesTextBelow) {
+  TempDatabase temp;
+  Database& db = temp.db();
+  // Two met for real: a full disk (the file may not grow) and a file that
+  // may not be written.
+  ASSERT_TRUE(db.Execute("PRAGMA max_page_count = 1"));  // kept at the file's size: no growth
+  const Result<void> full =
+      db.Execute("INSERT INTO List(MC) VALUES(?)", QString(64 * 1024, QLatin1Char('x')));
+  ASSERT_FALSE(full);
+  EXPECT_EQ(full.error().kind, Error::Kind::kDiskFull);
+  EXPECT_EQ(full.error().message,
+            QStringLiteral("磁盘空间已满，无法写入数据库。请清理磁盘空间后再试。"));
+  EXPECT_TRUE(full.error().detail.contains(QLatin1String("full")))
+      << full.error().FullText().toStdString();
+  ASSERT_TRUE(db.Execute("PRAGMA query_only = 1"));
+  const Result<void> read_only = db.Execute("UPDATE SysSet SET UIType = 2");
+  ASSERT_FALSE(read_only);
+  EXPECT_EQ(read_only.error().kind, Error::Kind::kReadOnly);
+  EXPECT_TRUE(read_only.error().message.startsWith(QStringLiteral("数据库文件只读")));
+  EXPECT_TRUE(read_only.error().detail.contains(QLatin1String("readonly")));
+
+  // The rest by their codes (extended codes read by their primary one).
+  struct Case {
+    int code;
+    Error::Kind kind;
+    const char* starts;
+  } cases[] = {
+      {5, Error::Kind::kBusy, "数据库文件正被其他程序使用"},            // SQLITE_BUSY
+      {6, Error::Kind::kBusy, "数据库文件正被其他程序使用"},            // SQLITE_LOCKED
+      {11, Error::Kind::kCorrupt, "数据库文件已损坏"},                 // SQLITE_CORRUPT
+      {26, Error::Kind::kCorrupt, "数据库文件已损坏"},                 // SQLITE_NOTADB
+      {14, Error::Kind::kMissing, "无法打开数据库文件"},               // SQLITE_CANTOPEN
+      {13 | (1 << 8), Error::Kind::kDiskFull, "磁盘空间已满"},         // extended SQLITE_FULL
+      {10 | (4 << 8), Error::Kind::kOther, "读写数据库文件时出错"},    // SQLITE_IOERR_SHORT_READ
+  };
+  for (const Case& c : cases) {
+    const Error e =
+        DatabaseError(c.code, QStringLiteral("engine words"), QStringLiteral("/x/f.qzv"));
+    EXPECT_EQ(e.kind, c.kind) << c.code;
+    EXPECT_TRUE(e.message.startsWith(QString::fromUtf8(c.starts))) << c.code;
+    EXPECT_EQ(e.detail, QDir::toNativeSeparators(QStringLiteral("/x/f.qzv")) +
+                            QStringLiteral("\nengine words"))
+        << c.code;
+  }
+}
+
 TEST(Database, AResetStatementStartsClean) {
   TempDatabase temp;
   Database& db = temp.db();

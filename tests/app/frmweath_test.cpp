@@ -49,7 +49,9 @@ TEST(FrmWeath, LoadSetsCaptionTitleAndTimers) {
   EXPECT_EQ(w.window->windowTitle(), QStringLiteral("Veltrano"));
   auto* label = w.window->findChild<QLabel*>(QStringLiteral("Label5"));
   ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->text(), QStringLiteral("Velt\nrano"));
+  // One word stays whole; a name of words breaks at a blank.
+  EXPECT_EQ(label->text(), QStringLiteral("Veltrano"));
+  EXPECT_EQ(TwoLineName(QStringLiteral("Veltrano Bid Desk")), QStringLiteral("Veltrano\nBid Desk"));
   EXPECT_EQ(w.window->VersionString(), QStringLiteral("1.01.0020"));
   ASSERT_NE(w.timer("TimerUpdate"), nullptr);
   EXPECT_TRUE(w.timer("TimerUpdate")->isActive());

@@ -5,7 +5,7 @@
 
 #include "core/schema.h"
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileName))) {
   const bool ok = db_.CreateDatabase(path_, DatabasePassword()) && CreateSchema(db_) &&
@@ -13,4 +13,4 @@ TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileNa
   EXPECT_TRUE(ok) << db_.failureText().toStdString() << db_.LastError().toStdString();
 }
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

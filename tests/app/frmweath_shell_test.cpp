@@ -51,7 +51,7 @@ struct Shell {
     window = std::make_unique<FrmWeath>(context, *services);
     window->Load();
     log_path = temp.folder() + QStringLiteral("/boxes.txt");
-    log = std::make_unique<testing::MessageLog>(log_path);
+    log = std::make_unique<test_support::MessageLog>(log_path);
     SetMessageSink(log.get());
   }
   ~Shell() { SetMessageSink(nullptr); }
@@ -65,12 +65,12 @@ struct Shell {
     return temp.db().Scalar("SELECT updatetime FROM SysSet").toString();
   }
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   std::unique_ptr<Services> services;
   std::unique_ptr<FrmWeath> window;
   QString log_path;
-  std::unique_ptr<testing::MessageLog> log;
+  std::unique_ptr<test_support::MessageLog> log;
 };
 
 TEST(FrmWeathShell, PlaceSizeAndMaximisedStateAreKeptWithinTheScreen) {

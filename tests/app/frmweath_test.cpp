@@ -37,7 +37,7 @@ struct Window {
     return nullptr;
   }
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   std::unique_ptr<Services> services;
   std::unique_ptr<FrmWeath> window;
@@ -118,7 +118,7 @@ TEST(FrmWeath, ClosedInTheMiddleOfACycleAndABatchNothingRunsAfterwards) {
   options.new_every_seconds = 0;
   sitesim::SiteSimulator sim(options);
   ASSERT_TRUE(sim.Listen());
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   LoadSystemSettings(temp.db(), &context.settings);
   context.settings.SiteBaseAddress = sim.BaseUrl();

@@ -48,7 +48,7 @@ int main(int argc, char* argv[]) {
   }
   options.schedule.construction_base = env.value(QStringLiteral("TALVEC_TEST_CONSTRUCTION_BASE"));
   options.search_engine_base = env.value(QStringLiteral("TALVEC_TEST_SEARCH_ENGINE_BASE"));
-  std::optional<talvec::testing::MessageLog> log;
+  std::optional<talvec::test_support::MessageLog> log;
   if (env.contains(QStringLiteral("TALVEC_MESSAGE_LOG"))) {
     log.emplace(env.value(QStringLiteral("TALVEC_MESSAGE_LOG")));
     options.messages = &*log;

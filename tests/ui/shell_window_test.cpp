@@ -104,8 +104,8 @@ TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
   }
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   Viewer::SetModuleFolder(QStringLiteral(TALVEC_BIN_DIR));
-  testing::TempDatabase temp;
-  testing::MessageLog log(temp.folder() + QStringLiteral("/boxes.txt"));
+  test_support::TempDatabase temp;
+  test_support::MessageLog log(temp.folder() + QStringLiteral("/boxes.txt"));
   SetMessageSink(&log);
   AppContext context;
   context.db = &temp.db();

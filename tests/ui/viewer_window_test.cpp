@@ -68,7 +68,7 @@ TEST(ViewerWindow, SearchFilterAndOpenInTheOneViewer) {
   ASSERT_NE(port, 0);
 
   Viewer::SetModuleFolder(QStringLiteral(TALVEC_BIN_DIR));
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   const QString today = QDate::currentDate().toString("yyyy-MM-dd");
   for (int i = 1; i <= 30; ++i) {
     const QString title = QStringLiteral("%1市第%2号%3采购公告")

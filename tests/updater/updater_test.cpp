@@ -99,8 +99,8 @@ TEST(UpdateRun, GoodPackageIsInstalledAndTheProgramStarted) {
 }
 
 TEST(UpdateRun, AnAnswerOf2500BytesIsWrittenIn1024_1024_452) {
-  testing::RawHttpServer server([](const QByteArray&) {
-    return testing::RawHttpServer::Answer{
+  test_support::RawHttpServer server([](const QByteArray&) {
+    return test_support::RawHttpServer::Answer{
         "HTTP/1.1 200 OK\r\nContent-Length: 2500\r\nConnection: close\r\n\r\n" +
         QByteArray(2500, 'z')};
   });

@@ -19,9 +19,9 @@ AboutFacts GatherAboutFacts(AppContext& context, const QString& program_name,
       QDir(context.program_folder).absoluteFilePath(QLatin1String(kDatabaseFileName)));
   const QFileInfo file(facts.database_path);
   if (file.isFile()) facts.database_bytes = file.size();
-  facts.announcements = context.db ? CountAnnouncements(*context.db)
-                                   : Result<std::int64_t>(Fail(Error::Kind::kOther,
-                                                               QStringLiteral("数据库未打开")));
+  facts.announcements =
+      context.db ? CountAnnouncements(*context.db)
+                 : Result<std::int64_t>(Fail(Error::Kind::kOther, QStringLiteral("数据库未打开")));
   return facts;
 }
 
@@ -36,7 +36,8 @@ QString AboutText(const AboutFacts& facts) {
                      locale.toString(static_cast<qlonglong>(facts.database_bytes)));
   const QString count =
       facts.announcements
-          ? QStringLiteral("%1 条").arg(locale.toString(static_cast<qlonglong>(*facts.announcements)))
+          ? QStringLiteral("%1 条").arg(
+                locale.toString(static_cast<qlonglong>(*facts.announcements)))
           : QStringLiteral("无法统计（%1）").arg(facts.announcements.error().FullText());
   return QStringLiteral("%1\n版本：%2\n数据库文件：%3\n文件大小：%4\n已存公告：%5")
       .arg(facts.program_name, facts.version, facts.database_path, size, count);

@@ -54,7 +54,8 @@ ViewerModule LoadModule() {
   QLibrary library(folder + QLatin1Char('/') + QLatin1String(kViewerModuleName));
   if (!library.load()) {
     qCWarning(lcViewer) << "cannot load the viewer:" << library.errorString();
-    return {nullptr, nullptr, QStringLiteral("无法载入网页浏览组件：%1").arg(library.errorString())};
+    return {nullptr, nullptr,
+            QStringLiteral("无法载入网页浏览组件：%1").arg(library.errorString())};
   }
   auto prepare = reinterpret_cast<PrepareViewerFn>(library.resolve(kPrepareViewerSymbol));
   ViewerModule m;
@@ -92,10 +93,10 @@ QWidget* Viewer::Create() {
   if (module.create) window_ = module.create(owner_);
   if (!window_) {
     // The program goes on without the viewer; the user learns why.
-    ShowMessage(owner_, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("网页浏览窗口无法打开。\n%1")
-                    .arg(module.problem.isEmpty() ? QStringLiteral("浏览窗口未能建立。")
-                                                  : module.problem));
+    ShowMessage(
+        owner_, QMessageBox::Warning, QStringLiteral("系统提示"),
+        QStringLiteral("网页浏览窗口无法打开。\n%1")
+            .arg(module.problem.isEmpty() ? QStringLiteral("浏览窗口未能建立。") : module.problem));
     return nullptr;
   }
   module.show_page(window_, ViewerAddress, ViewerCaption);

@@ -91,8 +91,9 @@ QString PrepareBrowserEngine() {
   QString looked_at;
   if (FindHelperProgram(&looked_at).isEmpty()) {
     qCWarning(lcViewerEngine) << "the browser engine's helper program is missing:" << looked_at;
-    return QStringLiteral("找不到浏览器引擎的辅助程序 %1（查找位置：%2）。"
-                          "请安装软件包 libqt6webenginecore6-bin。")
+    return QStringLiteral(
+               "找不到浏览器引擎的辅助程序 %1（查找位置：%2）。"
+               "请安装软件包 libqt6webenginecore6-bin。")
         .arg(QLatin1String(kHelperName), looked_at);
   }
 #ifdef Q_OS_LINUX
@@ -107,8 +108,9 @@ QString PrepareBrowserEngine() {
     // The engine tests the real user for root.
     qCWarning(lcViewerEngine) << "real user root, effective user" << geteuid()
                               << ": the browser engine cannot start";
-    return QStringLiteral("程序以 root 的实际用户身份、非 root 的有效用户身份运行，"
-                          "浏览器引擎无法在这种身份下启动。");
+    return QStringLiteral(
+        "程序以 root 的实际用户身份、非 root 的有效用户身份运行，"
+        "浏览器引擎无法在这种身份下启动。");
   }
   // The engine's own switches, when the user has set them, leave it
   // without a sandbox to check.
@@ -119,8 +121,9 @@ QString PrepareBrowserEngine() {
   }
   if (!NamespaceSandboxUsable()) {
     qCWarning(lcViewerEngine) << "no user namespaces for the browser engine's sandbox";
-    return QStringLiteral("系统不允许普通用户创建用户命名空间，浏览器引擎的沙箱无法启用，"
-                          "网页无法显示。");
+    return QStringLiteral(
+        "系统不允许普通用户创建用户命名空间，浏览器引擎的沙箱无法启用，"
+        "网页无法显示。");
   }
 #endif
   return QString();

@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -228,18 +228,19 @@ TEST(FrmWeathShell, AboutTellsVersionDatabaseAndAnnouncements) {
   const qint64 bytes = QFileInfo(s.temp.path()).size();
   EXPECT_TRUE(box.startsWith(QStringLiteral("1|系统信息|Veltrano（TALVEC）\n版本：1.01.0020\n")))
       << box.toStdString();
-  EXPECT_TRUE(box.contains(QStringLiteral("数据库文件：%1\n")
-                               .arg(QDir::toNativeSeparators(s.temp.path()))))
+  EXPECT_TRUE(
+      box.contains(QStringLiteral("数据库文件：%1\n").arg(QDir::toNativeSeparators(s.temp.path()))))
       << box.toStdString();
-  EXPECT_TRUE(box.contains(QStringLiteral("（%1 字节）").arg(
-      QLocale(QLocale::Chinese, QLocale::China).toString(bytes))))
+  EXPECT_TRUE(box.contains(
+      QStringLiteral("（%1 字节）").arg(QLocale(QLocale::Chinese, QLocale::China).toString(bytes))))
       << bytes << " " << box.toStdString();
   EXPECT_TRUE(box.contains(QStringLiteral("已存公告：1,234 条"))) << box.toStdString();
 
   // A count that fails says so instead of a number.
   AboutFacts facts;
   facts.announcements = Fail(Error::Kind::kBusy, QStringLiteral("无法统计已存公告"), "locked");
-  EXPECT_TRUE(AboutText(facts).contains(QStringLiteral("已存公告：无法统计（无法统计已存公告\nlocked）")));
+  EXPECT_TRUE(
+      AboutText(facts).contains(QStringLiteral("已存公告：无法统计（无法统计已存公告\nlocked）")));
 }
 
 TEST(FrmWeathShell, SettingsDialogRefusesBadInputAndCancelStillAppliesTheClose) {

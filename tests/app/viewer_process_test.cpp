@@ -65,8 +65,8 @@ class ViewerProcess : public ::testing::Test {
     ASSERT_EQ(QProcess::execute(QStringLiteral(TALVEC_TOOLS_DIR "/talvec_mkdb"), {db_path}), 0);
     Database db;
     ASSERT_TRUE(db.OpenDatabase(db_path, DatabasePassword()));
-    ASSERT_TRUE(db.Execute("UPDATE SysSet SET ServerDZ = ?",
-                           QStringLiteral("127.0.0.1:%1").arg(port_)));
+    ASSERT_TRUE(
+        db.Execute("UPDATE SysSet SET ServerDZ = ?", QStringLiteral("127.0.0.1:%1").arg(port_)));
     // Dated yesterday: inside the searched period whatever the clock does.
     const QString day = QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyy-MM-dd"));
     for (int i = 1; i <= 2; ++i) {

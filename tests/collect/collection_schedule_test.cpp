@@ -89,7 +89,8 @@ struct Site {
       if (query.queryItemValue(QStringLiteral("channelCode")) != QLatin1String(c.code)) continue;
       const int page = query.queryItemValue(QStringLiteral("page")).toInt();
       return RawHttpServer::Html(
-          test_support::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25)).toUtf8());
+          test_support::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25))
+              .toUtf8());
     }
     return RawHttpServer::Html("<html>页面没有找到</html>", 404);
   }

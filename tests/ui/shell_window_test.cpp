@@ -12,11 +12,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
-#include <QWindow>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include "core/settings.h"
 #include "dialogs/messages.h"

@@ -132,8 +132,9 @@ TEST(ViewerWindow, SearchFilterAndOpenInTheOneViewer) {
   };
   const bool filled = QTest::qWaitFor(fills, 10000);
   QTest::qWait(300);
-  EXPECT_TRUE(filled && fills()) << viewer->frameGeometry().x() << "," << viewer->frameGeometry().y()
-                                 << " " << viewer->frameGeometry().width() << "x"
+  EXPECT_TRUE(filled && fills()) << viewer->frameGeometry().x() << ","
+                                 << viewer->frameGeometry().y() << " "
+                                 << viewer->frameGeometry().width() << "x"
                                  << viewer->frameGeometry().height();
   ASSERT_TRUE(QTest::qWaitFor([&] { return title().startsWith(QStringLiteral("公告")); }, 20000));
   QTest::qWait(700);

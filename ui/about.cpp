@@ -19,6 +19,9 @@ AboutFacts GatherAboutFacts(AppContext& context, const QString& program_name,
       QDir(context.program_folder).absoluteFilePath(QLatin1String(kDatabaseFileName)));
   const QFileInfo file(facts.database_path);
   if (file.isFile()) facts.database_bytes = file.size();
+  // Changes not yet written back into the file wait in its log.
+  const QFileInfo log(facts.database_path + QStringLiteral("-wal"));
+  if (log.isFile()) facts.log_bytes = log.size();
   facts.announcements =
       context.db ? CountAnnouncements(*context.db)
                  : Result<std::int64_t>(Fail(Error::Kind::kOther, QStringLiteral("数据库未打开")));
@@ -27,13 +30,15 @@ AboutFacts GatherAboutFacts(AppContext& context, const QString& program_name,
 
 QString AboutText(const AboutFacts& facts) {
   const QLocale locale(QLocale::Chinese, QLocale::China);
-  const QString size =
-      facts.database_bytes < 0
-          ? QStringLiteral("无法读取")
-          : QStringLiteral("%1（%2 字节）")
-                .arg(locale.formattedDataSize(facts.database_bytes, 1,
-                                              QLocale::DataSizeTraditionalFormat),
-                     locale.toString(static_cast<qlonglong>(facts.database_bytes)));
+  auto bytes = [&locale](std::int64_t n) {
+    return locale.formattedDataSize(n, 1, QLocale::DataSizeTraditionalFormat);
+  };
+  QString size = facts.database_bytes < 0
+                     ? QStringLiteral("无法读取")
+                     : QStringLiteral("%1（%2 字节）")
+                           .arg(bytes(facts.database_bytes),
+                                locale.toString(static_cast<qlonglong>(facts.database_bytes)));
+  if (facts.log_bytes > 0) size += QStringLiteral("，另有日志 %1").arg(bytes(facts.log_bytes));
   const QString count =
       facts.announcements
           ? QStringLiteral("%1 条").arg(

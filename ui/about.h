@@ -19,6 +19,7 @@ struct AboutFacts {
   QString version;  // VersionString
   QString database_path;
   std::int64_t database_bytes = -1;  // -1: the file cannot be read
+  std::int64_t log_bytes = 0;        // its write-ahead log beside it
   Result<std::int64_t> announcements = 0;
 };
 

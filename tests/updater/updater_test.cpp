@@ -16,12 +16,12 @@
 namespace talvec {
 namespace {
 
-using testing::kNewFiles;
-using testing::MakePackage;
-using testing::MakerKey;
-using testing::Read;
-using testing::Updater;
-using testing::Write;
+using test_support::kNewFiles;
+using test_support::MakePackage;
+using test_support::MakerKey;
+using test_support::Read;
+using test_support::Updater;
+using test_support::Write;
 
 
 TEST(UpdaterTexts, DotsAndStateTexts) {

@@ -74,7 +74,7 @@ struct Shell {
 };
 
 TEST(FrmWeathShell, PlaceSizeAndMaximisedStateAreKeptWithinTheScreen) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   LoadSystemSettings(temp.db(), &context.settings);
   context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:1");

@@ -315,7 +315,7 @@ TEST(CollectionCycle, CyclesCutShortLoseNothing) {
         }
       }
     };
-    testing::TempDatabase temp;
+    test_support::TempDatabase temp;
     SystemSettings settings;
     LoadSystemSettings(temp.db(), &settings);
     settings.SiteBaseAddress = site.server.base();

@@ -205,10 +205,13 @@ TEST(ShellWindow, MessageBoxCaptionsShowWhole) {
         box->done(QMessageBox::Ok);
         return;
       }
-      if (!box->windowHandle() || !box->windowHandle()->isExposed()) return;
-      title_bar = box->geometry().top() - box->frameGeometry().top();
+      // The window's own frame, as the window manager last told it (the
+      // widget's copy may lag behind when no move follows).
+      const QWindow* handle = box->windowHandle();
+      if (!handle || !handle->isExposed()) return;
+      title_bar = handle->frameMargins().top();
       if (title_bar <= 0) return;  // not framed yet
-      frame_width = box->frameGeometry().width();
+      frame_width = handle->frameGeometry().width();
       if (!seen) {
         seen = box;
         return;  // once more, after the box has settled

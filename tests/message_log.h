@@ -8,7 +8,7 @@
 
 #include "dialogs/messages.h"
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 class MessageLog : public MessageSink {
  public:
@@ -38,4 +38,4 @@ class MessageLog : public MessageSink {
   bool yes_ = true;
 };
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

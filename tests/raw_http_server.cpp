@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <memory>
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 RawHttpServer::RawHttpServer(Handler handler) : handler_(std::move(handler)) {
   connect(&server_, &QTcpServer::newConnection, this, [this] {
@@ -51,4 +51,4 @@ void RawHttpServer::Serve(QTcpSocket* socket) {
   if (answer.close_after) socket->disconnectFromHost();
 }
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

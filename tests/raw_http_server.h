@@ -8,7 +8,7 @@
 #include <QTcpSocket>
 #include <functional>
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 class RawHttpServer : public QObject {
   Q_OBJECT
@@ -41,4 +41,4 @@ class RawHttpServer : public QObject {
   int requests_ = 0;
 };
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

@@ -5,7 +5,7 @@
 
 #include "core/schema.h"
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileName))) {
   const Result<void> created = db_.CreateDatabase(path_, DatabasePassword());
@@ -15,4 +15,4 @@ TempDatabase::TempDatabase() : path_(dir_.filePath(QLatin1String(kDatabaseFileNa
   EXPECT_TRUE(made) << made.error().FullText().toStdString();
 }
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

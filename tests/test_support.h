@@ -7,7 +7,7 @@
 
 #include "core/database.h"
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 // A fresh encrypted database with the schema and the delivered settings row,
 // in a temporary folder that lives as long as the object.
@@ -24,4 +24,4 @@ class TempDatabase {
   Database db_;
 };
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

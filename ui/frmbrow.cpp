@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
@@ -13,6 +12,7 @@
 #include <QWindow>
 #include <type_traits>
 
+#include "ui/viewer_engine.h"
 #include "ui/viewer_module.h"
 #include "ui/viewer_rules.h"
 
@@ -90,23 +90,47 @@ FrmBrow::FrmBrow(QWidget* parent) : QWidget(parent, Qt::Window) {
   FitFrameToScreen();
 }
 
-void FrmBrow::FitFrameToScreen() {
-  // The whole window, title bar and borders included, fills the screen's
-  // available area, so that its close box is on screen.
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  if (!screen) return;
-  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-  setGeometry(screen->availableGeometry().marginsRemoved(frame));
+QMargins FrmBrow::FrameMargins() const {
+  const QWindow* own = windowHandle();
+  if (own && own->isExposed()) return own->frameMargins();
+  const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+  if (owner && owner->windowHandle() && owner->windowHandle()->isExposed()) {
+    return owner->windowHandle()->frameMargins();
+  }
+  return own ? own->frameMargins() : QMargins();
 }
 
-void FrmBrow::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (fitted_) return;
-  fitted_ = true;
-  // The window manager tells the frame's size only once the window is
-  // mapped; fit again when it has.
-  QTimer::singleShot(0, this, &FrmBrow::FitFrameToScreen);
-  QTimer::singleShot(300, this, &FrmBrow::FitFrameToScreen);
+void FrmBrow::FitFrameToScreen() {
+  if (isMaximized() || isFullScreen()) return;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect available = screen->availableGeometry();
+  fitted_margins_ = FrameMargins();
+  resize(available.size().shrunkBy(fitted_margins_));
+  // A top-level's move() places its frame: the window manager puts the
+  // title bar there whatever it has told so far.
+  move(available.topLeft());
+}
+
+bool FrmBrow::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+    case QEvent::WindowStateChange:
+      // The window manager tells the frame's size once the window is on
+      // screen, and may change it while the window first shows; the fit
+      // follows it. A window the user moved or resized keeps its place.
+      if (isVisible() && !isMaximized() && !isFullScreen() && FrameMargins() != fitted_margins_) {
+        FitFrameToScreen();
+      }
+      break;
+    default:
+      break;
+  }
+  return handled;
 }
 
 FrmBrow::~FrmBrow() = default;
@@ -129,6 +153,11 @@ void FrmBrow::resizeEvent(QResizeEvent* event) {
 
 }  // namespace talvec
 
+extern "C" Q_DECL_EXPORT bool TalvecPrepareViewer(QString* problem) {
+  *problem = talvec::PrepareBrowserEngine();
+  return problem->isEmpty();
+}
+
 extern "C" Q_DECL_EXPORT QWidget* TalvecCreateViewer(QWidget* parent) {
   return new talvec::FrmBrow(parent);
 }
@@ -139,5 +168,6 @@ extern "C" Q_DECL_EXPORT void TalvecShowViewerPage(QWidget* viewer, const QStrin
 }
 
 // The entry points keep the types the program calls them through.
+static_assert(std::is_same_v<decltype(&TalvecPrepareViewer), talvec::PrepareViewerFn>);
 static_assert(std::is_same_v<decltype(&TalvecCreateViewer), talvec::CreateViewerFn>);
 static_assert(std::is_same_v<decltype(&TalvecShowViewerPage), talvec::ShowViewerPageFn>);

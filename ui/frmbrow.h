@@ -2,6 +2,7 @@
 // in the viewer module; the program reaches it through ui/viewer.h.
 #pragma once
 
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -26,16 +27,21 @@ class FrmBrow : public QWidget {
   int CropPixels() const { return crop_; }
 
  protected:
+  bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
  private:
   void PlaceBrowser();
+  // The frame, title bar and borders included, fills the screen's
+  // available area.
   void FitFrameToScreen();
+  // The frame's margins as the window manager has told them; before the
+  // window is on screen, the owner's (the same window manager draws both).
+  QMargins FrameMargins() const;
 
   QWebEngineView* web_browser_ = nullptr;
   int crop_ = 0;
-  bool fitted_ = false;
+  QMargins fitted_margins_;  // the margins the last fit allowed for
 };
 
 }  // namespace talvec

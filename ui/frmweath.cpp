@@ -10,6 +10,7 @@
 
 #include "competitors/lookup.h"
 #include "ui/clock_panel.h"
+#include "ui/elided_label.h"
 #include "ui/frmfx.h"
 #include "ui/report_window.h"
 #include "ui/result_list.h"
@@ -24,8 +25,17 @@
 namespace talvec {
 
 QString TwoLineName(const QString& name) {
-  const qsizetype half = (name.size() + 1) / 2;
-  return name.left(half) + QLatin1Char('\n') + name.mid(half);
+  // Words stay whole: the break is the blank nearest the middle, and a name
+  // of one word keeps one line.
+  const qsizetype middle = name.size() / 2;
+  qsizetype best = -1;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    if (name.at(i) == QLatin1Char(' ') && (best < 0 || qAbs(i - middle) < qAbs(best - middle))) {
+      best = i;
+    }
+  }
+  if (best < 0) return name;
+  return name.left(best) + QLatin1Char('\n') + name.mid(best + 1);
 }
 
 FrmWeath::FrmWeath(AppContext& context, MainWindowServices& services, QWidget* parent)
@@ -80,7 +90,7 @@ void FrmWeath::CreateControls() {
   PicJD->setGeometry(rect(12870, 150, 4455, 1365).translated(-rect(90, 165, 0, 0).topLeft()));
   PicJD->setAutoFillBackground(true);
 
-  Label5 = new QLabel(Frame1);
+  Label5 = new ElidedLabel(Frame1);
   Label5->setObjectName(QStringLiteral("Label5"));
   Label5->setGeometry(rect(105, 10560, 3000, 870));
   QFont title = Label5->font();
@@ -141,6 +151,7 @@ void FrmWeath::CreateControls() {
   connect(Timer4, &QTimer::timeout, this, &FrmWeath::ClockTick);
   TimerSystemUP = MakeTimer("TimerSystemUP", 10000);
   InstallUpdateCommands(this, MenuZH, TimerSystemUP, services_.updateCheck());
+  AddAboutEntry();
 }
 
 void FrmWeath::Load() {
@@ -149,7 +160,7 @@ void FrmWeath::Load() {
   // Where the user left the window in an earlier run.
   RestorePlacement();
   // 3. The title label.
-  Label5->setText(TwoLineName(QLatin1String(kDisplayName)));
+  Label5->SetFullText(TwoLineName(QLatin1String(kDisplayName)));
   // 4. The status light starts hidden.
   PicJD->hide();
   // 6. Type options by the channel flags.

@@ -25,13 +25,15 @@ namespace talvec {
 
 class FrmfX;
 class ClockPanel;
+class ElidedLabel;
 class FrmSet;
 class SearchUi;
 class StatusLight;
 class Viewer;
 class WatchNotifier;
 
-// "Veltrano" shown on two lines: the name split in its middle.
+// The display name on two lines, broken at the blank nearest its middle; a
+// name of one word stays on one line.
 QString TwoLineName(const QString& name);
 
 class FrmWeath : public QMainWindow {
@@ -81,6 +83,7 @@ class FrmWeath : public QMainWindow {
   std::array<QAction*, 9> MenuJMk{};  // MenuJM1, MenuJM2, Menu3, MenuJM4 ... MenuJM9
   QAction* MenuSet = nullptr;         // 系统设置(&S)
   QAction* MenuHelp = nullptr;        // 帮助(&Help), F1
+  QAction* MenuAbout = nullptr;       // 关于(&A), last in 【帮助】
   // Style n (1..9) at once, and kept for the next start.
   void ChooseStyle(int n);
   // The settings dialog, window-modal; returns it (it deletes itself when
@@ -109,6 +112,7 @@ class FrmWeath : public QMainWindow {
   void CreateControls();
   QTimer* MakeTimer(const char* name, int interval_ms);
   void BuildShellMenus();
+  void AddAboutEntry();
   void SettingsClosed();
   // Opens where the user left it, or at the design size or the screen's
   // available area, whichever is smaller; the frame included, within the
@@ -133,7 +137,7 @@ class FrmWeath : public QMainWindow {
 
   QFrame* Frame1 = nullptr;
   QFrame* Frame6 = nullptr;
-  QLabel* Label5 = nullptr;
+  ElidedLabel* Label5 = nullptr;
   QLabel* PicJD = nullptr;
   QLabel* LabelCollect = nullptr;  // what the collection is doing
 

@@ -15,7 +15,9 @@
 #include <QWindow>
 
 #include "dialogs/messages.h"
+#include "ui/about.h"
 #include "ui/clock_panel.h"
+#include "ui/elided_label.h"
 #include "ui/filter_panels.h"
 #include "ui/frmset.h"
 #include "ui/frmweath.h"
@@ -68,6 +70,16 @@ void FrmWeath::BuildShellMenus() {
   MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
   MenuHelp->setShortcut(QKeySequence(Qt::Key_F1));
   connect(MenuHelp, &QAction::triggered, this, &FrmWeath::OpenHelp);
+}
+
+void FrmWeath::AddAboutEntry() {
+  MenuZH->addSeparator();
+  MenuAbout = MenuZH->addAction(QStringLiteral("关于(&A)"));
+  MenuAbout->setObjectName(QStringLiteral("MenuAbout"));
+  connect(MenuAbout, &QAction::triggered, this, [this] {
+    ShowAbout(this, context_, QStringLiteral("%1（TALVEC）").arg(QLatin1String(kDisplayName)),
+              VersionString());
+  });
 }
 
 void FrmWeath::ChooseStyle(int n) {

@@ -7,6 +7,7 @@
 #include <QSurfaceFormat>
 #include <QWidget>
 
+#include "dialogs/messages.h"
 #include "ui/viewer_module.h"
 
 Q_LOGGING_CATEGORY(lcViewer, "talvec.viewer")
@@ -29,6 +30,7 @@ QString& ModuleFolder() {
 struct ViewerModule {
   CreateViewerFn create = nullptr;
   ShowViewerPageFn show_page = nullptr;
+  QString problem;  // why there is no viewer, for the user
 };
 
 void EnsureShareContext() {
@@ -43,26 +45,36 @@ void EnsureShareContext() {
   }
 }
 
-// Loaded once and kept for the rest of the process.
+ViewerModule LoadModule() {
+  // The engine looks for the shared context as soon as it is loaded.
+  EnsureShareContext();
+  const QString folder =
+      ModuleFolder().isEmpty() ? QCoreApplication::applicationDirPath() : ModuleFolder();
+  // A loaded library stays loaded when this object goes.
+  QLibrary library(folder + QLatin1Char('/') + QLatin1String(kViewerModuleName));
+  if (!library.load()) {
+    qCWarning(lcViewer) << "cannot load the viewer:" << library.errorString();
+    return {nullptr, nullptr,
+            QStringLiteral("无法载入网页浏览组件：%1").arg(library.errorString())};
+  }
+  auto prepare = reinterpret_cast<PrepareViewerFn>(library.resolve(kPrepareViewerSymbol));
+  ViewerModule m;
+  m.create = reinterpret_cast<CreateViewerFn>(library.resolve(kCreateViewerSymbol));
+  m.show_page = reinterpret_cast<ShowViewerPageFn>(library.resolve(kShowViewerPageSymbol));
+  if (!prepare || !m.create || !m.show_page) {
+    qCWarning(lcViewer) << "the viewer module lacks its entry points";
+    return {nullptr, nullptr, QStringLiteral("网页浏览组件 %1 不完整。").arg(library.fileName())};
+  }
+  // The engine is checked, and readied, before anything starts it.
+  QString problem;
+  if (!prepare(&problem)) return {nullptr, nullptr, problem};
+  return m;
+}
+
+// Loaded once and kept for the rest of the process, as is the reason when
+// it cannot be used.
 const ViewerModule& Module() {
-  static const ViewerModule module = [] {
-    ViewerModule m;
-    EnsureShareContext();
-    const QString folder =
-        ModuleFolder().isEmpty() ? QCoreApplication::applicationDirPath() : ModuleFolder();
-    auto* library = new QLibrary(folder + QLatin1Char('/') + QLatin1String(kViewerModuleName));
-    if (!library->load()) {
-      qCWarning(lcViewer) << "cannot load the viewer:" << library->errorString();
-      return m;
-    }
-    m.create = reinterpret_cast<CreateViewerFn>(library->resolve(kCreateViewerSymbol));
-    m.show_page = reinterpret_cast<ShowViewerPageFn>(library->resolve(kShowViewerPageSymbol));
-    if (!m.create || !m.show_page) {
-      qCWarning(lcViewer) << "the viewer module lacks its entry points";
-      m = {};
-    }
-    return m;
-  }();
+  static const ViewerModule module = LoadModule();
   return module;
 }
 
@@ -78,9 +90,16 @@ Viewer::~Viewer() {
 
 QWidget* Viewer::Create() {
   const ViewerModule& module = Module();
-  if (!module.create) return nullptr;
-  window_ = module.create(owner_);
-  if (window_) module.show_page(window_, ViewerAddress, ViewerCaption);
+  if (module.create) window_ = module.create(owner_);
+  if (!window_) {
+    // The program goes on without the viewer; the user learns why.
+    ShowMessage(
+        owner_, QMessageBox::Warning, QStringLiteral("系统提示"),
+        QStringLiteral("网页浏览窗口无法打开。\n%1")
+            .arg(module.problem.isEmpty() ? QStringLiteral("浏览窗口未能建立。") : module.problem));
+    return nullptr;
+  }
+  module.show_page(window_, ViewerAddress, ViewerCaption);
   return window_;
 }
 
@@ -97,11 +116,11 @@ void Viewer::Open(ViewerMode mode) {
     if (!window) return;
     if (mode == ViewerMode::kModal) window->setWindowModality(Qt::ApplicationModal);
     window->show();
-  } else if (mode == ViewerMode::kModal) {
-    // The one viewer takes the new page; modality only applies to a window
-    // that is shown anew.
+  } else {
+    // The one viewer shows the page asked for; modality only applies to a
+    // window that is shown anew.
     Module().show_page(window, ViewerAddress, ViewerCaption);
-    if (window->windowModality() != Qt::ApplicationModal) {
+    if (mode == ViewerMode::kModal && window->windowModality() != Qt::ApplicationModal) {
       window->hide();
       window->setWindowModality(Qt::ApplicationModal);
       window->show();

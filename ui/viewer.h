@@ -25,10 +25,11 @@ class Viewer : public QObject {
   QString ViewerAddress;
   QString ViewerCaption;
 
-  // Modeless: creates the window with the current address and caption, or
-  // only brings an open window to the front, page unchanged. Modal: the
-  // window blocks the rest of the program until closed; an open window is
-  // reused, shows the new page and becomes modal.
+  // Shows the current address and caption in the one viewer window: a new
+  // window, or the open one brought to the front. Modal: the window blocks
+  // the rest of the program until closed (an open window becomes modal).
+  // A viewer that cannot start says why in a message box; the program goes
+  // on without it.
   void Open(ViewerMode mode);
   void Open(const QString& address, const QString& caption, ViewerMode mode);
 

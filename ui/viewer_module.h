@@ -8,12 +8,16 @@ class QWidget;
 
 namespace talvec {
 
+// Readies the browser engine before its first use: true when it can start,
+// else false with the cause for the user in *problem.
+using PrepareViewerFn = bool (*)(QString* problem);
 // Creates the viewer window (not yet shown), a top-level child of parent.
 using CreateViewerFn = QWidget* (*)(QWidget* parent);
 // Caption, crop, hint and address of a page, then the navigation.
 using ShowViewerPageFn = void (*)(QWidget* viewer, const QString& address, const QString& caption);
 
 inline constexpr const char* kViewerModuleName = "talvec_viewer";
+inline constexpr const char* kPrepareViewerSymbol = "TalvecPrepareViewer";
 inline constexpr const char* kCreateViewerSymbol = "TalvecCreateViewer";
 inline constexpr const char* kShowViewerPageSymbol = "TalvecShowViewerPage";
 

@@ -13,7 +13,7 @@
 namespace talvec {
 namespace {
 
-using testing::RawHttpServer;
+using test_support::RawHttpServer;
 
 QString S(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -58,7 +58,7 @@ class AutoAnalysisTest : public ::testing::Test {
     ASSERT_TRUE(done.wait(10000));
   }
 
-  testing::TempDatabase tmp_;
+  test_support::TempDatabase tmp_;
   QStringList fetched_;
   RawHttpServer server_;
   PageFetcher fetcher_;

@@ -15,7 +15,7 @@
 namespace talvec {
 namespace {
 
-using testing::RawHttpServer;
+using test_support::RawHttpServer;
 
 QString S(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -56,7 +56,7 @@ class ResultPageTest : public ::testing::Test {
   QVariant Summary(int id) { return tmp_.db().Scalar("SELECT ZBXX FROM List WHERE ID=?", id); }
   qint64 AwardRows() { return tmp_.db().Scalar("SELECT count(*) FROM GYS").toLongLong(); }
 
-  testing::TempDatabase tmp_;
+  test_support::TempDatabase tmp_;
   QHash<QByteArray, QByteArray> pages_;
   bool stall_ = false;
   RawHttpServer server_;

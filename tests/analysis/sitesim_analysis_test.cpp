@@ -79,7 +79,7 @@ class SiteAnalysisTest : public ::testing::Test {
     return names;
   }
 
-  testing::TempDatabase tmp_;
+  test_support::TempDatabase tmp_;
   sitesim::SiteSimulator sim_;
   bool listening_;
   PageFetcher fetcher_;

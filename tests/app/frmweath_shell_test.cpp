@@ -4,8 +4,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -20,6 +23,7 @@
 #include "sitesim/site_simulator.h"
 #include "tests/message_log.h"
 #include "tests/test_support.h"
+#include "ui/about.h"
 #include "ui/frmset.h"
 #include "ui/frmweath.h"
 #include "ui/search_panel.h"
@@ -42,11 +46,12 @@ struct Shell {
     context.settings.SiteBaseAddress = site;
     context.program_folder = QStringLiteral(TALVEC_BIN_DIR);
     context.db = &temp.db();
+    context.version = QStringLiteral("1.01.0020");
     services = std::make_unique<Services>(temp.db(), context.settings, options);
     window = std::make_unique<FrmWeath>(context, *services);
     window->Load();
     log_path = temp.folder() + QStringLiteral("/boxes.txt");
-    log = std::make_unique<testing::MessageLog>(log_path);
+    log = std::make_unique<test_support::MessageLog>(log_path);
     SetMessageSink(log.get());
   }
   ~Shell() { SetMessageSink(nullptr); }
@@ -60,16 +65,16 @@ struct Shell {
     return temp.db().Scalar("SELECT updatetime FROM SysSet").toString();
   }
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   std::unique_ptr<Services> services;
   std::unique_ptr<FrmWeath> window;
   QString log_path;
-  std::unique_ptr<testing::MessageLog> log;
+  std::unique_ptr<test_support::MessageLog> log;
 };
 
 TEST(FrmWeathShell, PlaceSizeAndMaximisedStateAreKeptWithinTheScreen) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   LoadSystemSettings(temp.db(), &context.settings);
   context.settings.SiteBaseAddress = QStringLiteral("http://127.0.0.1:1");
@@ -197,6 +202,45 @@ TEST(FrmWeathShell, MenuEntriesAndKeys) {
     EXPECT_EQ(action->shortcut(), QKeySequence(k.key)) << k.name;
   }
   EXPECT_FALSE(w.windowIcon().isNull());
+}
+
+TEST(FrmWeathShell, AboutTellsVersionDatabaseAndAnnouncements) {
+  Shell s;
+  FrmWeath& w = *s.window;
+  // Last in the help menu, after a separator.
+  const QList<QAction*> help = w.MenuZH->actions();
+  ASSERT_GE(help.size(), 2);
+  EXPECT_EQ(help.last(), w.MenuAbout);
+  EXPECT_TRUE(help.at(help.size() - 2)->isSeparator());
+  ASSERT_NE(w.MenuAbout, nullptr);
+  EXPECT_EQ(w.MenuAbout->text(), QStringLiteral("关于(&A)"));
+
+  for (int i = 1; i <= 1234; ++i) {
+    ASSERT_TRUE(s.temp.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, 1)",
+                                    QStringLiteral("公告%1").arg(i), QStringLiteral("/v/x"),
+                                    QStringLiteral("2024-05-06")));
+  }
+  s.temp.db().Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+  // The database lies in the program folder, as the program opens it.
+  s.context.program_folder = s.temp.folder();
+  w.MenuAbout->trigger();
+  const QString box = s.Boxes();
+  const qint64 bytes = QFileInfo(s.temp.path()).size();
+  EXPECT_TRUE(box.startsWith(QStringLiteral("1|系统信息|Veltrano（TALVEC）\n版本：1.01.0020\n")))
+      << box.toStdString();
+  EXPECT_TRUE(
+      box.contains(QStringLiteral("数据库文件：%1\n").arg(QDir::toNativeSeparators(s.temp.path()))))
+      << box.toStdString();
+  EXPECT_TRUE(box.contains(
+      QStringLiteral("（%1 字节）").arg(QLocale(QLocale::Chinese, QLocale::China).toString(bytes))))
+      << bytes << " " << box.toStdString();
+  EXPECT_TRUE(box.contains(QStringLiteral("已存公告：1,234 条"))) << box.toStdString();
+
+  // A count that fails says so instead of a number.
+  AboutFacts facts;
+  facts.announcements = Fail(Error::Kind::kBusy, QStringLiteral("无法统计已存公告"), "locked");
+  EXPECT_TRUE(
+      AboutText(facts).contains(QStringLiteral("已存公告：无法统计（无法统计已存公告\nlocked）")));
 }
 
 TEST(FrmWeathShell, SettingsDialogRefusesBadInputAndCancelStillAppliesTheClose) {

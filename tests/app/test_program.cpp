@@ -8,6 +8,9 @@
 //   TALVEC_TEST_SEARCH_ENGINE_BASE   the search engine of company look-ups
 //   TALVEC_MESSAGE_LOG               boxes are written to this file and
 //                                    answered with their first button
+//   TALVEC_TEST_VIEWER_SCRIPT        once shown, opens pages and help as a
+//                                    user does and reports to this file
+//                                    (tests/app/program_script.h)
 //
 // SIGUSR1 closes the main window as the user does (tests that end the
 // program in the middle of its work).
@@ -18,6 +21,7 @@
 #include <optional>
 
 #include "app/program.h"
+#include "tests/app/program_script.h"
 #include "tests/message_log.h"
 #include "ui/frmweath.h"
 
@@ -44,18 +48,21 @@ int main(int argc, char* argv[]) {
   }
   options.schedule.construction_base = env.value(QStringLiteral("TALVEC_TEST_CONSTRUCTION_BASE"));
   options.search_engine_base = env.value(QStringLiteral("TALVEC_TEST_SEARCH_ENGINE_BASE"));
-  std::optional<talvec::testing::MessageLog> log;
+  std::optional<talvec::test_support::MessageLog> log;
   if (env.contains(QStringLiteral("TALVEC_MESSAGE_LOG"))) {
     log.emplace(env.value(QStringLiteral("TALVEC_MESSAGE_LOG")));
     options.messages = &*log;
   }
-  if (pipe(close_pipe) == 0) {
-    std::signal(SIGUSR1, RequestClose);
-    options.on_shown = [](talvec::FrmWeath& window) {
+  const QString script = env.value(QStringLiteral("TALVEC_TEST_VIEWER_SCRIPT"));
+  const bool close_on_signal = pipe(close_pipe) == 0;
+  if (close_on_signal) std::signal(SIGUSR1, RequestClose);
+  options.on_shown = [script, close_on_signal](talvec::FrmWeath& window) {
+    if (close_on_signal) {
       auto* notifier = new QSocketNotifier(close_pipe[0], QSocketNotifier::Read, &window);
       QObject::connect(notifier, &QSocketNotifier::activated, &window,
                        [&window] { window.close(); });
-    };
-  }
+    }
+    if (!script.isEmpty()) talvec::StartViewerScript(window, script);
+  };
   return talvec::RunProgram(argc, argv, options);
 }

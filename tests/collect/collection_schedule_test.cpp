@@ -25,9 +25,9 @@
 namespace talvec {
 namespace {
 
-using testing::FakeItem;
-using testing::FakeTender;
-using testing::RawHttpServer;
+using test_support::FakeItem;
+using test_support::FakeTender;
+using test_support::RawHttpServer;
 
 TEST(CollectionWindow, CollectionDateReadings) {
   const QDate today(2016, 4, 1);
@@ -83,13 +83,14 @@ struct Site {
       return answer;
     }
     if (path.startsWith("/InvestmentInfo/"))
-      return RawHttpServer::Html(testing::ConstructionPageHtml(tenders).toUtf8());
+      return RawHttpServer::Html(test_support::ConstructionPageHtml(tenders).toUtf8());
     const QUrlQuery query(QUrl(QStringLiteral("http://x") + QString::fromLatin1(path)).query());
     for (const ChannelInfo& c : Channels()) {
       if (query.queryItemValue(QStringLiteral("channelCode")) != QLatin1String(c.code)) continue;
       const int page = query.queryItemValue(QStringLiteral("page")).toInt();
       return RawHttpServer::Html(
-          testing::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25)).toUtf8());
+          test_support::ListPageHtml(c.Heading(), channels[c.type].mid((page - 1) * 25, 25))
+              .toUtf8());
     }
     return RawHttpServer::Html("<html>页面没有找到</html>", 404);
   }
@@ -130,7 +131,7 @@ struct Cycle {
     return static_cast<int>(temp.db().Scalar("SELECT count(*) FROM List").toLongLong());
   }
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   PageFetcher fetcher;
   NetworkStatus network;
@@ -314,7 +315,7 @@ TEST(CollectionCycle, CyclesCutShortLoseNothing) {
         }
       }
     };
-    testing::TempDatabase temp;
+    test_support::TempDatabase temp;
     SystemSettings settings;
     LoadSystemSettings(temp.db(), &settings);
     settings.SiteBaseAddress = site.server.base();
@@ -436,7 +437,7 @@ TEST(CollectionCycle, StoppingInTheMiddleOfAFetchEndsTheCycleAtOnce) {
 TEST(CollectionCycle, DestroyingTheScheduleDuringAFetchLeavesNothingBehind) {
   Site site;
   site.stall = true;
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   LoadSystemSettings(temp.db(), &settings);
   settings.SiteBaseAddress = site.server.base();

@@ -13,8 +13,8 @@
 namespace talvec {
 namespace {
 
-using testing::ConstructionPageHtml;
-using testing::FakeTender;
+using test_support::ConstructionPageHtml;
+using test_support::FakeTender;
 
 const QString kBase = QStringLiteral("http://jst.example");
 
@@ -67,7 +67,7 @@ TEST(ConstructionList, MarkersInAnyCaseRowsAfterTheHeader) {
 }
 
 TEST(ConstructionList, StoresTypeTwoAndStopsAtAnOldKnownTender) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   PageFetcher fetcher;
   NetworkStatus network(fetcher, QStringLiteral("http://127.0.0.1:1"));
   network.SetNetworkOk(true);

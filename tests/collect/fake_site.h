@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 struct FakeItem {
   QString title;
@@ -51,4 +51,4 @@ inline QString ConstructionPageHtml(
          QStringLiteral("\">1</div></body></html>");
 }
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

@@ -48,7 +48,7 @@ TEST_P(FaultModes, CycleRidesOutTheFault) {
   SiteSimulator sim(options);
   ASSERT_TRUE(sim.Listen());
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   LoadSystemSettings(temp.db(), &settings);
   settings.SiteBaseAddress = sim.BaseUrl();

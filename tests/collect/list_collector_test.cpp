@@ -15,8 +15,8 @@
 namespace talvec {
 namespace {
 
-using testing::FakeItem;
-using testing::ListPageHtml;
+using test_support::FakeItem;
+using test_support::ListPageHtml;
 
 // A collector environment on a temporary database, with a fixed today.
 struct Bench {
@@ -35,7 +35,7 @@ struct Bench {
   }
   QString Day(int days_before_today) const { return DateText(today.addDays(-days_before_today)); }
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   PageFetcher fetcher;
   NetworkStatus network;
   CollectionState state;

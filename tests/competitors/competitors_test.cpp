@@ -66,7 +66,7 @@ TEST(CompetitorSearch, ProductWordsAndPlaceInTheTitle) {
 }
 
 TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   AwardTable table;
   QString error;

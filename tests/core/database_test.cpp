@@ -17,7 +17,7 @@
 namespace talvec {
 namespace {
 
-using testing::TempDatabase;
+using test_support::TempDatabase;
 
 TEST(Database, FileIsEncryptedAndNeedsThePassword) {
   QString path;

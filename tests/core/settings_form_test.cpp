@@ -55,7 +55,7 @@ Row ReadRow(Database& db) {
 }
 
 TEST(SettingsEdit, SaveWritesEveryColumnAndWhatActsAtOnce) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   ASSERT_TRUE(LoadSystemSettings(temp.db(), &settings));
   const struct {
@@ -111,7 +111,7 @@ TEST(SettingsEdit, SaveWritesEveryColumnAndWhatActsAtOnce) {
 }
 
 TEST(SettingsEdit, AFailingStatementWritesNothing) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   ASSERT_TRUE(LoadSystemSettings(temp.db(), &settings));
   const Row before = ReadRow(temp.db());

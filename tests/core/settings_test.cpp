@@ -66,7 +66,7 @@ TEST(Settings, IntervalAndStyleRounding) {
 }
 
 TEST(Settings, LoadFromTheDeliveredRowAndItsEdges) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   SystemSettings s;
   ASSERT_TRUE(LoadSystemSettings(db, &s));

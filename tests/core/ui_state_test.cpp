@@ -22,7 +22,7 @@ std::optional<T> Got(const Result<std::optional<T>>& read) {
 }
 
 TEST(UiState, ValuesRoundTripAndSurviveReopening) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   {
     UiState state(temp.db());
     EXPECT_EQ(Got(state.Int("ListView2.SortColumn")), std::optional<int>());  // never written
@@ -47,7 +47,7 @@ TEST(UiState, ValuesRoundTripAndSurviveReopening) {
 }
 
 TEST(UiState, AValueOfAnotherFormIsAnErrorNotAGuess) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   UiState state(temp.db());
   struct Case {
     const char* stored;
@@ -73,7 +73,7 @@ TEST(UiState, AValueOfAnotherFormIsAnErrorNotAGuess) {
 }
 
 TEST(UiState, FailuresAreReportedAndAGroupIsWrittenWholeOrNotAtAll) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   UiState state(temp.db());
   ASSERT_TRUE(state.SetTexts({{"A", "1"}, {"B", "2"}}));
   EXPECT_EQ(Got(state.Int("B")), std::optional<int>(2));
@@ -95,7 +95,7 @@ TEST(UiState, FailuresAreReportedAndAGroupIsWrittenWholeOrNotAtAll) {
 }
 
 TEST(UiState, AFileOfTheLayoutBeforeGetsTheTable) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   ASSERT_TRUE(db.Execute("DROP TABLE UiState"));
   ASSERT_TRUE(db.Execute("PRAGMA user_version=3"));  // the layout before UiState

@@ -7,7 +7,7 @@ namespace talvec {
 namespace {
 
 TEST(Favorites, ATitleIsKeptOnceAndListedNewestFirst) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   EXPECT_EQ(AddFavorite(db, {"甲项目", "/a.html", "2026-03-01"}), AddFavoriteResult::kAdded);
   EXPECT_EQ(AddFavorite(db, {"乙项目", "http://x/b.html", "2026-03-05"}),
@@ -29,7 +29,7 @@ TEST(Favorites, ATitleIsKeptOnceAndListedNewestFirst) {
 }
 
 TEST(Favorites, DeleteRemovesEveryRowOfTheTitleAndNullsReadEmpty) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   // Older files may hold a title twice.
   ASSERT_TRUE(db.Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES('甲', NULL, NULL)"));

@@ -10,7 +10,7 @@
 namespace talvec {
 namespace {
 
-using testing::RawHttpServer;
+using test_support::RawHttpServer;
 
 TEST(NetworkStatus, UnusablePages) {
   EXPECT_TRUE(IsUnusablePage(QString()));

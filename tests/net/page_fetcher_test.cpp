@@ -13,7 +13,7 @@
 namespace talvec {
 namespace {
 
-using testing::RawHttpServer;
+using test_support::RawHttpServer;
 
 FetchResult FetchIn(PageFetcher& fetcher, const QString& address, const char* charset = "UTF-8") {
   return QCoro::waitFor(fetcher.Fetch(address, QString::fromLatin1(charset),

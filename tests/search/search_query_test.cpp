@@ -43,7 +43,7 @@ class SearchQueryTest : public ::testing::Test {
     return r;
   }
 
-  testing::TempDatabase temp_;
+  test_support::TempDatabase temp_;
 };
 
 TEST_F(SearchQueryTest, TodayAndPeriodSelectTheirDaysAndTypes) {

@@ -40,7 +40,7 @@ class FrmfXTest : public ::testing::Test {
  protected:
   void SetUp() override {
     log_ = dir_.filePath("messages.log");
-    sink_ = std::make_unique<testing::MessageLog>(log_);
+    sink_ = std::make_unique<test_support::MessageLog>(log_);
     SetMessageSink(sink_.get());
     context_.db = &temp_.db();
     LoadSystemSettings(temp_.db(), &context_.settings);
@@ -100,8 +100,8 @@ class FrmfXTest : public ::testing::Test {
 
   QTemporaryDir dir_;
   QString log_;
-  std::unique_ptr<testing::MessageLog> sink_;
-  testing::TempDatabase temp_;
+  std::unique_ptr<test_support::MessageLog> sink_;
+  test_support::TempDatabase temp_;
   AppContext context_;
   std::unique_ptr<Services> services_;
   std::unique_ptr<FrmWeath> main_;

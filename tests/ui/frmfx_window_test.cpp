@@ -58,7 +58,7 @@ TEST(CompetitorWindow, FindsTheWinnersLooksThemUpAndChartsThem) {
   ASSERT_TRUE(sim.Listen());
   Viewer::SetModuleFolder(QStringLiteral(TALVEC_BIN_DIR));
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   context.db = &temp.db();
   LoadSystemSettings(temp.db(), &context.settings);

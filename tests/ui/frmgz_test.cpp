@@ -89,7 +89,7 @@ struct Window {
   }
 
   Boxes boxes;
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   QPointer<FrmGZ> window;
   QPointer<QWidget> viewer;
@@ -262,7 +262,7 @@ TEST(FrmGZ, EnterInATextBoxClosesWithoutSaving) {
 
 TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {
   Boxes boxes;
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   AppContext context;
   context.db = &temp.db();
   context.program_folder = QStringLiteral(TALVEC_BIN_DIR);

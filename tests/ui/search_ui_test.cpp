@@ -34,7 +34,7 @@ class SearchUiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     log_ = log_dir_.filePath("messages.log");
-    sink_ = std::make_unique<testing::MessageLog>(log_);
+    sink_ = std::make_unique<test_support::MessageLog>(log_);
     SetMessageSink(sink_.get());
     const QString today = QDate::currentDate().toString("yyyy-MM-dd");
     Add("成都市教育局电脑采购公告", "/v/1.html", today, 2);
@@ -88,10 +88,10 @@ class SearchUiTest : public ::testing::Test {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
   }
 
-  testing::TempDatabase temp_;
+  test_support::TempDatabase temp_;
   QTemporaryDir log_dir_;
   QString log_;
-  std::unique_ptr<testing::MessageLog> sink_;
+  std::unique_ptr<test_support::MessageLog> sink_;
   AppContext context_;
   std::unique_ptr<Services> services_;
   std::unique_ptr<FrmWeath> window_;

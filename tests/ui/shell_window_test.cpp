@@ -4,15 +4,22 @@
 // folder named by TALVEC_SCREENSHOTS, with the screen size in their names.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 #include "core/settings.h"
+#include "dialogs/messages.h"
 #include "services/services.h"
 #include "tests/message_log.h"
 #include "tests/test_support.h"
@@ -76,14 +83,29 @@ void ExpectAllInside(FrmWeath& window, const char* when) {
                                          << "x" << window.frameGeometry().height();
 }
 
+// The program's name under the left column shows whole, or cut with the
+// whole name as its tool tip; never broken inside a word.
+void ExpectNameWhole(FrmWeath& window) {
+  auto* label = window.findChild<QLabel*>(QStringLiteral("Label5"));
+  ASSERT_NE(label, nullptr);
+  if (!label->isVisible()) return;
+  const QFontMetrics metrics(label->font());
+  for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+    EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+  }
+  const QString name = QLatin1String(FrmWeath::kDisplayName);
+  EXPECT_TRUE(label->text() == name || label->toolTip() == name)
+      << label->text().toStdString() << " / " << label->toolTip().toStdString();
+}
+
 TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
     GTEST_SKIP() << "needs a real display (xvfb-run)";
   }
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   Viewer::SetModuleFolder(QStringLiteral(TALVEC_BIN_DIR));
-  testing::TempDatabase temp;
-  testing::MessageLog log(temp.folder() + QStringLiteral("/boxes.txt"));
+  test_support::TempDatabase temp;
+  test_support::MessageLog log(temp.folder() + QStringLiteral("/boxes.txt"));
   SetMessageSink(&log);
   AppContext context;
   context.db = &temp.db();
@@ -114,6 +136,7 @@ TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
   ExpectAllInside(window, "maximised");
   const bool tall = available.height() >= 1000;
   EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("Picture1"))->isVisible(), tall);
+  ExpectNameWhole(window);
   SaveScreen(QStringLiteral("maximised_style1"));
 
   // Two other styles, applied at once.
@@ -152,6 +175,61 @@ TEST(ShellWindow, FitsTheScreenWithStylesSettingsAndHelp) {
   QTest::qWait(100);
   SetMessageSink(nullptr);
   app->setStyleSheet(QString());
+}
+
+}  // namespace
+}  // namespace talvec
+
+namespace talvec {
+namespace {
+
+// Real message boxes under the window manager: the title bar centres the
+// caption between its icon and its three buttons (each about as wide as the
+// bar is high, with gaps), so a box must be as wide as the caption and that
+// much room on either side for the caption to show whole.
+TEST(ShellWindow, MessageBoxCaptionsShowWhole) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    GTEST_SKIP() << "needs a real display (xvfb-run)";
+  }
+  for (const char* caption : {"数据安全", "系统提示", "系统信息", "数据库登陆错误！"}) {
+    int frame_width = 0;
+    int title_bar = 0;
+    QPointer<QMessageBox> seen;
+    QTimer watch;
+    QDeadlineTimer deadline(15000);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      if (deadline.hasExpired()) {
+        ADD_FAILURE() << caption << ": the box was never framed";
+        box->done(QMessageBox::Ok);
+        return;
+      }
+      // The window's own frame, as the window manager last told it (the
+      // widget's copy may lag behind when no move follows).
+      const QWindow* handle = box->windowHandle();
+      if (!handle || !handle->isExposed()) return;
+      title_bar = handle->frameMargins().top();
+      if (title_bar <= 0) return;  // not framed yet
+      frame_width = handle->frameGeometry().width();
+      if (!seen) {
+        seen = box;
+        return;  // once more, after the box has settled
+      }
+      box->screen()->grabWindow(0).save(Shot(QStringLiteral("box_%1").arg(frame_width)));
+      watch.stop();
+      box->done(QMessageBox::Ok);
+    });
+    watch.start(200);
+    ShowMessage(nullptr, QMessageBox::Information, QString::fromUtf8(caption),
+                QStringLiteral("好。"));
+    watch.stop();
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int needed =
+        QFontMetrics(bold).horizontalAdvance(QString::fromUtf8(caption)) + 7 * title_bar;
+    EXPECT_GE(frame_width, needed) << caption << " title bar " << title_bar;
+  }
 }
 
 }  // namespace

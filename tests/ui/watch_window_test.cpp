@@ -46,7 +46,7 @@ TEST(WatchWindow, ANewMatchingAnnouncementReachesTheOpenWatchList) {
   ASSERT_TRUE(sim.Listen());
 
   Viewer::SetModuleFolder(QStringLiteral(TALVEC_BIN_DIR));
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   AppContext context;
   context.db = &db;

@@ -75,7 +75,7 @@ TEST(UpdateCheck, OneMoreRequestOnlyAfterAnUnusableAnswer) {
   settings.ManagementBaseAddress = sim.BaseUrl();
   PageFetcher fetcher;
   int started = 0;
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   UpdateCheck check(fetcher, temp.db(), settings,
                     {.program_folder = QStringLiteral("/nowhere"),
                      .own_version = QStringLiteral("1.01.0020"),
@@ -114,7 +114,7 @@ TEST(UpdateCheck, NoServerIsNoAnswerAndAnUnstartableUpdaterIsReported) {
   SystemSettings settings;
   settings.ManagementBaseAddress = QStringLiteral("http://127.0.0.1:1");
   PageFetcher fetcher;
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   UpdateCheck check(fetcher, temp.db(), settings,
                     {.program_folder = QStringLiteral("/nowhere"),
                      .own_version = QStringLiteral("1.01.0020"),
@@ -168,7 +168,7 @@ TEST(UpdateFailures, SettledFromTheUpdatersReport) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing::TempDatabase temp;
+    test_support::TempDatabase temp;
     Database& db = temp.db();
     ASSERT_TRUE(RecordUpdateFailure(db, QStringLiteral("1.01.0019"), QStringLiteral("old"),
                                     started.addDays(-30)));
@@ -194,7 +194,7 @@ TEST(UpdateFailures, SettledFromTheUpdatersReport) {
     EXPECT_FALSE(*told);
   }
   // An updater started by hand: its cause is told, no version is kept.
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Result<std::optional<UpdateFailure>> told = SettleUpdateFailures(
       temp.db(), QStringLiteral("1.01.0020"), UpdateOutcome{false, bad, ended});
   ASSERT_TRUE(told && *told);
@@ -221,7 +221,7 @@ TEST(UpdateCheck, AFailedVersionIsOfferedAgainOnlyWhenNewerOrADayLater) {
   SystemSettings settings;
   settings.ManagementBaseAddress = sim.BaseUrl();
   PageFetcher fetcher;
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   QDateTime now(QDate(2026, 12, 8), QTime(10, 0));
   const QDateTime failed_at = now;
   int started = 0;
@@ -280,7 +280,7 @@ TEST(UpdateCheck, AFailedVersionIsOfferedAgainOnlyWhenNewerOrADayLater) {
 // At start: the leftovers of an interrupted update go and the report is
 // read, but not while an updater still holds the folder.
 TEST(UpdateCheck, TheStartTidiesTheFolderUnlessAnUpdaterRuns) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   const QDir folder(temp.folder());
   const QStringList leftovers = {
       QStringLiteral("temp/TALVEC"), QStringLiteral("Update.exe"),

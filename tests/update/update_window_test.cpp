@@ -74,8 +74,8 @@ struct Window {
 
   sitesim::SiteSimulator sim;
   QTemporaryDir logs;
-  testing::MessageLog log;
-  testing::TempDatabase temp;
+  test_support::MessageLog log;
+  test_support::TempDatabase temp;
   AppContext context;
   std::unique_ptr<Services> services;
   std::unique_ptr<FrmWeath> window;

@@ -13,8 +13,8 @@
 namespace talvec {
 namespace {
 
-using testing::MakePackage;
-using testing::Updater;
+using test_support::MakePackage;
+using test_support::Updater;
 
 template <typename T>
 T* Find(QWidget& window, const char* name) {
@@ -43,7 +43,7 @@ TEST(FrmUpdate, ShowsTheFileAndTheBytesAsTheyArrive) {
 }
 
 TEST(FrmUpdate, AFailureStaysOnScreenUntilTheUserSaysOk) {
-  Updater u(MakePackage(testing::kNewFiles));
+  Updater u(MakePackage(test_support::kNewFiles));
   u.Fault("flip");
   UpdaterOptions options = u.Options();
   options.failure_display_ms = 15000;
@@ -70,7 +70,7 @@ TEST(FrmUpdate, AFailureStaysOnScreenUntilTheUserSaysOk) {
 }
 
 TEST(FrmUpdate, ClosingTheWindowGivesTheOldProgramBack) {
-  Updater u(MakePackage(testing::kNewFiles));
+  Updater u(MakePackage(test_support::kNewFiles));
   u.Fault("stall");
   FrmUpdate window(u.Options());
   window.show();

@@ -20,7 +20,7 @@
 #include "updater/package.h"
 #include "updater/update_run.h"
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 inline QByteArray Read(const QString& path) {
   QFile f(path);
@@ -137,4 +137,4 @@ inline const std::vector<std::pair<QString, QByteArray>> kNewFiles = {
     {QStringLiteral("talvec.qzv"), "an empty database that must not replace the user's"},
 };
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

@@ -16,12 +16,12 @@
 namespace talvec {
 namespace {
 
-using testing::kNewFiles;
-using testing::MakePackage;
-using testing::MakerKey;
-using testing::Read;
-using testing::Updater;
-using testing::Write;
+using test_support::kNewFiles;
+using test_support::MakePackage;
+using test_support::MakerKey;
+using test_support::Read;
+using test_support::Updater;
+using test_support::Write;
 
 
 TEST(UpdaterTexts, DotsAndStateTexts) {
@@ -99,8 +99,8 @@ TEST(UpdateRun, GoodPackageIsInstalledAndTheProgramStarted) {
 }
 
 TEST(UpdateRun, AnAnswerOf2500BytesIsWrittenIn1024_1024_452) {
-  testing::RawHttpServer server([](const QByteArray&) {
-    return testing::RawHttpServer::Answer{
+  test_support::RawHttpServer server([](const QByteArray&) {
+    return test_support::RawHttpServer::Answer{
         "HTTP/1.1 200 OK\r\nContent-Length: 2500\r\nConnection: close\r\n\r\n" +
         QByteArray(2500, 'z')};
   });

@@ -39,7 +39,7 @@ TEST(WatchList, PurgeKeepsTheCutOffDay) {
       {"abc", {"today", "no date"}},
   };
   for (const Case& c : cases) {
-    testing::TempDatabase temp;
+    test_support::TempDatabase temp;
     Database& db = temp.db();
     AddEntry(db, "today", Day(0), "1");
     AddEntry(db, "15 days", Day(15), "1");
@@ -55,7 +55,7 @@ TEST(WatchList, PurgeKeepsTheCutOffDay) {
 }
 
 TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   ASSERT_TRUE(
       db.Execute("UPDATE SysSet SET AttentionProduct = ' 电脑  空调 ', AttentionPlace = NULL, "

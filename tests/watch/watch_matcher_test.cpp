@@ -46,7 +46,7 @@ struct Matcher {
   }
   WatchRunResult Run() { return QCoro::waitFor(matcher.Run()); }
 
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   SystemSettings settings;
   Recorder notices;
   WatchMatcher matcher;

@@ -16,7 +16,7 @@ std::optional<Reply> AnswerConstructionSite(const QUrl& url, const Catalogue& ca
     const QUrlQuery query(url);
     if (const ConstructionTender* tender =
             catalogue.FindTender(query.queryItemValue(QStringLiteral("id")).toInt())) {
-      return Reply{200, pages::TenderPage(*tender)};
+      return Reply{200, pages::TenderPage(*tender, catalogue.TenderNotice(tender->id))};
     }
     return Reply{404, pages::ErrorPage(1)};
   }

@@ -60,7 +60,7 @@ std::optional<Reply> AnswerProcurementSite(const QUrl& url, const Catalogue& cat
   if (method == QLatin1String("newsView")) {
     if (const Announcement* item =
             catalogue.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
-      return Reply{200, pages::AnnouncementPage(*item)};
+      return Reply{200, pages::AnnouncementPage(*item, catalogue.Notice(item->id))};
     }
     return Reply{404, pages::ErrorPage(2)};
   }

@@ -471,6 +471,10 @@ QString SiteSimulator::ConstructionListPath() {
 
 qint64 SiteSimulator::RequestCount() const { return impl_->requests_; }
 
+QByteArray SiteSimulator::Page(const QString& target) {
+  return impl_->Dispatch(QUrl(target), {}).body;
+}
+
 Management& SiteSimulator::management() { return impl_->management_; }
 
 }  // namespace talvec::sitesim

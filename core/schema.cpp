@@ -78,9 +78,39 @@ bool AddUnfinishedChannels(Database& db) {
          db.Execute("PRAGMA user_version=5");
 }
 
+// Layout 6: the key facts read from announcement pages, one row per title of List,
+// and the changes their corrections state; indexes for the project look-ups,
+// the deadlines and the reader's queue (the six types it reads, newest
+// first, without a Facts row).
+bool AddFacts(Database& db) {
+  return db.Execute(
+             "CREATE TABLE IF NOT EXISTS Facts(MC TEXT UNIQUE, ReadAt TEXT, State INTEGER, "
+             "ProjectNo TEXT, ProjectKey TEXT, ProjectName TEXT, Budget REAL, BudgetText TEXT, "
+             "PriceCap REAL, PriceCapText TEXT, Buyer TEXT, BuyerContact TEXT, Agency TEXT, "
+             "AgencyContact TEXT, ContactPerson TEXT, ContactPhone TEXT, DocsFrom TEXT, "
+             "DocsUntil TEXT, Deadline TEXT, OpeningAt TEXT, OpeningPlace TEXT, Method TEXT)") &&
+         db.Execute(
+             "CREATE TABLE IF NOT EXISTS Corrections(MC TEXT, ProjectKey TEXT, Item TEXT, "
+             "OldText TEXT, NewText TEXT, NewValue TEXT, CorrectedOn TEXT)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Facts_ProjectKey ON Facts(ProjectKey)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Facts_Deadline ON Facts(Deadline)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Facts_Project ON Facts(ProjectName, Buyer)") &&
+         db.Execute(
+             "CREATE INDEX IF NOT EXISTS Corrections_Key ON Corrections(ProjectKey, Item, "
+             "CorrectedOn)") &&
+         db.Execute("CREATE INDEX IF NOT EXISTS Corrections_MC ON Corrections(MC)") &&
+         db.Execute(
+             "CREATE INDEX IF NOT EXISTS Corrections_Value ON Corrections(Item, NewValue)") &&
+         db.Execute(
+             "CREATE INDEX IF NOT EXISTS List_FactsQueue ON List(SJ, ID) "
+             "WHERE LX IN (1, 2, 5, 6, 7, 10)") &&
+         db.Execute("PRAGMA user_version=6");
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr bool (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog, AddUpdateFailures,
-                                         AddUiState, AddUnfinishedChannels};
+constexpr bool (*kSteps[])(Database&) = {CreateTables,          AddIndexesAndCycleLog,
+                                         AddUpdateFailures,     AddUiState,
+                                         AddUnfinishedChannels, AddFacts};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

@@ -36,6 +36,9 @@ QString RequirementTable(const QString& product, Rng& rng) {
       "<table class=\"demand\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\">\n"
       "<tr><th>序号</th><th>标的名称</th><th>数量</th><th>单位</th><th>技术参数及要求</th>"
       "</tr>\n");
+  // The requirements often number their own parts.
+  const bool parts = rng.Chance(0.4);
+  if (parts) html.prepend(QStringLiteral("<p>一、技术要求（详见下表）</p>\n"));
   const int rows = 24 + rng.Below(48);
   for (int r = 1; r <= rows; ++r) {
     QString parameters;
@@ -53,7 +56,10 @@ QString RequirementTable(const QString& product, Rng& rng) {
                 .arg(1 + rng.Below(20))
                 .arg(U(kUnits[rng.Below(6)]), parameters);
   }
-  return html + QStringLiteral("</table>\n");
+  html += QStringLiteral("</table>\n");
+  if (parts)
+    html += QStringLiteral("<p>二、商务要求：交货期、质保期及付款方式详见采购文件。</p>\n");
+  return html;
 }
 
 // Styles and scripts as the real pages carry them (they are most of a page's

@@ -1,0 +1,321 @@
+#include "facts/facts_store.h"
+
+#include <QSet>
+#include <QVariant>
+
+#include "core/database.h"
+#include "core/text.h"
+
+namespace talvec {
+namespace {
+
+// Texts from outside are cut to this many characters before they are stored.
+constexpr qsizetype kMaxText = 255;
+
+QVariant OrNull(const QString& text) {
+  return text.isEmpty() ? QVariant() : QVariant(CutChars(text, kMaxText));
+}
+QVariant OrNull(std::optional<double> value) { return value ? QVariant(*value) : QVariant(); }
+
+std::optional<double> Amount(const Statement& st, int column) {
+  if (st.IsNull(column)) return std::nullopt;
+  return st.Double(column);
+}
+
+Error StatementError(const QString& what, const Statement& st) {
+  return Error{Error::Kind::kOther, what, st.error()};
+}
+
+// The newest correction of ITEM that applies to the announcement row `f`:
+// same project number, or (where either has none) the same project name and
+// buyer. Newest: the latest CorrectedOn, then the later in List.
+#define TALVEC_NEWEST_CORRECTION(ITEM)                                                          \
+  "(SELECT x.NewValue FROM ("                                                                   \
+  "SELECT c.NewValue AS NewValue, c.CorrectedOn AS CorrectedOn, l.ID AS ID FROM Corrections c " \
+  "LEFT JOIN List l ON l.MC = c.MC WHERE f.ProjectKey IS NOT NULL AND c.ProjectKey = "          \
+  "f.ProjectKey AND c.Item = '" ITEM                                                            \
+  "' AND c.NewValue IS NOT NULL "                                                               \
+  "UNION ALL "                                                                                  \
+  "SELECT c.NewValue, c.CorrectedOn, l.ID FROM Facts g JOIN Corrections c ON c.MC = g.MC "      \
+  "LEFT JOIN List l ON l.MC = c.MC WHERE g.ProjectName = f.ProjectName AND g.Buyer = f.Buyer "  \
+  "AND (g.ProjectKey IS NULL OR f.ProjectKey IS NULL) AND c.Item = '" ITEM                      \
+  "' "                                                                                          \
+  "AND c.NewValue IS NOT NULL) x ORDER BY x.CorrectedOn DESC, x.ID DESC LIMIT 1)"
+
+// The effective values of the announcement row `f`, as columns.
+#define TALVEC_EFFECTIVE_COLUMNS \
+  "COALESCE(" TALVEC_NEWEST_CORRECTION("Deadline") ", f.Deadline) AS EffDeadline, "      \
+  "COALESCE(" TALVEC_NEWEST_CORRECTION("OpeningAt") ", f.OpeningAt) AS EffOpeningAt, "   \
+  "COALESCE(" TALVEC_NEWEST_CORRECTION("DocsUntil") ", f.DocsUntil) AS EffDocsUntil, "   \
+  "COALESCE(CAST(" TALVEC_NEWEST_CORRECTION("Budget") " AS REAL), f.Budget) AS EffBudget, " \
+  TALVEC_NEWEST_CORRECTION("Deadline") " IS NOT NULL AS DeadlineCorrected"
+
+// Columns of a Facts row in FactsRow order.
+#define TALVEC_FACTS_COLUMNS                                                                \
+  "MC, ReadAt, State, ProjectNo, ProjectKey, ProjectName, Budget, BudgetText, PriceCap, "   \
+  "PriceCapText, Buyer, BuyerContact, Agency, AgencyContact, ContactPerson, ContactPhone, " \
+  "DocsFrom, DocsUntil, Deadline, OpeningAt, OpeningPlace, Method"
+
+FactsRow RowOf(const Statement& st) {
+  FactsRow row;
+  int c = 0;
+  row.title = st.Text(c++);
+  row.read_at = st.Text(c++);
+  row.state = static_cast<FactsState>(st.Int(c++));
+  row.project_no = st.Text(c++);
+  row.project_key = st.Text(c++);
+  row.project_name = st.Text(c++);
+  row.budget = Amount(st, c++);
+  row.budget_text = st.Text(c++);
+  row.price_cap = Amount(st, c++);
+  row.price_cap_text = st.Text(c++);
+  row.buyer = st.Text(c++);
+  row.buyer_contact = st.Text(c++);
+  row.agency = st.Text(c++);
+  row.agency_contact = st.Text(c++);
+  row.contact_person = st.Text(c++);
+  row.contact_phone = st.Text(c++);
+  row.docs_from = st.Text(c++);
+  row.docs_until = st.Text(c++);
+  row.deadline = st.Text(c++);
+  row.opening_at = st.Text(c++);
+  row.opening_place = st.Text(c++);
+  row.method = st.Text(c++);
+  return row;
+}
+
+// Columns of a ProjectEntry: the announcement (l) and its facts (f).
+#define TALVEC_ENTRY_COLUMNS "l.MC, l.DZ, l.SJ, l.LX, f.State, f.ProjectKey, f.ProjectName, f.Buyer"
+
+ProjectEntry EntryOf(const Statement& st, int c = 0) {
+  ProjectEntry e;
+  e.title = st.Text(c);
+  e.address = st.Text(c + 1);
+  e.date = st.Text(c + 2);
+  e.type = static_cast<int>(st.Int(c + 3));
+  e.state = static_cast<FactsState>(st.Int(c + 4));
+  e.project_key = st.Text(c + 5);
+  e.project_name = st.Text(c + 6);
+  e.buyer = st.Text(c + 7);
+  return e;
+}
+
+// The row whose values a project's corrections apply to: the title's own
+// when it states a time of its own, else the newest announcement of its
+// project that does. Its rowid, or nothing.
+Result<std::optional<qint64>> AnnouncementRow(Database& db, const QString& title) {
+  Statement own = db.Query(
+      "SELECT rowid, ProjectKey, ProjectName, Buyer, "
+      "Deadline IS NOT NULL OR OpeningAt IS NOT NULL OR DocsUntil IS NOT NULL "
+      "FROM Facts WHERE MC = ?",
+      title);
+  if (!own.Next()) {
+    if (!own.ok()) return Fail(StatementError(QStringLiteral("读取公告要素失败"), own));
+    return std::optional<qint64>();
+  }
+  if (own.Int(4)) return std::optional<qint64>(own.Int(0));
+  const QString key = own.Text(1), name = own.Text(2), buyer = own.Text(3);
+  const qint64 self = own.Int(0);
+  Statement other = db.Query(
+      "SELECT f.rowid FROM Facts f JOIN List l ON l.MC = f.MC "
+      "WHERE f.Deadline IS NOT NULL AND ((?1 <> '' AND f.ProjectKey = ?1) OR "
+      "(?2 <> '' AND ?3 <> '' AND f.ProjectName = ?2 AND f.Buyer = ?3 AND "
+      "(f.ProjectKey IS NULL OR ?1 = ''))) "
+      "ORDER BY l.SJ DESC, l.ID DESC LIMIT 1",
+      key, name, buyer);
+  if (other.Next()) return std::optional<qint64>(other.Int(0));
+  if (!other.ok()) return Fail(StatementError(QStringLiteral("读取项目公告失败"), other));
+  return std::optional<qint64>(self);
+}
+
+}  // namespace
+
+Result<> WritePageFacts(Database& db, const QString& title, const PageFacts& facts,
+                        const QString& list_date, const QDateTime& read_at) {
+  Database::Transaction tx(db);
+  if (!tx.active())
+    return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), db.LastError());
+  const FactsState state = facts.HasFacts() ? FactsState::kRead : FactsState::kNoFacts;
+  Statement row =
+      db.Query("INSERT OR REPLACE INTO Facts(" TALVEC_FACTS_COLUMNS
+               ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+               title, read_at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+               static_cast<int>(state), OrNull(facts.project_no), OrNull(facts.project_key),
+               OrNull(facts.project_name), OrNull(facts.budget), OrNull(facts.budget_text),
+               OrNull(facts.price_cap), OrNull(facts.price_cap_text), OrNull(facts.buyer),
+               OrNull(facts.buyer_contact), OrNull(facts.agency), OrNull(facts.agency_contact),
+               OrNull(facts.contact_person), OrNull(facts.contact_phone), OrNull(facts.docs_from),
+               OrNull(facts.docs_until), OrNull(facts.deadline), OrNull(facts.opening_at),
+               OrNull(facts.opening_place), OrNull(facts.method));
+  if (!row.Run()) return Fail(StatementError(QStringLiteral("写入公告要素失败"), row));
+  Statement clear = db.Query("DELETE FROM Corrections WHERE MC = ?", title);
+  if (!clear.Run()) return Fail(StatementError(QStringLiteral("写入更正事项失败"), clear));
+  const QString corrected_on = facts.corrected_on.isEmpty() ? list_date : facts.corrected_on;
+  Statement insert = db.Prepare(
+      "INSERT INTO Corrections(MC, ProjectKey, Item, OldText, NewText, NewValue, CorrectedOn) "
+      "VALUES(?,?,?,?,?,?,?)");
+  for (const FactChange& change : facts.changes) {
+    insert.Reset();
+    insert.BindAll(title, OrNull(facts.project_key), change.item, OrNull(change.old_text),
+                   OrNull(change.new_text), OrNull(change.new_value), OrNull(corrected_on));
+    if (!insert.Run()) return Fail(StatementError(QStringLiteral("写入更正事项失败"), insert));
+  }
+  if (!tx.Commit())
+    return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), db.LastError());
+  return {};
+}
+
+Result<> WriteFactsFailed(Database& db, const QString& title, const QDateTime& read_at) {
+  Statement st = db.Query("INSERT OR IGNORE INTO Facts(MC, ReadAt, State) VALUES(?, ?, ?)", title,
+                          read_at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                          static_cast<int>(FactsState::kFailed));
+  if (!st.Run()) return Fail(StatementError(QStringLiteral("写入公告要素失败"), st));
+  return {};
+}
+
+Result<std::optional<FactsRow>> ReadFacts(Database& db, const QString& title) {
+  Statement st = db.Query("SELECT " TALVEC_FACTS_COLUMNS " FROM Facts WHERE MC = ?", title);
+  if (st.Next()) return std::optional<FactsRow>(RowOf(st));
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取公告要素失败"), st));
+  return std::optional<FactsRow>();
+}
+
+Result<EffectiveFacts> ReadEffectiveFacts(Database& db, const QString& title) {
+  const Result<std::optional<qint64>> row = AnnouncementRow(db, title);
+  if (!row) return Fail(row.error());
+  EffectiveFacts facts;
+  if (!*row) return facts;
+  Statement st =
+      db.Query("SELECT f.MC, " TALVEC_EFFECTIVE_COLUMNS " FROM Facts f WHERE f.rowid = ?",
+               static_cast<std::int64_t>(**row));
+  if (!st.Next()) {
+    if (!st.ok()) return Fail(StatementError(QStringLiteral("读取有效截止时间失败"), st));
+    return facts;
+  }
+  facts.announcement = st.Text(0);
+  facts.deadline = st.Text(1);
+  facts.opening_at = st.Text(2);
+  facts.docs_until = st.Text(3);
+  facts.budget = Amount(st, 4);
+  facts.deadline_corrected = st.Int(5) != 0;
+  return facts;
+}
+
+Result<QList<CorrectionRow>> ReadProjectCorrections(Database& db, const QString& title) {
+  Statement st = db.Query(
+      "SELECT c.MC, c.ProjectKey, c.Item, c.OldText, c.NewText, c.NewValue, c.CorrectedOn "
+      "FROM Facts f JOIN Corrections c LEFT JOIN List l ON l.MC = c.MC WHERE f.MC = ?1 AND ("
+      "(f.ProjectKey IS NOT NULL AND c.ProjectKey = f.ProjectKey) OR c.MC = f.MC OR "
+      "c.MC IN (SELECT g.MC FROM Facts g WHERE g.ProjectName = f.ProjectName AND "
+      "g.Buyer = f.Buyer AND (g.ProjectKey IS NULL OR f.ProjectKey IS NULL))) "
+      "ORDER BY c.CorrectedOn DESC, l.ID DESC, c.rowid",
+      title);
+  QList<CorrectionRow> rows;
+  while (st.Next()) {
+    rows.append(
+        {st.Text(0), st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Text(6)});
+  }
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取更正事项失败"), st));
+  return rows;
+}
+
+Result<QList<ProjectEntry>> ReadTimeline(Database& db, const QString& title) {
+  Statement own =
+      db.Query("SELECT f.ProjectKey, f.ProjectName, f.Buyer FROM Facts f WHERE f.MC = ?", title);
+  QString key, name, buyer;
+  if (own.Next()) {
+    key = own.Text(0);
+    name = own.Text(1);
+    buyer = own.Text(2);
+  } else if (!own.ok()) {
+    return Fail(StatementError(QStringLiteral("读取项目失败"), own));
+  }
+  if (key.isEmpty() && !name.isEmpty() && !buyer.isEmpty()) {
+    // Without a number: the project of the same name and buyer, when those
+    // name exactly one numbered project; else only the others without one.
+    Statement keys = db.Query(
+        "SELECT DISTINCT ProjectKey FROM Facts WHERE ProjectName = ? AND Buyer = ? "
+        "AND ProjectKey IS NOT NULL LIMIT 2",
+        name, buyer);
+    QStringList found;
+    while (keys.Next()) found << keys.Text(0);
+    if (!keys.ok()) return Fail(StatementError(QStringLiteral("读取项目失败"), keys));
+    if (found.size() == 1) key = found.first();
+  }
+  Statement st = db.Query(
+      "SELECT " TALVEC_ENTRY_COLUMNS
+      " FROM Facts f JOIN List l ON l.MC = f.MC "
+      "WHERE f.MC = ?1 "
+      "OR (?2 <> '' AND f.ProjectKey = ?2) "
+      "OR (?2 <> '' AND f.ProjectKey IS NULL AND EXISTS (SELECT 1 FROM Facts k "
+      "WHERE k.ProjectKey = ?2 AND k.ProjectName = f.ProjectName AND k.Buyer = f.Buyer)) "
+      "OR (?2 = '' AND ?3 <> '' AND ?4 <> '' AND f.ProjectKey IS NULL AND f.ProjectName = ?3 "
+      "AND f.Buyer = ?4) "
+      "ORDER BY l.SJ, l.ID",
+      title, key, name, buyer);
+  QList<ProjectEntry> entries;
+  while (st.Next()) entries.append(EntryOf(st));
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取项目时间线失败"), st));
+  if (entries.isEmpty()) {  // no facts yet: the announcement alone
+    Statement list = db.Query("SELECT MC, DZ, SJ, LX FROM List WHERE MC = ?", title);
+    if (list.Next()) {
+      ProjectEntry e;
+      e.title = list.Text(0);
+      e.address = list.Text(1);
+      e.date = list.Text(2);
+      e.type = static_cast<int>(list.Int(3));
+      e.state = FactsState::kNoFacts;
+      entries.append(e);
+    } else if (!list.ok()) {
+      return Fail(StatementError(QStringLiteral("读取公告失败"), list));
+    }
+  }
+  return entries;
+}
+
+Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int limit) {
+  // Candidates: a deadline of their own from today on, or a project whose
+  // correction moved its deadline there (the effective deadline is one of
+  // those values); then the effective deadline decides. A deadline without
+  // a time of day lasts until the day's end.
+  Statement st = db.Query(
+      "SELECT * FROM (SELECT " TALVEC_ENTRY_COLUMNS ", l.ID AS ListID, " TALVEC_EFFECTIVE_COLUMNS
+      " FROM Facts f JOIN List l ON l.MC = f.MC WHERE f.rowid IN ("
+      "SELECT rowid FROM Facts WHERE Deadline >= substr(?1, 1, 10) "
+      "UNION SELECT g.rowid FROM Corrections c JOIN Facts g ON g.ProjectKey = c.ProjectKey "
+      "WHERE c.Item = 'Deadline' AND c.NewValue >= substr(?1, 1, 10) AND g.Deadline IS NOT NULL "
+      "UNION SELECT g.rowid FROM Corrections c JOIN Facts h ON h.MC = c.MC JOIN Facts g "
+      "ON g.ProjectName = h.ProjectName AND g.Buyer = h.Buyer WHERE c.Item = 'Deadline' "
+      "AND c.NewValue >= substr(?1, 1, 10) AND g.Deadline IS NOT NULL "
+      "AND (h.ProjectKey IS NULL OR g.ProjectKey IS NULL))) e "
+      "WHERE e.EffDeadline || CASE WHEN length(e.EffDeadline) = 10 THEN ' 24:00' ELSE '' END > ?1 "
+      "ORDER BY e.EffDeadline, e.SJ DESC, e.ListID DESC LIMIT ?2",
+      now, limit > 0 ? limit : -1);
+  QList<OpenTender> tenders;
+  while (st.Next()) {
+    OpenTender t;
+    t.entry = EntryOf(st);
+    t.deadline = st.Text(9);
+    t.opening_at = st.Text(10);
+    t.budget = Amount(st, 12);
+    tenders.append(std::move(t));
+  }
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取在投项目失败"), st));
+  return tenders;
+}
+
+Result<QList<QueuedPage>> ReadFactsQueue(Database& db, const QString& from_date, int limit) {
+  Statement st = db.Query(
+      "SELECT l.ID, l.MC, l.DZ, l.SJ, l.LX FROM List l WHERE l.LX IN (1, 2, 5, 6, 7, 10) "
+      "AND l.SJ >= ? AND NOT EXISTS (SELECT 1 FROM Facts f WHERE f.MC = l.MC) "
+      "ORDER BY l.SJ DESC, l.ID DESC LIMIT ?",
+      from_date, limit);
+  QList<QueuedPage> pages;
+  while (st.Next()) {
+    pages.append({st.Int(0), st.Text(1), st.Text(2), st.Text(3), static_cast<int>(st.Int(4))});
+  }
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取公告要素队列失败"), st));
+  return pages;
+}
+
+}  // namespace talvec

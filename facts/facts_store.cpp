@@ -304,6 +304,16 @@ Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int 
   return tenders;
 }
 
+Result<std::optional<QueuedPage>> ReadQueuedPage(Database& db, const QString& title) {
+  Statement st = db.Query("SELECT ID, MC, DZ, SJ, LX FROM List WHERE MC = ?", title);
+  if (st.Next()) {
+    return std::optional<QueuedPage>(
+        QueuedPage{st.Int(0), st.Text(1), st.Text(2), st.Text(3), static_cast<int>(st.Int(4))});
+  }
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取公告失败"), st));
+  return std::optional<QueuedPage>();
+}
+
 Result<QList<QueuedPage>> ReadFactsQueue(Database& db, const QString& from_date, int limit) {
   Statement st = db.Query(
       "SELECT l.ID, l.MC, l.DZ, l.SJ, l.LX FROM List l WHERE l.LX IN (1, 2, 5, 6, 7, 10) "

@@ -116,6 +116,9 @@ Result<QList<ProjectEntry>> ReadTimeline(Database& db, const QString& title);
 // day), soonest deadline first; at most `limit` (0: all).
 Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int limit = 0);
 
+// The List row of one title as the reader queues it; nothing when there is none.
+Result<std::optional<QueuedPage>> ReadQueuedPage(Database& db, const QString& title);
+
 // Announcements of kFactsTypes dated `from_date` or later without a Facts
 // row, newest first (by date, then as listed); at most `limit`.
 Result<QList<QueuedPage>> ReadFactsQueue(Database& db, const QString& from_date, int limit);

@@ -5,6 +5,7 @@
 
 #include "analysis/auto_analysis.h"
 #include "collect/collection_schedule.h"
+#include "facts/facts_reader.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
 #include "services/main_window_services.h"
@@ -20,13 +21,15 @@ class Services : public MainWindowServices {
  public:
   // `settings` is the program's live settings record.
   Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
-           WatchOptions watch_options = {}, UpdateCheckOptions update_options = {});
+           WatchOptions watch_options = {}, UpdateCheckOptions update_options = {},
+           FactsReaderOptions facts_options = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
   ~Services() override;
 
   // Stops the services that start work first (update check, watch matcher,
-  // analysis, collection), then the network status and the fetcher; every
+  // facts reader, analysis, collection), then the network status and the
+  // fetcher; every
   // pending request is aborted and every suspended coroutine ends.
   void Stop();
 
@@ -45,6 +48,7 @@ class Services : public MainWindowServices {
   NetworkStatus network;
   CollectionSchedule schedule;
   AutoAnalysis analysis;
+  FactsReader facts;  // TimerFacts
   WatchMatcher watch;
   UpdateCheck update;  // TimerSystemUP and MenuUpdate
 

@@ -10,6 +10,7 @@
 
 #include "competitors/lookup.h"
 #include "ui/clock_panel.h"
+#include "ui/facts_menu.h"
 #include "ui/frmfx.h"
 #include "ui/report_window.h"
 #include "ui/result_list.h"
@@ -114,6 +115,7 @@ void FrmWeath::CreateControls() {
   MenuFX->setObjectName(QStringLiteral("MenuFX"));
   MenuFX->setShortcut(QKeySequence(Qt::Key_F5));
   connect(MenuFX, &QAction::triggered, this, [this] { OpenCompetitorAnalysis(); });
+  InstallFactsCommands(this, MenuData, services_.facts);
 
   // The status bar says what the collection is doing, how many rows the
   // result list shows, and confirms what succeeded quietly.

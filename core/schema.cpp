@@ -94,7 +94,8 @@ bool AddFacts(Database& db) {
              "OldText TEXT, NewText TEXT, NewValue TEXT, CorrectedOn TEXT)") &&
          db.Execute("CREATE INDEX IF NOT EXISTS Facts_ProjectKey ON Facts(ProjectKey)") &&
          db.Execute("CREATE INDEX IF NOT EXISTS Facts_Deadline ON Facts(Deadline)") &&
-         db.Execute("CREATE INDEX IF NOT EXISTS Facts_Project ON Facts(ProjectName, Buyer)") &&
+         db.Execute(
+             "CREATE INDEX IF NOT EXISTS Facts_Project ON Facts(ProjectName, Buyer, ProjectKey)") &&
          db.Execute(
              "CREATE INDEX IF NOT EXISTS Corrections_Key ON Corrections(ProjectKey, Item, "
              "CorrectedOn)") &&

@@ -69,8 +69,7 @@ struct ProjectEntry {
 
 struct OpenTender {
   ProjectEntry entry;
-  QString deadline;  // effective
-  QString opening_at;
+  QString deadline;              // effective
   std::optional<double> budget;  // effective
 };
 
@@ -101,7 +100,7 @@ Result<std::optional<FactsRow>> ReadFacts(Database& db, const QString& title);
 // the newest correction of each item by CorrectedOn, on the same day the
 // one listed above (the later in List, as every list of the program shows
 // them), else the announcement's own value. The one place this rule lives;
-// OpenTenders applies the same statement text.
+// ReadOpenTenders applies the same statement text.
 Result<EffectiveFacts> ReadEffectiveFacts(Database& db, const QString& title);
 
 // The corrections of the project of `title`, newest first.

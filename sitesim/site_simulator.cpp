@@ -27,6 +27,43 @@
 Q_LOGGING_CATEGORY(lcSiteSim, "talvec.sitesim", QtWarningMsg)
 
 namespace talvec::sitesim {
+namespace {
+
+QJsonObject FactsJson(const NoticeFacts& f) {
+  QJsonObject o;
+  auto text = [&](const char* name, const QString& value) {
+    if (!value.isEmpty()) o[QLatin1String(name)] = value;
+  };
+  text("ProjectNo", f.project_no);
+  text("ProjectKey", f.project_key);
+  text("ProjectName", f.project_name);
+  if (f.budget) o[QStringLiteral("Budget")] = *f.budget;
+  text("BudgetText", f.budget_text);
+  if (f.price_cap) o[QStringLiteral("PriceCap")] = *f.price_cap;
+  text("PriceCapText", f.price_cap_text);
+  text("Buyer", f.buyer);
+  text("BuyerContact", f.buyer_contact);
+  text("Agency", f.agency);
+  text("AgencyContact", f.agency_contact);
+  text("ContactPerson", f.contact_person);
+  text("ContactPhone", f.contact_phone);
+  text("DocsFrom", f.docs_from);
+  text("DocsUntil", f.docs_until);
+  text("Deadline", f.deadline);
+  text("OpeningAt", f.opening_at);
+  text("OpeningPlace", f.opening_place);
+  text("Method", f.method);
+  text("CorrectedOn", f.corrected_on);
+  QJsonArray changes;
+  for (const NoticeChange& c : f.changes) {
+    changes.append(
+        QJsonObject{{QStringLiteral("Item"), c.item}, {QStringLiteral("NewValue"), c.new_value}});
+  }
+  if (!changes.isEmpty()) o[QStringLiteral("Changes")] = changes;
+  return o;
+}
+
+}  // namespace
 
 class SiteSimulator::Impl {
  public:
@@ -331,6 +368,20 @@ class SiteSimulator::Impl {
       state[QStringLiteral("tenders")] = static_cast<int>(catalogue_.Tenders().size());
       return Reply{200, QJsonDocument(state).toJson(), kJson};
     }
+    if (path == QLatin1String("/__sim/facts")) {
+      // What a page states: /__sim/facts?address=ADDRESS (as listed).
+      const QString address = query.queryItemValue(QStringLiteral("address"), QUrl::FullyDecoded);
+      const NoticeFacts* facts = nullptr;
+      if (const std::optional<Announcement> a = q_->FindAnnouncement(address)) {
+        facts = &catalogue_.Find(a->id)->facts;
+      } else {
+        for (const ConstructionTender& t : catalogue_.Tenders()) {
+          if (address.endsWith(t.link)) facts = &t.facts;
+        }
+      }
+      if (!facts) return Reply{404, "no such page\n", kText};
+      return Reply{200, QJsonDocument(FactsJson(*facts)).toJson(), kJson};
+    }
     if (path == QLatin1String("/__sim/items")) {
       const QString type_text = query.queryItemValue(QStringLiteral("type"));
       QString text;
@@ -353,7 +404,7 @@ class SiteSimulator::Impl {
     }
     return Reply{404,
                  "control requests: /__sim/fault?mode=&arg=&for=&scope=, /__sim/add?type=&count=, "
-                 "/__sim/state, /__sim/items?type=\n",
+                 "/__sim/state, /__sim/items?type=, /__sim/facts?address=\n",
                  kText};
   }
 

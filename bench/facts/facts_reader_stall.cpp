@@ -9,12 +9,12 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
 #include "bench/gap_meter.h"
+#include "bench/sim_process.h"
 #include "core/database.h"
 #include "core/schema.h"
 #include "core/settings.h"
@@ -31,21 +31,9 @@ constexpr int kPages = 500;
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QProcess sim;
-  sim.setProcessChannelMode(QProcess::MergedChannels);
-  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"),
-            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--new-every"),
-             QStringLiteral("0"), QStringLiteral("--days"), QStringLiteral("60")});
-  QString base, said;
-  static const QRegularExpression serving(QStringLiteral("serving (http://[0-9.:]+)"));
-  while (base.isEmpty() && sim.waitForReadyRead(10000)) {
-    said += QString::fromUtf8(sim.readAll());
-    const QRegularExpressionMatch m = serving.match(said);
-    if (m.hasMatch()) base = m.captured(1);
-  }
-  if (base.isEmpty()) {
-    std::fprintf(stderr, "facts_reader_stall: the simulator did not start: %s\n", qPrintable(said));
-    return 1;
-  }
+  const QString base =
+      StartSimulator(sim, "facts_reader_stall", {QStringLiteral("--days"), QStringLiteral("60")});
+  if (base.isEmpty()) return 1;
 
   QTemporaryDir dir;
   talvec::Database db;

@@ -99,7 +99,7 @@ QCoro::Task<AnalysisOutcome> ResultPageReader::AnalyseResultAnnouncement(QString
         : AnalysisOutcome::kStoreFailed;
   }
   failure_streak_.remove(id);
-  emit pageRead(title, page.text);
+  emit pageRead(title, *page);
 
   switch (cut.verdict) {
     case PageVerdict::kUnusable:

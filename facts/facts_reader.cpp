@@ -205,8 +205,8 @@ QCoro::Task<> FactsReader::ReadPage(QueuedPage page, bool urgent, bool recent) {
                                                       PageFetcher::kResultPageBytes, this);
   since_request_.start();
   if (stopping()) co_return;
-  if (IsUnusablePage(fetched.text)) {
-    if (!fetched.failure.isEmpty()) network_.NoteFailure(fetched.failure);
+  if (!fetched || IsUnusablePage(*fetched)) {
+    if (!fetched) network_.NoteFailure(fetched.error().message);
     // A site that does not answer its own probe says nothing about the page:
     // the page waits for the network instead of counting a failure.
     const qint64 left = options_.spacing_ms - since_request_.elapsed();
@@ -221,12 +221,13 @@ QCoro::Task<> FactsReader::ReadPage(QueuedPage page, bool urgent, bool recent) {
       if (recent) recent_.prepend(page);
       co_return;
     }
-    qCInfo(lcFacts) << "page of" << page.title << "failed:" << address << fetched.failure;
+    qCInfo(lcFacts) << "page of" << page.title << "failed:" << address
+                    << (fetched ? QStringLiteral("error page") : fetched.error().FullText());
     Failed(page, urgent, recent);
     co_return;
   }
   failures_.remove(page.title);
-  const std::optional<PageFacts> facts = co_await Extract(fetched.text, TrimBlanks(page.title));
+  const std::optional<PageFacts> facts = co_await Extract(*fetched, TrimBlanks(page.title));
   if (!facts) co_return;
   Store(page.title, *facts, page.date);
 }

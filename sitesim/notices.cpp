@@ -262,6 +262,16 @@ void Announce(Project& p, QDate date, Rng& rng) {
   if (p.deadline.date() <= p.docs_until.date()) p.docs_until = At(p.deadline.date(), 9, 0);
   p.opening = p.method == QStringView(u"公开招标") || rng.Chance(0.7) ? p.deadline
                                                                       : p.deadline.addSecs(1800);
+  if (p.whole_course) {
+    p.docs_until = At(date.addDays(1), 17, 0);
+    p.deadline = p.opening = At(date.addDays(2), 9, 30);
+  }
+}
+
+void MakeWholeCourse(Project& p, QDate pre_date) {
+  p.whole_course = true;
+  p.method = QStringLiteral("询价");
+  p.planned = pre_date.addDays(1);
 }
 
 NoticeSpec ComposePre(const Project& p, QDate date, const QString& ending, Rng& rng,
@@ -471,11 +481,14 @@ NoticeSpec ComposeCorrection(Project& p, QDate date, Rng& rng, NoticeFacts* fact
     changes.append(ChangeLine(label, old_text, new_text, rng, changes.size() + 1));
     for (const QString& item : items) facts->changes.append({item, old_text, new_text, new_value});
   };
-  const double kind = p.corrections > 0 ? 0 : rng.Unit();
+  const double kind = p.corrections > 0 || p.whole_course ? 0 : rng.Unit();
   QString matter = QStringLiteral("采购公告、采购文件");
   if (kind < 0.65) {  // the deadline (and the opening) move
     const QDateTime old_deadline = p.deadline, old_opening = p.opening;
-    p.deadline = DeadlineTime(std::max(p.deadline.date(), date).addDays(5 + rng.Below(6)), rng);
+    p.deadline =
+        p.whole_course
+            ? p.deadline.addDays(1)
+            : DeadlineTime(std::max(p.deadline.date(), date).addDays(5 + rng.Below(6)), rng);
     p.opening = old_opening == old_deadline ? p.deadline : p.deadline.addSecs(1800);
     const QString old_text = forms::Time(old_deadline, rng),
                   new_text = forms::Time(p.deadline, rng);

@@ -85,6 +85,9 @@ struct Project {
   int corrections = 0;
   bool on_site = true;  // its announcement is on the site
   bool resulted = false;
+  // A short project of the last days that runs its whole course (pre-
+  // announcement, announcement, a correction, result) before today.
+  bool whole_course = false;
 };
 
 namespace notices {
@@ -93,6 +96,9 @@ namespace notices {
 Project NewProject(int id, int type, QDate date, Rng& rng);
 // Sets the procurement of an announced project (method, money, times).
 void Announce(Project& project, QDate date, Rng& rng);
+// Makes a new project one that runs its whole course within a week: an
+// enquiry (询价) announced the day after, bids due two days later.
+void MakeWholeCourse(Project& project, QDate pre_date);
 
 // The page of an announcement of the project, composed for `date`; the
 // facts it states go to `facts`. Corrections move the project's times.

@@ -41,7 +41,10 @@ int Rng::Below(int n) {
 double Rng::Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
 
 Catalogue::Catalogue(std::uint64_t seed, QDate today, int days_back, bool quirks)
-    : seed_(seed), quirks_(quirks), live_rng_(seed * 0x2545F4914F6CDD1DULL + 0x1234567ULL) {
+    : seed_(seed),
+      today_(today),
+      quirks_(quirks),
+      live_rng_(seed * 0x2545F4914F6CDD1DULL + 0x1234567ULL) {
   for (int back = std::max(0, days_back); back >= 0; --back) GenerateDay(today.addDays(-back));
 }
 
@@ -198,16 +201,35 @@ Announcement Catalogue::Compose(int type, QDate date, Rng& rng) {
 }
 
 Project& Catalogue::NewProject(int type, QDate date, Rng& rng) {
-  projects_.push_back(notices::NewProject(static_cast<int>(projects_.size()) + 1, type, date, rng));
+  Project p = notices::NewProject(static_cast<int>(projects_.size()) + 1, type, date, rng);
+  // A project number belongs to one project.
+  while (project_keys_.contains(p.key))
+    p.key = forms::NewProjectKey(date.year(), rng.Below(21), p.provincial, rng);
+  project_keys_.insert(p.key);
+  projects_.push_back(std::move(p));
   return projects_.back();
 }
 
 Project* Catalogue::ProjectFor(int type, QDate date, Rng& rng) {
   const bool provincial = type >= 6;
   switch ((type - 1) % 5) {
-    case 0:  // a pre-announcement starts a project
-      return &NewProject(type, date, rng);
+    case 0: {  // a pre-announcement starts a project
+      Project& p = NewProject(type, date, rng);
+      // One project of each level in the last week runs its whole course.
+      if (!whole_course_[provincial] && date >= today_.addDays(-7) && date <= today_.addDays(-5)) {
+        notices::MakeWholeCourse(p, date);
+        whole_course_[provincial] = true;
+      }
+      return &p;
+    }
     case 1: {  // the announcement of a pre-announced project, or of a new one
+      for (Project& p : projects_) {
+        if (p.whole_course && p.provincial == provincial && !p.announced.isValid() &&
+            p.planned <= date) {
+          notices::Announce(p, date, rng);
+          return &p;
+        }
+      }
       for (Project& p : projects_) {
         if (p.provincial == provincial && !p.announced.isValid() && p.on_site &&
             p.planned <= date) {
@@ -220,6 +242,12 @@ Project* Catalogue::ProjectFor(int type, QDate date, Rng& rng) {
       return &p;
     }
     case 4: {  // a correction of an open project
+      for (Project& p : projects_) {
+        if (p.whole_course && p.provincial == provincial && p.announced.isValid() &&
+            p.announced < date && p.corrections == 0 && p.deadline.date() > date) {
+          return &p;
+        }
+      }
       std::vector<Project*> open;
       for (Project& p : projects_) {
         if (p.provincial == provincial && p.announced.isValid() && p.announced < date &&
@@ -245,7 +273,9 @@ Project* Catalogue::ProjectFor(int type, QDate date, Rng& rng) {
       Project* oldest = nullptr;
       for (Project& p : projects_) {
         if (p.provincial == provincial && p.announced.isValid() && !p.resulted &&
-            p.deadline.date() < date && (!oldest || p.deadline < oldest->deadline)) {
+            p.deadline.date() < date &&
+            (!oldest || (p.whole_course && !oldest->whole_course) ||
+             (p.whole_course == oldest->whole_course && p.deadline < oldest->deadline))) {
           oldest = &p;
         }
       }

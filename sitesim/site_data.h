@@ -75,12 +75,15 @@ class Catalogue {
   int NextId(QDate date, int per_day);
 
   std::uint64_t seed_;
+  QDate today_;
   bool quirks_;
   Rng live_rng_;
   std::vector<Announcement> channels_[kChannelCount];
   std::vector<ConstructionTender> tenders_;
   std::deque<Project> projects_;
-  QHash<int, NoticeSpec> notices_;  // announcement id -> its notice
+  QSet<QString> project_keys_;
+  bool whole_course_[2] = {false, false};  // city, province
+  QHash<int, NoticeSpec> notices_;         // announcement id -> its notice
   QHash<int, NoticeSpec> tender_notices_;
   QHash<int, std::pair<int, int>> by_id_;  // id -> (type, index)
   QHash<int, int> tender_by_id_;

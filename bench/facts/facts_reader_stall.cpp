@@ -52,8 +52,10 @@ int main(int argc, char* argv[]) {
   // The announcements the site lists, stored as the collectors store them.
   int listed = 0;
   for (int type : talvec::kFactsTypes) {
-    const QString items = QCoro::waitFor(fetcher.FetchPage(
-        base + QStringLiteral("/__sim/items?type=%1").arg(type), QStringLiteral("UTF-8")));
+    const talvec::FetchResult fetched = QCoro::waitFor(
+        fetcher.Fetch(base + QStringLiteral("/__sim/items?type=%1").arg(type),
+                      QStringLiteral("UTF-8"), talvec::PageFetcher::kListPageBytes, nullptr));
+    const QString items = fetched.value_or(QString());
     for (const QString& line : items.split(u'\n', Qt::SkipEmptyParts)) {
       const QStringList f = line.split(u'\t');
       if (f.size() < 3) continue;

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
 #include "dialogs/messages.h"
 #include "facts/facts_reader.h"

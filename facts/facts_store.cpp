@@ -139,7 +139,7 @@ Result<> WritePageFacts(Database& db, const QString& title, const PageFacts& fac
                         const QString& list_date, const QDateTime& read_at) {
   Database::Transaction tx(db);
   if (!tx.active())
-    return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), db.LastError());
+    return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), QStringLiteral("事务无法开始"));
   const FactsState state = facts.HasFacts() ? FactsState::kRead : FactsState::kNoFacts;
   Statement row =
       db.Query("INSERT OR REPLACE INTO Facts(" TALVEC_FACTS_COLUMNS
@@ -166,7 +166,7 @@ Result<> WritePageFacts(Database& db, const QString& title, const PageFacts& fac
     if (!insert.Run()) return Fail(StatementError(QStringLiteral("写入更正事项失败"), insert));
   }
   if (!tx.Commit())
-    return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), db.LastError());
+    return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), QStringLiteral("事务无法提交"));
   return {};
 }
 

@@ -189,7 +189,9 @@ TEST_F(FactsReaderTest, StopInTheMiddleOfAPage) {
   sim_.SetFault(sitesim::FaultMode::kStall, QStringLiteral("30"));
   FactsReader reader(db(), settings_, fetcher_, network_, Options());
   reader.Start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return fetcher_.pending() == 1; }, 5000));
+  // The site holds the page's request unanswered.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return fetcher_.pending() == 1 && PageRequests().size() == 1; }, 5000));
   const qint64 sent = sim_.RequestCount();
   reader.Stop();
   EXPECT_EQ(fetcher_.pending(), 0);

@@ -29,8 +29,8 @@ class Services : public MainWindowServices {
 
   // Stops the services that start work first (update check, watch matcher,
   // facts reader, analysis, collection), then the network status and the
-  // fetcher; every
-  // pending request is aborted and every suspended coroutine ends.
+  // fetcher; every pending request is aborted and every suspended coroutine
+  // ends.
   void Stop();
 
   // What the main window sees (MainWindowServices).
@@ -43,6 +43,7 @@ class Services : public MainWindowServices {
   void SetDateFallback(DateFallbackSource* source) override;
   void SetWatchNotices(WatchNotices* notices) override;
   UpdateCheck& updateCheck() override { return update; }
+  FactsReader& factsReader() override { return facts; }
 
   PageFetcher fetcher;
   NetworkStatus network;

@@ -9,6 +9,7 @@
 #include <QStatusBar>
 
 #include "competitors/lookup.h"
+#include "facts/facts_reader.h"
 #include "ui/clock_panel.h"
 #include "ui/facts_menu.h"
 #include "ui/frmfx.h"
@@ -93,6 +94,10 @@ void FrmWeath::CreateControls() {
 
   // The viewer window itself is only created when a page is first shown.
   viewer_ = new Viewer(this);
+  // The facts of an announcement the user opens are read first.
+  FactsReader& facts = services_.factsReader();
+  connect(viewer_, &Viewer::pageRequested, this,
+          [&facts](const QString&, const QString& caption) { facts.ReadNow(caption); });
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
   MenuGR = search_->MenuGR;
   watch_notices_ = new WatchNotifier(context_, *viewer_, this);
@@ -115,7 +120,7 @@ void FrmWeath::CreateControls() {
   MenuFX->setObjectName(QStringLiteral("MenuFX"));
   MenuFX->setShortcut(QKeySequence(Qt::Key_F5));
   connect(MenuFX, &QAction::triggered, this, [this] { OpenCompetitorAnalysis(); });
-  InstallFactsCommands(this, MenuData, services_.facts);
+  InstallFactsCommands(this, MenuData, services_.factsReader());
 
   // The status bar says what the collection is doing, how many rows the
   // result list shows, and confirms what succeeded quietly.

@@ -201,6 +201,7 @@ QCoro::Task<> FactsReader::ReadPage(QueuedPage page, bool urgent, bool recent) {
   const QString address =
       stored.contains(QLatin1String("http://")) ? stored : settings_.SiteBaseAddress + stored;
   ++requests_;
+  const QDateTime began = Now();
   const FetchResult fetched = co_await fetcher_.Fetch(address, QStringLiteral("UTF-8"),
                                                       PageFetcher::kResultPageBytes, this);
   since_request_.start();
@@ -211,6 +212,7 @@ QCoro::Task<> FactsReader::ReadPage(QueuedPage page, bool urgent, bool recent) {
     // the page waits for the network instead of counting a failure.
     const qint64 left = options_.spacing_ms - since_request_.elapsed();
     if (left > 0 && !co_await Pause(static_cast<int>(left))) co_return;
+    if (!co_await WaitForLists()) co_return;
     ++requests_;
     const bool site_ok = co_await network_.ProbeSite(this);
     since_request_.start();
@@ -223,7 +225,7 @@ QCoro::Task<> FactsReader::ReadPage(QueuedPage page, bool urgent, bool recent) {
     }
     qCInfo(lcFacts) << "page of" << page.title << "failed:" << address
                     << (fetched ? QStringLiteral("error page") : fetched.error().FullText());
-    Failed(page, urgent, recent);
+    Failed(page, began, urgent, recent);
     co_return;
   }
   failures_.remove(page.title);
@@ -259,8 +261,17 @@ void FactsReader::Store(const QString& title, const PageFacts& facts, const QStr
   RecentDone(title);
 }
 
-void FactsReader::Failed(const QueuedPage& page, bool urgent, bool recent) {
+QCoro::Task<bool> FactsReader::WaitForLists() {
+  while (options_.lists_busy && options_.lists_busy()) {
+    if (!co_await Pause(options_.busy_poll_ms)) co_return false;
+  }
+  co_return !stopping();
+}
+
+void FactsReader::Failed(const QueuedPage& page, const QDateTime& began, bool urgent,
+                         bool recent) {
   Failure& failure = failures_[page.title];
+  if (failure.count == 0) failure.first = began;
   if (++failure.count >= kAttempts) {
     const Result<> written = WriteFactsFailed(db_, page.title, Now());
     if (!written) {
@@ -275,7 +286,7 @@ void FactsReader::Failed(const QueuedPage& page, bool urgent, bool recent) {
       return;
     }
   } else {
-    failure.next = Now().addMSecs(options_.retry_ms[failure.count - 1]);
+    failure.next = failure.first.addMSecs(options_.retry_ms[failure.count - 1]);
   }
   if (urgent) urgent_.append(page);
   if (recent) recent_.append(page);

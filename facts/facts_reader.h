@@ -39,8 +39,11 @@ struct FactsReaderOptions {
   int tick_ms = 10000;                        // TimerFacts
   int spacing_ms = 1000;                      // between two requests at least
   int busy_poll_ms = 500;                     // how often a waiting reader looks again
-  int recent_days = 7;                        // the automatic queue: announcements of these days
-  int retry_ms[3] = {60000, 180000, 300000};  // after the 1st, 2nd, 3rd failure
+  int recent_days = 7;  // the automatic queue: announcements of these days
+  // When a failing page is asked for again: the 2nd, 3rd and 4th request
+  // this long after the 1st began, so that all four lie within ten minutes
+  // however long each took (a later tick of TimerFacts adds at most tick_ms).
+  int retry_ms[3] = {60000, 240000, 540000};
 };
 
 class FactsReader : public Service {
@@ -94,7 +97,8 @@ class FactsReader : public Service {
  private:
   struct Failure {
     int count = 0;
-    QDateTime next;  // not before this
+    QDateTime first;  // when the first request began
+    QDateTime next;   // not before this
   };
   struct Given {
     QString title, page;
@@ -111,7 +115,9 @@ class FactsReader : public Service {
   // the service stopped meanwhile.
   QCoro::Task<std::optional<PageFacts>> Extract(QString page, QString title);
   void Store(const QString& title, const PageFacts& facts, const QString& list_date);
-  void Failed(const QueuedPage& page, bool urgent, bool recent);
+  void Failed(const QueuedPage& page, const QDateTime& began, bool urgent, bool recent);
+  // Waits while a collection cycle reads its lists; false once stopped.
+  QCoro::Task<bool> WaitForLists();
   void RecentDone(const QString& title);
 
   Database& db_;

@@ -801,31 +801,26 @@ class FactsExtraction::Impl {
   }
 
   void AddChange(const QString& label, const QString& old_text, const QString& new_text) {
-    auto add = [&](const char16_t* item, const QString& value) {
-      facts_.changes.append({QString::fromUtf16(item), old_text, new_text, value});
+    auto add = [&](const char16_t* item) {
+      const QString name = QString::fromUtf16(item);
+      facts_.changes.append({name, old_text, new_text, ChangeValue(name, new_text)});
     };
     const bool place = label.contains(u"地点") || label.contains(u"地址");
     const bool opening = label.contains(u"开标") || label.contains(u"开启");
     if (place) {
-      add(kItemOther, {});
+      add(kItemOther);
     } else if (label.contains(u"获取")) {
-      const TimeWindow window = ReadWindow(new_text);
-      QString until = window.until;
-      if (until.isEmpty() && !new_text.contains(u'至') && !new_text.contains(u'到'))
-        until = ReadTime(new_text);
-      add(kItemDocsUntil, until);
+      add(kItemDocsUntil);
     } else if (label.contains(u"截止") || label.contains(u"递交时间") ||
                label.contains(u"提交时间")) {
-      const QString value = ReadTime(new_text);
-      add(kItemDeadline, value);
-      if (opening) add(kItemOpeningAt, value);
+      add(kItemDeadline);
+      if (opening) add(kItemOpeningAt);
     } else if (opening) {
-      add(kItemOpeningAt, ReadTime(new_text));
+      add(kItemOpeningAt);
     } else if (label.contains(u"预算")) {
-      const std::optional<double> money = ReadMoney(new_text);
-      add(kItemBudget, money ? YuanText(*money) : QString());
+      add(kItemBudget);
     } else {
-      add(kItemOther, {});
+      add(kItemOther);
     }
   }
 
@@ -851,6 +846,22 @@ FactsExtraction::~FactsExtraction() = default;
 bool FactsExtraction::Step(qsizetype budget) { return impl_->Step(budget); }
 bool FactsExtraction::done() const { return impl_->done(); }
 const PageFacts& FactsExtraction::facts() const { return impl_->facts(); }
+
+QString ChangeValue(QStringView item, QStringView text) {
+  if (item == QStringView(kItemDeadline) || item == QStringView(kItemOpeningAt))
+    return ReadTime(text);
+  if (item == QStringView(kItemDocsUntil)) {
+    // The end of the window; a single time only where the text is no window.
+    const QString until = ReadWindow(text).until;
+    if (!until.isEmpty() || text.contains(u'至') || text.contains(u'到')) return until;
+    return ReadTime(text);
+  }
+  if (item == QStringView(kItemBudget)) {
+    const std::optional<double> money = ReadMoney(text);
+    return money ? YuanText(*money) : QString();
+  }
+  return {};
+}
 
 PageFacts ExtractFacts(const QString& html, const QString& title) {
   FactsExtraction extraction(html, title);

@@ -78,6 +78,12 @@ class FactsExtraction {
   std::unique_ptr<Impl> impl_;
 };
 
+// The value a change's words state for `item`, in the form of the matching
+// Facts column; "" for "Other" and where the words state none. Gives the
+// new value of a change, and the old value that tells which of two
+// corrections of one day came later.
+QString ChangeValue(QStringView item, QStringView text);
+
 // The whole reading at once (tests, the fuzz target, benchmarks).
 PageFacts ExtractFacts(const QString& html, const QString& title = {});
 

@@ -1,6 +1,7 @@
 #include "facts/facts_store.h"
 
 #include <QSet>
+#include <algorithm>
 #include <QVariant>
 
 #include "core/database.h"
@@ -28,7 +29,8 @@ Error StatementError(const QString& what, const Statement& st) {
 
 // The newest correction of ITEM that applies to the announcement row `f`:
 // same project number, or (where either has none) the same project name and
-// buyer. Newest: the latest CorrectedOn, then the later in List. Each side
+// buyer. Newest: the latest CorrectedOn, then the later row (OrderSameDay
+// keeps a day's corrections of a project in the site's order). Each side
 // gives its newest as one comparable text (the date, the List ID, the
 // value), the larger wins, and the value is cut out of it: no sort and no
 // compound query for each row. CROSS JOIN keeps the planner on the name
@@ -36,14 +38,14 @@ Error StatementError(const QString& what, const Statement& st) {
 // clang-format off
 #define TALVEC_CORRECTION_KEY                                                                 \
   "substr(IFNULL(c.CorrectedOn, '') || '          ', 1, 10) || '|' || "                      \
-  "printf('%015d', IFNULL(l.ID, 0)) || '|' || c.NewValue"
+  "printf('%015d', c.rowid) || '|' || c.NewValue"
 #define TALVEC_BY_NAME(ITEM, KEYLESS)                                                         \
   "(SELECT max(" TALVEC_CORRECTION_KEY ") FROM Facts g CROSS JOIN Corrections c "             \
-  "ON c.MC = g.MC LEFT JOIN List l ON l.MC = c.MC WHERE g.ProjectName = f.ProjectName "       \
+  "ON c.MC = g.MC WHERE g.ProjectName = f.ProjectName "                                      \
   "AND g.Buyer = f.Buyer " KEYLESS " AND c.Item = '" ITEM "' AND c.NewValue IS NOT NULL)"
 #define TALVEC_NEWEST_CORRECTION(ITEM)                                                        \
   "NULLIF(substr(max(IFNULL((SELECT max(" TALVEC_CORRECTION_KEY ") FROM Corrections c "       \
-  "LEFT JOIN List l ON l.MC = c.MC WHERE c.ProjectKey = f.ProjectKey AND c.Item = '" ITEM "' " \
+  "WHERE c.ProjectKey = f.ProjectKey AND c.Item = '" ITEM "' "                                 \
   "AND c.NewValue IS NOT NULL), ''), IFNULL(CASE WHEN f.ProjectKey IS NULL THEN "              \
   TALVEC_BY_NAME(ITEM, "") " ELSE " TALVEC_BY_NAME(ITEM, "AND g.ProjectKey IS NULL")         \
   " END, '')), 28), '')"
@@ -133,6 +135,88 @@ Result<std::optional<qint64>> AnnouncementRow(Database& db, const QString& title
   return std::optional<qint64>(self);
 }
 
+// A day's corrections of one project are kept in the table in the order
+// the site lists them, the newest last, so that the later row is the newer
+// correction. Where a page's old value of an item is another's new value
+// ("原…：X，更正为：Y" after "…更正为：X"), the pages tell the order
+// themselves; otherwise the later in List counts as the newer, as every list
+// of the program shows them. Rewrites the day's rows when they are out of
+// that order.
+Result<> OrderSameDay(Database& db, const QString& key, const QString& day) {
+  struct Page {
+    QString title;
+    qint64 list_id = 0;
+    QList<CorrectionRow> rows;
+  };
+  // More corrections of a project on one day than any site publishes: left
+  // in the order they were read.
+  constexpr qsizetype kMaxPages = 32;
+  Statement st = db.Query(
+      "SELECT c.MC, c.ProjectKey, c.Item, c.OldText, c.NewText, c.NewValue, c.CorrectedOn, "
+      "IFNULL((SELECT l.ID FROM List l WHERE l.MC = c.MC), 0) FROM Corrections c "
+      "WHERE c.ProjectKey = ? AND c.CorrectedOn = ? ORDER BY c.rowid",
+      key, day);
+  QList<Page> pages;
+  while (st.Next()) {
+    const QString title = st.Text(0);
+    if (pages.isEmpty() || pages.last().title != title) {
+      if (pages.size() >= kMaxPages) return {};
+      pages.append({title, st.Int(7), {}});
+    }
+    pages.last().rows.append(
+        {title, st.Text(1), st.Text(2), st.Text(3), st.Text(4), st.Text(5), st.Text(6)});
+  }
+  if (!st.ok()) return Fail(StatementError(QStringLiteral("读取更正事项失败"), st));
+  if (pages.size() < 2) return {};
+  // `a` follows `b`: one of a's old values is b's new value of that item.
+  auto follows = [](const Page& a, const Page& b) {
+    for (const CorrectionRow& ra : a.rows) {
+      const QString old = ChangeValue(ra.item, ra.old_text);
+      if (old.isEmpty()) continue;
+      for (const CorrectionRow& rb : b.rows) {
+        if (rb.item == ra.item && rb.new_value == old) return true;
+      }
+    }
+    return false;
+  };
+  auto newer = [&](const Page& a, const Page& b) {
+    const bool ab = follows(a, b), ba = follows(b, a);
+    if (ab != ba) return ab;
+    return a.list_id > b.list_id;
+  };
+  QList<Page> order = pages;
+  std::stable_sort(order.begin(), order.end(),
+                   [](const Page& a, const Page& b) { return a.list_id < b.list_id; });
+  for (qsizetype pass = 0; pass < order.size(); ++pass) {
+    bool moved = false;
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) {
+      if (newer(order[i], order[i + 1])) {
+        order.swapItemsAt(i, i + 1);
+        moved = true;
+      }
+    }
+    if (!moved) break;
+  }
+  bool same = true;
+  for (qsizetype i = 0; i < order.size(); ++i) same = same && order[i].title == pages[i].title;
+  if (same) return {};
+  Statement clear =
+      db.Query("DELETE FROM Corrections WHERE ProjectKey = ? AND CorrectedOn = ?", key, day);
+  if (!clear.Run()) return Fail(StatementError(QStringLiteral("写入更正事项失败"), clear));
+  Statement insert = db.Prepare(
+      "INSERT INTO Corrections(MC, ProjectKey, Item, OldText, NewText, NewValue, CorrectedOn) "
+      "VALUES(?,?,?,?,?,?,?)");
+  for (const Page& page : order) {
+    for (const CorrectionRow& r : page.rows) {
+      insert.Reset();
+      insert.BindAll(r.title, OrNull(r.project_key), r.item, OrNull(r.old_text),
+                     OrNull(r.new_text), OrNull(r.new_value), OrNull(r.corrected_on));
+      if (!insert.Run()) return Fail(StatementError(QStringLiteral("写入更正事项失败"), insert));
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 Result<> WritePageFacts(Database& db, const QString& title, const PageFacts& facts,
@@ -164,6 +248,10 @@ Result<> WritePageFacts(Database& db, const QString& title, const PageFacts& fac
     insert.BindAll(title, OrNull(facts.project_key), change.item, OrNull(change.old_text),
                    OrNull(change.new_text), OrNull(change.new_value), OrNull(corrected_on));
     if (!insert.Run()) return Fail(StatementError(QStringLiteral("写入更正事项失败"), insert));
+  }
+  if (!facts.changes.isEmpty() && !facts.project_key.isEmpty() && !corrected_on.isEmpty()) {
+    if (const Result<> ordered = OrderSameDay(db, facts.project_key, corrected_on); !ordered)
+      return ordered;
   }
   if (!tx.Commit())
     return Fail(Error::Kind::kBusy, QStringLiteral("无法写入公告要素"), QStringLiteral("事务无法提交"));
@@ -213,14 +301,15 @@ Result<EffectiveFacts> ReadEffectiveFacts(Database& db, const QString& title) {
 Result<QList<CorrectionRow>> ReadProjectCorrections(Database& db, const QString& title) {
   Statement st = db.Query(
       "SELECT c.MC, c.ProjectKey, c.Item, c.OldText, c.NewText, c.NewValue, c.CorrectedOn "
-      "FROM Corrections c LEFT JOIN List l ON l.MC = c.MC WHERE c.rowid IN ("
+      "FROM Corrections c WHERE c.rowid IN ("
       "SELECT c.rowid FROM Facts f CROSS JOIN Corrections c ON c.ProjectKey = f.ProjectKey "
       "WHERE f.MC = ?1 "
       "UNION SELECT rowid FROM Corrections WHERE MC = ?1 "
       "UNION SELECT c.rowid FROM Facts f CROSS JOIN Facts g CROSS JOIN Corrections c "
       "ON g.ProjectName = f.ProjectName AND g.Buyer = f.Buyer AND c.MC = g.MC "
       "WHERE f.MC = ?1 AND (g.ProjectKey IS NULL OR f.ProjectKey IS NULL)) "
-      "ORDER BY c.CorrectedOn DESC, l.ID DESC, c.rowid",
+      "ORDER BY c.CorrectedOn DESC, (SELECT min(x.rowid) FROM Corrections x WHERE x.MC = c.MC) "
+      "DESC, c.rowid",
       title);
   QList<CorrectionRow> rows;
   while (st.Next()) {

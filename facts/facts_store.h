@@ -98,9 +98,10 @@ Result<std::optional<FactsRow>> ReadFacts(Database& db, const QString& title);
 // The effective deadline, opening time, documents end and budget of the
 // project of `title` (an announcement, a correction or a result of it):
 // the newest correction of each item by CorrectedOn, on the same day the
-// one listed above (the later in List, as every list of the program shows
-// them), else the announcement's own value. The one place this rule lives;
-// ReadOpenTenders applies the same statement text.
+// one the site lists above (where the pages chain, one's old value being
+// the other's new one; else the later in List), else the announcement's own
+// value. The one place this rule lives; ReadOpenTenders applies the same
+// statement text.
 Result<EffectiveFacts> ReadEffectiveFacts(Database& db, const QString& title);
 
 // The corrections of the project of `title`, newest first.

@@ -150,6 +150,36 @@ TEST_F(FactsStoreTest, SameDayCorrectionsAndUnreadableValues) {
   EXPECT_EQ(OpenTitles(QStringLiteral("2026-12-29 23:00")),
             (QStringList{QStringLiteral("丙招标公告@2026-12-29"),
                          QStringLiteral("乙招标公告@2026-12-30 09:00")}));
+
+  // Two corrections of one day that one cycle collected, the site's upper
+  // (newer) one first: its old deadline is the other's new one, and that
+  // decides, in whichever order they are read.
+  const QString upper = QStringLiteral("戊更正公告（二）"), lower = QStringLiteral("戊更正公告");
+  List(upper, QStringLiteral("2026-12-07"), 5);
+  List(lower, QStringLiteral("2026-12-07"), 5);
+  List(QStringLiteral("戊招标公告"), QStringLiteral("2026-12-01"), 2);
+  Write(QStringLiteral("戊招标公告"), Tender(QStringLiteral("WU-1"), "2026-12-20 09:00"),
+        "2026-12-01");
+  const FactChange moved_once{QString::fromUtf16(kItemDeadline), QStringLiteral("2026年12月20日9:00"),
+                              QStringLiteral("2026年12月28日 15点00分"),
+                              QStringLiteral("2026-12-28 15:00")};
+  const FactChange moved_again{
+      QString::fromUtf16(kItemDeadline), QStringLiteral("2026年12月28日下午3:00"),
+      QStringLiteral("2027-01-06 14:30"), QStringLiteral("2027-01-06 14:30")};
+  for (bool upper_first : {true, false}) {
+    SCOPED_TRACE(upper_first);
+    for (int i = 0; i < 2; ++i) {
+      if ((i == 0) == upper_first)
+        Write(upper, Correction(QStringLiteral("WU-1"), {moved_again}), "2026-12-07");
+      else
+        Write(lower, Correction(QStringLiteral("WU-1"), {moved_once}), "2026-12-07");
+    }
+    EXPECT_EQ(Effective(QStringLiteral("戊招标公告")).deadline, QStringLiteral("2027-01-06 14:30"));
+    const Result<QList<CorrectionRow>> rows = ReadProjectCorrections(db(), lower);
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 2);
+    EXPECT_EQ(rows->first().title, upper);  // newest first
+  }
 }
 
 // A correction whose announcement was never collected is kept, and counts

@@ -176,8 +176,8 @@ QCoro::Task<> FactsReader::Run() {
       if (!co_await network_.WaitForNetwork(this)) co_return;
       continue;
     }
-    // The user's page does not wait for the lists; the others do.
-    if (!urgent && options_.lists_busy && options_.lists_busy()) {
+    // No request while a cycle reads its lists, not even the user's page.
+    if (options_.lists_busy && options_.lists_busy()) {
       if (!co_await Pause(options_.busy_poll_ms)) co_return;
       continue;
     }

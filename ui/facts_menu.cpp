@@ -22,7 +22,6 @@ FrmFacts::FrmFacts(FactsReader& reader, QWidget* parent) : QDialog(parent), read
   setObjectName(QStringLiteral("FrmFacts"));
   setWindowTitle(QStringLiteral("读取公告要素"));
   setWindowModality(Qt::WindowModal);
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setMinimumWidth(360);
   auto* days_row = new QHBoxLayout;
   days_row->addWidget(new QLabel(QStringLiteral("读取近"), this));

@@ -3,11 +3,11 @@
 #include <QLoggingCategory>
 
 #include "analysis/winner_extraction.h"
-#include "net/network_status.h"
-#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 
 Q_LOGGING_CATEGORY(lcAnalysis, "talvec.analysis")
 
@@ -103,6 +103,7 @@ QCoro::Task<AnalysisOutcome> ResultPageReader::AnalyseResultAnnouncement(QString
         : AnalysisOutcome::kStoreFailed;
   }
   failure_streak_.remove(id);
+  emit pageRead(title, *page);
 
   switch (cut.verdict) {
     case PageVerdict::kUnusable:

@@ -61,6 +61,9 @@ class ResultPageReader : public Service {
   // Automatic analysis was switched off while a page was read: whatever
   // shows the program working should stop showing it.
   void workingEnded();
+  // A usable page of the announcement `title` was read (the facts reader
+  // takes its key facts from it, without a request of its own).
+  void pageRead(const QString& title, const QString& page);
 
  private:
   // After a failed page: true when the site answers its probe and the page

@@ -6,7 +6,7 @@
 # A source file may include from its own folder and from the folders listed
 # for it below, nothing else. The subsystem libraries link no GUI library.
 
-set(talvec_subsystems collect analysis search watch favorites competitors update)
+set(talvec_subsystems collect analysis search watch favorites competitors update facts)
 
 set(talvec_may_include_core "")
 set(talvec_may_include_net core)
@@ -26,6 +26,7 @@ set(talvec_may_include_updater core dialogs update)
 # Libraries that must not reach Qt Gui or Widgets through what they link.
 set(talvec_gui_free_targets talvec_core talvec_net talvec_collect talvec_analysis talvec_search
   talvec_watch talvec_favorites talvec_competitors talvec_update talvec_update_handover
+  talvec_facts_rules talvec_facts
   talvec_services talvec_updater)
 
 set(TALVEC_GUI_LIBRARIES Qt6::Gui Qt6::Widgets Qt6::WebEngineWidgets Qt6::WebEngineCore)

@@ -70,8 +70,9 @@ Result<void> AddUpdateFailures(Database& db) {
 
 // Layout 4: what the windows keep between runs (core/ui_state.h).
 Result<void> AddUiState(Database& db) {
-  return RunAll(db, {"CREATE TABLE IF NOT EXISTS UiState(Key TEXT PRIMARY KEY NOT NULL, Value TEXT)",
-                     "PRAGMA user_version=4"});
+  return RunAll(db,
+                {"CREATE TABLE IF NOT EXISTS UiState(Key TEXT PRIMARY KEY NOT NULL, Value TEXT)",
+                 "PRAGMA user_version=4"});
 }
 
 // Layout 5: the list channels whose reading a collection cycle left
@@ -83,10 +84,35 @@ Result<void> AddUnfinishedChannels(Database& db) {
                      "PRAGMA user_version=5"});
 }
 
+// Layout 6: the key facts read from announcement pages, one row per title of List,
+// and the changes their corrections state; indexes for the project look-ups,
+// the deadlines and the reader's queue (the six types it reads, newest
+// first, without a Facts row).
+Result<void> AddFacts(Database& db) {
+  return RunAll(
+      db, {"CREATE TABLE IF NOT EXISTS Facts(MC TEXT UNIQUE, ReadAt TEXT, State INTEGER, "
+           "ProjectNo TEXT, ProjectKey TEXT, ProjectName TEXT, Budget REAL, BudgetText TEXT, "
+           "PriceCap REAL, PriceCapText TEXT, Buyer TEXT, BuyerContact TEXT, Agency TEXT, "
+           "AgencyContact TEXT, ContactPerson TEXT, ContactPhone TEXT, DocsFrom TEXT, "
+           "DocsUntil TEXT, Deadline TEXT, OpeningAt TEXT, OpeningPlace TEXT, Method TEXT)",
+           "CREATE TABLE IF NOT EXISTS Corrections(MC TEXT, ProjectKey TEXT, Item TEXT, "
+           "OldText TEXT, NewText TEXT, NewValue TEXT, CorrectedOn TEXT)",
+           "CREATE INDEX IF NOT EXISTS Facts_ProjectKey ON Facts(ProjectKey)",
+           "CREATE INDEX IF NOT EXISTS Facts_Deadline ON Facts(Deadline)",
+           "CREATE INDEX IF NOT EXISTS Facts_Project ON Facts(ProjectName, Buyer, ProjectKey)",
+           "CREATE INDEX IF NOT EXISTS Corrections_Key ON Corrections(ProjectKey, Item, "
+           "CorrectedOn)",
+           "CREATE INDEX IF NOT EXISTS Corrections_MC ON Corrections(MC)",
+           "CREATE INDEX IF NOT EXISTS Corrections_Value ON Corrections(Item, NewValue)",
+           "CREATE INDEX IF NOT EXISTS List_FactsQueue ON List(SJ, ID) "
+           "WHERE LX IN (1, 2, 5, 6, 7, 10)",
+           "PRAGMA user_version=6"});
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr Result<void> (*kSteps[])(Database&) = {CreateTables, AddIndexesAndCycleLog,
-                                                  AddUpdateFailures, AddUiState,
-                                                  AddUnfinishedChannels};
+constexpr Result<void> (*kSteps[])(Database&) = {CreateTables,          AddIndexesAndCycleLog,
+                                                 AddUpdateFailures,     AddUiState,
+                                                 AddUnfinishedChannels, AddFacts};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

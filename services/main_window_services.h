@@ -11,6 +11,7 @@
 namespace talvec {
 
 class DateFallbackSource;
+class FactsReader;
 class UpdateCheck;
 class WatchNotices;
 
@@ -62,6 +63,9 @@ class MainWindowServices {
   virtual void SetWatchNotices(WatchNotices* notices) = 0;
   // The update check behind TimerSystemUP and MenuUpdate.
   virtual UpdateCheck& updateCheck() = 0;
+  // The facts reader: the page the user opens is read first
+  // (ReadNow), and the command "读取近 N 天公告要素" runs on it.
+  virtual FactsReader& factsReader() = 0;
 };
 
 }  // namespace talvec

@@ -4,11 +4,23 @@
 
 namespace talvec {
 
+namespace {
+
+// The reader keeps off the site while a cycle reads its lists.
+FactsReaderOptions WithCycle(FactsReaderOptions options, const CollectionSchedule& schedule) {
+  if (!options.lists_busy) options.lists_busy = [&schedule] { return schedule.CycleRunning(); };
+  return options;
+}
+
+}  // namespace
+
 Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options,
-                   WatchOptions watch_options, UpdateCheckOptions update_options)
+                   WatchOptions watch_options, UpdateCheckOptions update_options,
+                   FactsReaderOptions facts_options)
     : network(fetcher, settings.SiteBaseAddress),
       schedule(db, settings, fetcher, network, std::move(schedule_options)),
       analysis(db, settings, fetcher, network),
+      facts(db, settings, fetcher, network, WithCycle(std::move(facts_options), schedule)),
       watch(db, settings, std::move(watch_options)),
       update(fetcher, db, settings, std::move(update_options)) {
   // Each collection cycle switches automatic analysis on or off.
@@ -26,6 +38,10 @@ Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions
                    &ServiceActivity::progressChanged);
   QObject::connect(&analysis.reader(), &ResultPageReader::workingEnded, &activity_,
                    &ServiceActivity::analysisEnded);
+  // The facts reader runs from the first cycle on (it waits for its lists),
+  // and takes the facts of every result page the analysis reads.
+  QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &facts, &FactsReader::Start);
+  QObject::connect(&analysis.reader(), &ResultPageReader::pageRead, &facts, &FactsReader::TakePage);
 }
 
 Services::~Services() { Stop(); }
@@ -63,6 +79,7 @@ void Services::SetWatchNotices(WatchNotices* notices) { watch.SetNotices(notices
 void Services::Stop() {
   update.Stop();
   watch.Stop();
+  facts.Stop();
   analysis.Stop();
   schedule.Stop();
   network.Stop();

@@ -5,6 +5,7 @@
 
 #include "analysis/auto_analysis.h"
 #include "collect/collection_schedule.h"
+#include "facts/facts_reader.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
 #include "services/main_window_services.h"
@@ -20,14 +21,16 @@ class Services : public MainWindowServices {
  public:
   // `settings` is the program's live settings record.
   Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
-           WatchOptions watch_options = {}, UpdateCheckOptions update_options = {});
+           WatchOptions watch_options = {}, UpdateCheckOptions update_options = {},
+           FactsReaderOptions facts_options = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
   ~Services() override;
 
   // Stops the services that start work first (update check, watch matcher,
-  // analysis, collection), then the network status and the fetcher; every
-  // pending request is aborted and every suspended coroutine ends.
+  // facts reader, analysis, collection), then the network status and the
+  // fetcher; every pending request is aborted and every suspended coroutine
+  // ends.
   void Stop();
 
   // What the main window sees (MainWindowServices).
@@ -40,11 +43,13 @@ class Services : public MainWindowServices {
   void SetDateFallback(DateFallbackSource* source) override;
   void SetWatchNotices(WatchNotices* notices) override;
   UpdateCheck& updateCheck() override { return update; }
+  FactsReader& factsReader() override { return facts; }
 
   PageFetcher fetcher;
   NetworkStatus network;
   CollectionSchedule schedule;
   AutoAnalysis analysis;
+  FactsReader facts;  // TimerFacts
   WatchMatcher watch;
   UpdateCheck update;  // TimerSystemUP and MenuUpdate
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sitesim/notice_forms.h"
 #include "sitesim/site_words.h"
 
 namespace talvec::sitesim {
@@ -24,16 +25,6 @@ QString Key(const QString& title) {
   return title.mid(begin, end - begin).left(127);
 }
 
-// Yuan as a decimal text without trailing zeros ("125000", "12.5").
-QString Decimal(double value) {
-  QString text = QString::number(value, 'f', 2);
-  if (text.contains(u'.')) {
-    while (text.endsWith(u'0')) text.chop(1);
-    if (text.endsWith(u'.')) text.chop(1);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::uint64_t Rng::Next() {
@@ -50,7 +41,10 @@ int Rng::Below(int n) {
 double Rng::Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
 
 Catalogue::Catalogue(std::uint64_t seed, QDate today, int days_back, bool quirks)
-    : seed_(seed), quirks_(quirks), live_rng_(seed * 0x2545F4914F6CDD1DULL + 0x1234567ULL) {
+    : seed_(seed),
+      today_(today),
+      quirks_(quirks),
+      live_rng_(seed * 0x2545F4914F6CDD1DULL + 0x1234567ULL) {
   for (int back = std::max(0, days_back); back >= 0; --back) GenerateDay(today.addDays(-back));
 }
 
@@ -123,6 +117,16 @@ const Announcement& Catalogue::Store(Announcement item) {
   return list.back();
 }
 
+const NoticeSpec* Catalogue::Notice(int id) const {
+  auto it = notices_.constFind(id);
+  return it == notices_.cend() ? nullptr : &*it;
+}
+
+const NoticeSpec* Catalogue::TenderNotice(int id) const {
+  auto it = tender_notices_.constFind(id);
+  return it == tender_notices_.cend() ? nullptr : &*it;
+}
+
 const Announcement* Catalogue::Find(int id) const {
   auto it = by_id_.constFind(id);
   if (it == by_id_.cend()) return nullptr;
@@ -142,9 +146,20 @@ Announcement Catalogue::Compose(int type, QDate date, Rng& rng) {
   item.address = AnnouncementAddress(item.id);
   const bool result = type == 4 || type == 9;
   const bool is_void = result && rng.Chance(0.08);
-  QString region_short;
+  Project* project = ProjectFor(type, date, rng);
+  Project scratch;
+  if (!project) {
+    scratch = notices::NewProject(0, type, date, rng);
+    project = &scratch;
+  }
+  item.project = project->id;
+  item.buyer = project->buyer;
+  const QString ending = TitleEnding(type, *project, rng);
   for (int attempt = 0;; ++attempt) {
-    item.title = ComposeTitle(type, date, is_void, rng, &region_short, &item.buyer);
+    item.title = ComposeTitle(*project, ending, is_void, rng);
+    // A second notice of the same kind for a project: "（二）", ...
+    if (attempt >= 1 && attempt < 6)
+      item.title += QStringLiteral("（%1）").arg(U(kChineseNumbers[attempt]));
     if (attempt >= 8) item.title += QStringLiteral("（%1）").arg(item.id);
     const QString key = Key(item.title);
     if (!key.isEmpty() && !keys_.contains(key)) {
@@ -152,31 +167,143 @@ Announcement Catalogue::Compose(int type, QDate date, Rng& rng) {
       break;
     }
   }
-  if (result) ComposeResult(&item, region_short, is_void, rng);
+  if (result) ComposeResult(&item, project->region_short, is_void, rng);
+  NoticeSpec notice;
+  switch ((type - 1) % 5) {
+    case 0:
+      notice = notices::ComposePre(*project, date, ending, rng, &item.facts);
+      break;
+    case 1:
+      notice = notices::ComposeTender(*project, rng, &item.facts);
+      break;
+    case 3:
+      notice = notices::ComposeResult(*project, rng, &item.facts);
+      break;
+    case 4:
+      notice = notices::ComposeCorrection(*project, date, rng, &item.facts);
+      break;
+    default:  // result pre-announcements keep the older page
+      break;
+  }
+  if (notice.kind != NoticeKind::kNone) {
+    // A title that names the method states it for the page ("…公开招标公告").
+    if (item.facts.method.isEmpty()) {
+      for (const char16_t* method : {u"公开招标", u"竞争性磋商", u"竞争性谈判", u"询价"}) {
+        if (item.title.contains(QStringView(method))) {
+          item.facts.method = QString::fromUtf16(method);
+          break;
+        }
+      }
+    }
+    notices_.insert(item.id, std::move(notice));
+  }
   return item;
 }
 
-QString Catalogue::ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QString* region_short,
-                                QString* buyer) {
+Project& Catalogue::NewProject(int type, QDate date, Rng& rng) {
+  Project p = notices::NewProject(static_cast<int>(projects_.size()) + 1, type, date, rng);
+  // A project number belongs to one project.
+  while (project_keys_.contains(p.key))
+    p.key = forms::NewProjectKey(date.year(), rng.Below(21), p.provincial, rng);
+  project_keys_.insert(p.key);
+  projects_.push_back(std::move(p));
+  return projects_.back();
+}
+
+Project* Catalogue::ProjectFor(int type, QDate date, Rng& rng) {
   const bool provincial = type >= 6;
-  QString body;
-  const words::Region& region = rng.Pick(words::Regions());
-  *region_short = provincial ? QStringLiteral("四川") : U(region.short_name);
-  if (provincial) {
-    body = U(rng.Pick(words::ProvincialBodies()));
-  } else {
-    body = U(region.city);
-    if (rng.Chance(0.45)) body += U(rng.Pick(region.counties));
-    body += U(rng.Pick(words::LocalBodies()));
+  switch ((type - 1) % 5) {
+    case 0: {  // a pre-announcement starts a project
+      Project& p = NewProject(type, date, rng);
+      // One project of each level in the last week runs its whole course.
+      if (!whole_course_[provincial] && date >= today_.addDays(-7) && date <= today_.addDays(-5)) {
+        notices::MakeWholeCourse(p, date);
+        whole_course_[provincial] = true;
+      }
+      return &p;
+    }
+    case 1: {  // the announcement of a pre-announced project, or of a new one
+      for (Project& p : projects_) {
+        if (p.whole_course && p.provincial == provincial && !p.announced.isValid() &&
+            p.planned <= date) {
+          notices::Announce(p, date, rng);
+          return &p;
+        }
+      }
+      for (Project& p : projects_) {
+        if (p.provincial == provincial && !p.announced.isValid() && p.on_site &&
+            p.planned <= date) {
+          notices::Announce(p, date, rng);
+          return &p;
+        }
+      }
+      Project& p = NewProject(type, date, rng);
+      notices::Announce(p, date, rng);
+      return &p;
+    }
+    case 4: {  // a correction of an open project
+      for (Project& p : projects_) {
+        if (p.whole_course && p.provincial == provincial && p.announced.isValid() &&
+            p.announced < date && p.corrections == 0 && p.deadline.date() > date) {
+          return &p;
+        }
+      }
+      std::vector<Project*> open;
+      for (Project& p : projects_) {
+        if (p.provincial == provincial && p.announced.isValid() && p.announced < date &&
+            p.on_site && !p.resulted && p.corrections < 2 && p.deadline.date() > date.addDays(1)) {
+          open.push_back(&p);
+        }
+      }
+      if (!open.empty() && rng.Chance(0.9)) {
+        // Projects corrected once are corrected again now and then.
+        for (Project* p : open) {
+          if (p->corrections == 1 && rng.Chance(0.25)) return p;
+        }
+        return open[rng.Below(static_cast<int>(open.size()))];
+      }
+      // A project whose announcement the site does not show (published
+      // before the site's data begins, or on another platform).
+      Project& p = NewProject(type, date, rng);
+      notices::Announce(p, date.addDays(-5 - rng.Below(8)), rng);
+      p.on_site = false;
+      return &p;
+    }
+    case 3: {  // the result of a project past its deadline
+      Project* oldest = nullptr;
+      for (Project& p : projects_) {
+        if (p.provincial == provincial && p.announced.isValid() && !p.resulted &&
+            p.deadline.date() < date &&
+            (!oldest || (p.whole_course && !oldest->whole_course) ||
+             (p.whole_course == oldest->whole_course && p.deadline < oldest->deadline))) {
+          oldest = &p;
+        }
+      }
+      if (!oldest) {
+        oldest = &NewProject(type, date, rng);
+        notices::Announce(*oldest, date.addDays(-30 - rng.Below(10)), rng);
+        oldest->on_site = false;
+      }
+      oldest->resulted = true;
+      return oldest;
+    }
+    default:
+      return nullptr;
   }
-  *buyer = body;
-  const words::Product& product = rng.Pick(words::Products());
-  QString project = U(product.name);
-  if (rng.Chance(0.2))
-    project =
-        QStringLiteral("%1年").arg(date.year() - (date.month() == 1 ? rng.Below(2) : 0)) + project;
-  project += product.service ? QStringLiteral("项目") : QStringLiteral("采购项目");
-  QString ending = U(rng.Pick(words::TitleEndings(type)));
+}
+
+QString Catalogue::TitleEnding(int type, const Project& project, Rng& rng) {
+  if ((type - 1) % 5 != 1) return U(rng.Pick(words::TitleEndings(type)));
+  if (project.method == QStringView(u"公开招标"))
+    return rng.Chance(0.6) ? QStringLiteral("公开招标公告") : QStringLiteral("招标公告");
+  return project.method + QStringLiteral("公告");
+}
+
+QString Catalogue::ComposeTitle(const Project& p, const QString& ending_in, bool is_void,
+                                Rng& rng) {
+  const QString& body = p.buyer;
+  const QString& project = p.project;
+  QString ending = ending_in;
   if (is_void) ending = rng.Chance(0.5) ? QStringLiteral("废标公告") : QStringLiteral("终止公告");
 
   // Quirks first, so that their share does not depend on the other choices.
@@ -201,11 +328,7 @@ QString Catalogue::ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QS
   } else {
     title = body + project + ending;
   }
-  if (rng.Chance(0.2)) {
-    title += QStringLiteral("（项目编号：N51%1%2）")
-                 .arg(rng.Below(10000), 4, 10, QLatin1Char('0'))
-                 .arg(rng.Below(1000000), 6, 10, QLatin1Char('0'));
-  }
+  if (rng.Chance(0.2)) title += QStringLiteral("（项目编号：%1）").arg(p.key);
   return title;
 }
 
@@ -252,14 +375,14 @@ void Catalogue::ComposeResult(Announcement* item, const QString& region_short, b
   };
   auto amount = [&](Award* award) {
     const double yuan = 100.0 * (80 + rng.Below(30000));  // 8 000 to 3 008 000 yuan, whole hundreds
-    award->amount_yuan = Decimal(yuan);
+    award->amount_yuan = forms::Decimal(yuan);
     const double f = rng.Unit();
     if (f < 0.35) {
       award->amount_text = award->amount_yuan + QStringLiteral("元");
     } else if (f < 0.58) {
       award->amount_text = award->amount_yuan + QStringLiteral(".00元");
     } else if (f < 0.85) {
-      award->amount_text = Decimal(yuan / 10000.0) + QStringLiteral("万元");
+      award->amount_text = forms::Decimal(yuan / 10000.0) + QStringLiteral("万元");
     } else if (f < 0.95) {
       award->amount_text = QStringLiteral("人民币") + award->amount_yuan + QStringLiteral("元");
     } else {
@@ -356,6 +479,13 @@ ConstructionTender Catalogue::ComposeTender(QDate date, Rng& rng) {
       break;
     }
   }
+  static const char* const kOwners[] = {"住房和城乡建设局", "城市建设投资有限公司",
+                                        "教育和体育局",     "交通运输局",
+                                        "人民政府",         "水务局"};
+  const QString owner =
+      (tender.place.isEmpty() ? U(region.city) : tender.place) + U(kOwners[rng.Below(6)]);
+  tender_notices_.insert(
+      tender.id, notices::ComposeConstruction(tender, owner, U(region.city), rng, &tender.facts));
   return tender;
 }
 

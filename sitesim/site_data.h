@@ -7,9 +7,11 @@
 #include <QSet>
 #include <QString>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <vector>
 
+#include "sitesim/notices.h"
 #include "sitesim/site_simulator.h"
 
 namespace talvec::sitesim {
@@ -49,6 +51,10 @@ class Catalogue {
   const std::vector<ConstructionTender>& Tenders() const { return tenders_; }  // oldest first
   const Announcement* Find(int id) const;
   const ConstructionTender* FindTender(int id) const;
+  // The national-format notice of an announcement or tender page; nothing
+  // for the pages of the older form.
+  const NoticeSpec* Notice(int id) const;
+  const NoticeSpec* TenderNotice(int id) const;
 
   static QString AnnouncementAddress(int id);
   static QString TenderLink(int id);
@@ -56,18 +62,29 @@ class Catalogue {
  private:
   void GenerateDay(QDate date);
   Announcement Compose(int type, QDate date, Rng& rng);
-  QString ComposeTitle(int type, QDate date, bool is_void, Rng& rng, QString* region_short,
-                       QString* buyer);
+  // The project an announcement of `type` belongs to: a new one, or one
+  // waiting for its announcement, correction or result; null for the types
+  // that belong to none.
+  Project* ProjectFor(int type, QDate date, Rng& rng);
+  Project& NewProject(int type, QDate date, Rng& rng);
+  QString TitleEnding(int type, const Project& project, Rng& rng);
+  QString ComposeTitle(const Project& project, const QString& ending, bool is_void, Rng& rng);
   void ComposeResult(Announcement* item, const QString& region_short, bool is_void, Rng& rng);
   ConstructionTender ComposeTender(QDate date, Rng& rng);
   const Announcement& Store(Announcement item);
   int NextId(QDate date, int per_day);
 
   std::uint64_t seed_;
+  QDate today_;
   bool quirks_;
   Rng live_rng_;
   std::vector<Announcement> channels_[kChannelCount];
   std::vector<ConstructionTender> tenders_;
+  std::deque<Project> projects_;
+  QSet<QString> project_keys_;
+  bool whole_course_[2] = {false, false};  // city, province
+  QHash<int, NoticeSpec> notices_;         // announcement id -> its notice
+  QHash<int, NoticeSpec> tender_notices_;
   QHash<int, std::pair<int, int>> by_id_;  // id -> (type, index)
   QHash<int, int> tender_by_id_;
   QSet<QString> keys_;  // stored form of every title (trimmed, first 127)

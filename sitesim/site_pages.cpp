@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sitesim/notice_pages.h"
 #include "sitesim/site_data.h"
 
 namespace talvec::sitesim::pages {
@@ -181,7 +182,7 @@ QByteArray List(int type, int page, const std::vector<Announcement>& items,
   return html.toUtf8();
 }
 
-QByteArray AnnouncementPage(const Announcement& item) {
+QByteArray AnnouncementPage(const Announcement& item, const NoticeSpec* notice) {
   const Channel& channel = ChannelOfType(item.type);
   const QString title = item.title.trimmed();
   const QString& body = item.buyer;
@@ -196,6 +197,28 @@ QByteArray AnnouncementPage(const Announcement& item) {
   html += QStringLiteral(
               "<div class=\"contentTitle\"><h1>%1</h1><p>发布时间：%2 信息来源：%3</p></div>\n")
               .arg(title.toHtmlEscaped(), Date(item.date), body.toHtmlEscaped());
+  const bool result = item.type == 4 || item.type == 9;
+  QString result_table;
+  if (result) {
+    result_table = QStringLiteral(
+        "<p>根据评审委员会的评审结果，现将本项目采购结果公告如下：</p>\n"
+        "<table class=\"result\" border=\"1\" cellspacing=\"0\" width=\"100%\">\n");
+    if (item.has_header) {
+      result_table += QStringLiteral("<tr><td class=\"resultHead\" align=\"center\">%1</td></tr>\n")
+                          .arg(U(kResultHeader));
+    } else {
+      result_table += QStringLiteral(
+          "<tr><td class=\"resultHead\" align=\"center\">中标（成交）信息</td></tr>\n");
+    }
+    result_table += QStringLiteral("<tr><td colspan=\"2\" align=\"left\">%1</td></tr>\n</table>\n")
+                        .arg(item.result_cell);
+  }
+  if (notice && notice->kind != NoticeKind::kNone) {
+    html += QStringLiteral("<div class=\"contentText\">\n") + NoticeBody(*notice, result_table) +
+            QStringLiteral("</div></div>\n");
+    html += SiteFooter(!result || item.has_footer);
+    return html.toUtf8();
+  }
   html += QStringLiteral(
               "<div class=\"contentText\">\n<table class=\"info\" border=\"1\" cellspacing=\"0\">\n"
               "<tr><td class=\"label\">项目名称</td><td>%1</td></tr>\n"
@@ -205,20 +228,8 @@ QByteArray AnnouncementPage(const Announcement& item) {
               .arg(title.toHtmlEscaped(), body.toHtmlEscaped())
               .arg(item.id)
               .arg(item.id % 3 == 0 ? QStringLiteral("竞争性磋商") : QStringLiteral("公开招标"));
-  const bool result = item.type == 4 || item.type == 9;
   if (result) {
-    html += QStringLiteral("<p>根据评审委员会的评审结果，现将本项目采购结果公告如下：</p>\n");
-    html +=
-        QStringLiteral("<table class=\"result\" border=\"1\" cellspacing=\"0\" width=\"100%\">\n");
-    if (item.has_header) {
-      html += QStringLiteral("<tr><td class=\"resultHead\" align=\"center\">%1</td></tr>\n")
-                  .arg(U(kResultHeader));
-    } else {
-      html += QStringLiteral(
-          "<tr><td class=\"resultHead\" align=\"center\">中标（成交）信息</td></tr>\n");
-    }
-    html += QStringLiteral("<tr><td colspan=\"2\" align=\"left\">%1</td></tr>\n</table>\n")
-                .arg(item.result_cell);
+    html += result_table;
     html += QStringLiteral("<p>评审专家名单：%1、%2、%3</p>\n<p>本公告期限为1个工作日。</p>\n")
                 .arg(QStringLiteral("王某"), QStringLiteral("李某"), QStringLiteral("张某"));
   } else if (item.type == 3 || item.type == 8) {
@@ -293,20 +304,14 @@ QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders,
   return html.toUtf8();
 }
 
-QByteArray TenderPage(const ConstructionTender& tender) {
+QByteArray TenderPage(const ConstructionTender& tender, const NoticeSpec* notice) {
   QString html =
       QStringLiteral(
           "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
           "charset=utf-8\" />\n<title>%1--四川建设网</title>\n</head>\n<body "
           "style=\"margin:0;padding:0\">\n"
           "%4<div class=\"main\">\n<h1>%1</h1>\n"
-          "<p>工程所在地：%2 发布日期：%3</p>\n"
-          "<p>本招标项目%1已由有关部门批准建设，招标人为%"
-          "2相关单位，建设资金已落实。项目已具备招标条件，"
-          "现对该项目进行公开招标。</p>\n<p>投标人资格要求：具备相应资质，近三年内无不良记录。</"
-          "p>\n</div>\n"
-          "<div class=\"footer\">版权所有：四川省住房和城乡建设厅 "
-          "四川建设网</div>\n</body>\n</html>\n")
+          "<p>工程所在地：%2 发布日期：%3</p>\n")
           .arg(tender.title.toHtmlEscaped(),
                tender.place.isEmpty() ? QStringLiteral("四川省") : tender.place, Date(tender.date),
                PageHeader(
@@ -314,6 +319,17 @@ QByteArray TenderPage(const ConstructionTender& tender) {
                    QStringLiteral(
                        "<a href=\"/\">首页</a> &gt; 招标投标 &gt; "
                        "<a href=\"InvitNotice.aspx?typeid=0&amp;&amp;type=ZBGG\">招标公告</a>")));
+  if (notice) {
+    html += NoticeBody(*notice, {});
+  } else {
+    html += QStringLiteral(
+                "<p>本招标项目%1已由有关部门批准建设，建设资金已落实。项目已具备招标条件，"
+                "现对该项目进行公开招标。</p>\n")
+                .arg(tender.title.toHtmlEscaped());
+  }
+  html += QStringLiteral(
+      "</div>\n<div class=\"footer\">版权所有：四川省住房和城乡建设厅 "
+      "四川建设网</div>\n</body>\n</html>\n");
   return html.toUtf8();
 }
 

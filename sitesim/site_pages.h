@@ -9,6 +9,10 @@
 
 #include "sitesim/site_simulator.h"
 
+namespace talvec::sitesim {
+struct NoticeSpec;
+}
+
 namespace talvec::sitesim::pages {
 
 struct ListPageOptions {
@@ -20,10 +24,12 @@ QByteArray Probe(const std::vector<Announcement>& newest);  // a few newest item
 // Page `page` (1-based) of the channel; `items` oldest first, as kept.
 QByteArray List(int type, int page, const std::vector<Announcement>& items,
                 ListPageOptions options);
-QByteArray AnnouncementPage(const Announcement& item);
+// `notice`: the national-format notice of the page; without one, the older
+// form (result pre-announcements).
+QByteArray AnnouncementPage(const Announcement& item, const NoticeSpec* notice);
 QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders,
                             ListPageOptions options);
-QByteArray TenderPage(const ConstructionTender& tender);
+QByteArray TenderPage(const ConstructionTender& tender, const NoticeSpec* notice);
 // The error page words: 1 "无法找到该页" (the server's own 404 page), 2 "页面没有找到".
 QByteArray ErrorPage(int which);
 QByteArray VersionText(const QString& version);

@@ -1,6 +1,5 @@
 #include "sitesim/site_simulator.h"
 
-#include <zlib.h>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -16,10 +15,13 @@
 #include <QUrlQuery>
 #include <algorithm>
 
-#include "sitesim/company_search.h"
+#include "sitesim/construction_site.h"
 #include "sitesim/management.h"
+#include "sitesim/procurement_site.h"
+#include "sitesim/search_engine.h"
 #include "sitesim/site_data.h"
 #include "sitesim/site_pages.h"
+#include "sitesim/transport.h"
 
 // Quiet in tests; the program turns the information messages on.
 Q_LOGGING_CATEGORY(lcSiteSim, "talvec.sitesim", QtWarningMsg)
@@ -27,288 +29,41 @@ Q_LOGGING_CATEGORY(lcSiteSim, "talvec.sitesim", QtWarningMsg)
 namespace talvec::sitesim {
 namespace {
 
-constexpr Channel kChannels[kChannelCount] = {
-    {1, "shiji_cggg1", "市县采购预公告列表"},
-    {2, "shiji_cggg", "市县采购公告列表"},
-    {3, "shiji_jggg1", "市县结果预公告列表"},
-    {4, "shiji_jggg", "市县结果公告列表"},
-    {5, "shiji_gzgg", "市县更正公告列表"},
-    {6, "cgygg", "省采购预公告列表"},
-    {7, "cggg", "省采购公告列表"},
-    {8, "jgygg", "省结果预公告列表"},
-    {9, "jggg", "省结果公告列表"},
-    {10, "gzgg", "省更正公告列表"},
-};
-
-const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
-const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
-const QByteArray kJson = QByteArrayLiteral("application/json");
-
-struct Reply {
-  int status = 200;
-  QByteArray body;
-  QByteArray type = kHtml;
-};
-
-// Faults that need the connection itself (the QTcpServer path): QHttpServer
-// 6.4 answers every request at once and always completely.
-bool IsConnectionFault(const Fault& fault) {
-  switch (fault.mode) {
-    case FaultMode::kStall:
-    case FaultMode::kTruncate:
-    case FaultMode::kDrip:
-    case FaultMode::kGzipCut:
-    case FaultMode::kGzipJunk:
-    case FaultMode::kGzipBomb:
-      return true;
-    case FaultMode::kGarbage:
-      return fault.arg != QLatin1String("body");
-    default:
-      return false;
-  }
-}
-
-QByteArray StatusText(int status) {
-  switch (status) {
-    case 200:
-      return "OK";
-    case 404:
-      return "Not Found";
-    case 500:
-      return "Internal Server Error";
-    case 503:
-      return "Service Unavailable";
-    default:
-      return "Status";
-  }
-}
-
-QByteArray Serialize(const Reply& reply, qint64 content_length = -1, bool gzip = false) {
-  QByteArray head =
-      "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + StatusText(reply.status) + "\r\n";
-  head += "Content-Type: " + reply.type + "\r\n";
-  if (gzip) head += "Content-Encoding: gzip\r\n";
-  head += "Content-Length: " +
-          QByteArray::number(content_length < 0 ? reply.body.size() : content_length) + "\r\n";
-  head += "Connection: close\r\n\r\n";
-  return head;
-}
-
-QByteArray Garbage(quint64 seed, int size) {
-  Rng rng(seed ^ 0xBADC0FFEEULL);
-  QByteArray bytes(size, Qt::Uninitialized);
-  for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(rng.Next() & 0xFF);
-  bytes[0] = '\x89';  // never a status line
-  return bytes;
-}
-
-// A gzip stream (RFC 1952) of `prefix` followed by `filler` repeated until the
-// whole input is `total` bytes (at least the prefix); empty when zlib fails.
-QByteArray Gzip(const QByteArray& prefix, qint64 total = -1, const QByteArray& filler = {}) {
-  z_stream z{};
-  if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
-    return {};
-  QByteArray out;
-  char buffer[65536];
-  qint64 left = std::max<qint64>(0, total - prefix.size());
-  if (filler.isEmpty()) left = 0;
-  bool ok = true;
-  auto feed = [&](const QByteArray& bytes, int flush) {
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
-    z.avail_in = static_cast<uInt>(bytes.size());
-    do {
-      z.next_out = reinterpret_cast<Bytef*>(buffer);
-      z.avail_out = sizeof buffer;
-      const int status = deflate(&z, flush);
-      if (status == Z_STREAM_ERROR) {
-        ok = false;
-        return;
-      }
-      out.append(buffer, static_cast<qsizetype>(sizeof buffer - z.avail_out));
-    } while (z.avail_out == 0);
+QJsonObject FactsJson(const NoticeFacts& f) {
+  QJsonObject o;
+  auto text = [&](const char* name, const QString& value) {
+    if (!value.isEmpty()) o[QLatin1String(name)] = value;
   };
-  feed(prefix, left > 0 ? Z_NO_FLUSH : Z_FINISH);
-  while (ok && left > 0) {
-    const QByteArray piece = left >= filler.size() ? filler : filler.left(left);
-    left -= piece.size();
-    feed(piece, left > 0 ? Z_NO_FLUSH : Z_FINISH);
+  text("ProjectNo", f.project_no);
+  text("ProjectKey", f.project_key);
+  text("ProjectName", f.project_name);
+  if (f.budget) o[QStringLiteral("Budget")] = *f.budget;
+  text("BudgetText", f.budget_text);
+  if (f.price_cap) o[QStringLiteral("PriceCap")] = *f.price_cap;
+  text("PriceCapText", f.price_cap_text);
+  text("Buyer", f.buyer);
+  text("BuyerContact", f.buyer_contact);
+  text("Agency", f.agency);
+  text("AgencyContact", f.agency_contact);
+  text("ContactPerson", f.contact_person);
+  text("ContactPhone", f.contact_phone);
+  text("DocsFrom", f.docs_from);
+  text("DocsUntil", f.docs_until);
+  text("Deadline", f.deadline);
+  text("OpeningAt", f.opening_at);
+  text("OpeningPlace", f.opening_place);
+  text("Method", f.method);
+  text("CorrectedOn", f.corrected_on);
+  QJsonArray changes;
+  for (const NoticeChange& c : f.changes) {
+    changes.append(
+        QJsonObject{{QStringLiteral("Item"), c.item}, {QStringLiteral("NewValue"), c.new_value}});
   }
-  deflateEnd(&z);
-  return ok ? out : QByteArray();
+  if (!changes.isEmpty()) o[QStringLiteral("Changes")] = changes;
+  return o;
 }
-
-// Filler for the gzip bomb: list items, 64 KiB of them per piece.
-QByteArray BombFiller() {
-  const QByteArray item =
-      QStringLiteral("<li>填充内容 filler text filler text filler text</li>\n").toUtf8();
-  QByteArray piece;
-  while (piece.size() + item.size() <= 65536) piece += item;
-  return piece;
-}
-
-// Hands each new connection either to QHttpServer (normal answers and the
-// faults that are whole answers) or to the connection path of the simulator.
-class ListenSocket : public QTcpServer {
- public:
-  std::function<bool()> connection_fault;
-  std::function<void(QTcpSocket*)> take;
-  QList<QPointer<QTcpSocket>> http_sockets;
-
-  // Closes the idle kept-alive connections, so the next request comes on a
-  // new connection (which a connection fault then takes). Queued, so that a
-  // request being answered right now still gets its answer first.
-  void CloseHttpSockets() {
-    for (const QPointer<QTcpSocket>& socket : std::as_const(http_sockets)) {
-      if (!socket) continue;
-      QMetaObject::invokeMethod(
-          socket.data(),
-          [socket] {
-            if (socket) socket->disconnectFromHost();
-          },
-          Qt::QueuedConnection);
-    }
-    http_sockets.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
-  }
-
- protected:
-  void incomingConnection(qintptr descriptor) override {
-    auto* socket = new QTcpSocket(this);
-    if (!socket->setSocketDescriptor(descriptor)) {
-      delete socket;
-      return;
-    }
-    if (connection_fault && connection_fault()) {
-      take(socket);
-      return;
-    }
-    http_sockets.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
-    http_sockets.append(socket);
-    addPendingConnection(socket);
-  }
-};
-
-// One request on the connection path: reads the request head, then lets the
-// simulator answer (or not) on the socket.
-class Exchange : public QObject {
- public:
-  Exchange(QTcpSocket* socket, QObject* parent,
-           std::function<void(Exchange*, const QString&)> handle)
-      : QObject(parent), socket_(socket), handle_(std::move(handle)) {
-    socket_->setParent(this);
-    connect(socket_, &QTcpSocket::readyRead, this, &Exchange::Read);
-    connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
-  }
-  QTcpSocket* socket() const { return socket_; }
-
-  void Send(const QByteArray& bytes, bool close) {
-    if (socket_->state() != QAbstractSocket::ConnectedState) return;
-    socket_->write(bytes);
-    if (close) socket_->disconnectFromHost();
-  }
-  void Abort() { socket_->abort(); }
-
-  // Sends `head` at once, then one byte of `body` every `interval_ms`, then
-  // closes. The timer belongs to this object, so it dies with the connection.
-  void Drip(const QByteArray& head, const QByteArray& body, int interval_ms) {
-    Send(head, body.isEmpty());
-    if (body.isEmpty()) return;
-    drip_body_ = body;
-    drip_sent_ = 0;
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [this, timer] {
-      if (socket_->state() != QAbstractSocket::ConnectedState) {
-        timer->stop();
-        return;
-      }
-      socket_->write(drip_body_.constData() + drip_sent_, 1);
-      if (++drip_sent_ >= drip_body_.size()) {
-        timer->stop();
-        socket_->disconnectFromHost();
-      }
-    });
-    timer->start(interval_ms);
-  }
-
- private:
-  void Read() {
-    if (done_) {
-      socket_->readAll();
-      return;
-    }
-    buffer_ += socket_->readAll();
-    const qsizetype end = buffer_.indexOf("\r\n\r\n");
-    if (end < 0 && buffer_.size() < 65536) return;
-    done_ = true;
-    const QByteArray line = buffer_.left(buffer_.indexOf("\r\n"));
-    const QList<QByteArray> parts = line.split(' ');
-    handle_(this, parts.size() >= 2 ? QString::fromUtf8(parts[1]) : QStringLiteral("/"));
-  }
-
-  QTcpSocket* socket_;
-  std::function<void(Exchange*, const QString&)> handle_;
-  QByteArray buffer_;
-  bool done_ = false;
-  QByteArray drip_body_;
-  qsizetype drip_sent_ = 0;
-};
 
 }  // namespace
-
-const Channel& ChannelOfType(int type) { return kChannels[std::clamp(type, 1, kChannelCount) - 1]; }
-
-QString FaultName(FaultMode mode) {
-  switch (mode) {
-    case FaultMode::kNone:
-      return QStringLiteral("none");
-    case FaultMode::kRefuse:
-      return QStringLiteral("refuse");
-    case FaultMode::kErrorWords:
-      return QStringLiteral("errorwords");
-    case FaultMode::kStatus:
-      return QStringLiteral("status");
-    case FaultMode::kStall:
-      return QStringLiteral("stall");
-    case FaultMode::kTruncate:
-      return QStringLiteral("truncate");
-    case FaultMode::kOversize:
-      return QStringLiteral("oversize");
-    case FaultMode::kGarbage:
-      return QStringLiteral("garbage");
-    case FaultMode::kNoHeading:
-      return QStringLiteral("noheading");
-    case FaultMode::kNoPageInfo:
-      return QStringLiteral("nopageinfo");
-    case FaultMode::kDrip:
-      return QStringLiteral("drip");
-    case FaultMode::kGzipCut:
-      return QStringLiteral("gzipcut");
-    case FaultMode::kGzipJunk:
-      return QStringLiteral("gzipjunk");
-    case FaultMode::kGzipBomb:
-      return QStringLiteral("gzipbomb");
-  }
-  return {};
-}
-
-std::optional<Fault> ParseFault(const QString& text) {
-  const qsizetype colon = text.indexOf(u':');
-  const QString name = (colon < 0 ? text : text.left(colon)).trimmed().toLower();
-  Fault fault;
-  fault.arg = colon < 0 ? QString() : text.mid(colon + 1).trimmed();
-  if (name == QLatin1String("404") || name == QLatin1String("500")) {
-    fault.mode = FaultMode::kStatus;
-    fault.arg = name;
-    return fault;
-  }
-  for (int m = 0; m <= static_cast<int>(kLastFaultMode); ++m) {
-    if (FaultName(static_cast<FaultMode>(m)) == name) {
-      fault.mode = static_cast<FaultMode>(m);
-      return fault;
-    }
-  }
-  if (name.isEmpty()) return fault;
-  return std::nullopt;
-}
 
 class SiteSimulator::Impl {
  public:
@@ -538,66 +293,14 @@ class SiteSimulator::Impl {
     }
   }
 
+  // The answer of whichever site the path belongs to.
   Reply Dispatch(const QUrl& url, pages::ListPageOptions list_options) {
-    const QString path = url.path();
-    const QUrlQuery query(url);
-    if (path.isEmpty() || path == QLatin1String("/") || path == QLatin1String("/index.html") ||
-        path == QLatin1String("/index.jsp")) {
-      std::vector<Announcement> newest;
-      for (int t = 1; t <= kChannelCount; ++t) {
-        const std::vector<Announcement>& items = catalogue_.Channel(t);
-        for (int k = 0; k < 2 && k < static_cast<int>(items.size()); ++k)
-          newest.push_back(items[items.size() - 1 - k]);
-      }
-      std::stable_sort(
-          newest.begin(), newest.end(),
-          [](const Announcement& a, const Announcement& b) { return a.date > b.date; });
-      return Reply{200, pages::Probe(newest)};
-    }
-    if (path == QLatin1String("/CmsNewsController.do")) {
-      const QString method = query.queryItemValue(QStringLiteral("method"));
-      if (method == QLatin1String("recommendBulletinList")) {
-        const QString code = query.queryItemValue(QStringLiteral("channelCode"));
-        for (const Channel& channel : kChannels) {
-          if (code == QLatin1String(channel.code)) {
-            bool ok = false;
-            int page = query.queryItemValue(QStringLiteral("page")).toInt(&ok);
-            if (!ok || page < 1) page = 1;
-            return Reply{200, pages::List(channel.type, page, catalogue_.Channel(channel.type),
-                                          list_options)};
-          }
-        }
-        return Reply{200, pages::ErrorPage(2)};
-      }
-      if (method == QLatin1String("newsView")) {
-        if (const Announcement* item =
-                catalogue_.Find(query.queryItemValue(QStringLiteral("id")).toInt())) {
-          return Reply{200, pages::AnnouncementPage(*item)};
-        }
-        return Reply{404, pages::ErrorPage(2)};
-      }
-      return Reply{404, pages::ErrorPage(2)};
-    }
-    if (path == QLatin1String("/InvestmentInfo/ZhaoBiao/InvitNotice.aspx")) {
-      return Reply{200, pages::ConstructionList(catalogue_.Tenders(), list_options)};
-    }
-    if (path == QLatin1String("/InvestmentInfo/ZhaoBiao/InvitNoticeDetail.aspx")) {
-      if (const ConstructionTender* tender =
-              catalogue_.FindTender(query.queryItemValue(QStringLiteral("id")).toInt())) {
-        return Reply{200, pages::TenderPage(*tender)};
-      }
-      return Reply{404, pages::ErrorPage(1)};
-    }
-    if (path == QLatin1String("/s")) {
-      std::vector<const Announcement*> results;
-      for (int type : {4, 9}) {
-        for (const Announcement& item : catalogue_.Channel(type)) results.push_back(&item);
-      }
-      return Reply{200,
-                   CompanySearchPage(query.queryItemValue(QStringLiteral("WD"), QUrl::FullyDecoded),
-                                     results)};
-    }
-    if (std::optional<ManagementReply> answer = management_.Answer(path)) {
+    if (std::optional<Reply> reply = AnswerProcurementSite(url, catalogue_, list_options))
+      return *reply;
+    if (std::optional<Reply> reply = AnswerConstructionSite(url, catalogue_, list_options))
+      return *reply;
+    if (std::optional<Reply> reply = AnswerSearchEngine(url, catalogue_)) return *reply;
+    if (std::optional<ManagementReply> answer = management_.Answer(url.path())) {
       return Reply{answer->status, std::move(answer->body), answer->type};
     }
     return Reply{404, pages::ErrorPage(1)};
@@ -665,6 +368,20 @@ class SiteSimulator::Impl {
       state[QStringLiteral("tenders")] = static_cast<int>(catalogue_.Tenders().size());
       return Reply{200, QJsonDocument(state).toJson(), kJson};
     }
+    if (path == QLatin1String("/__sim/facts")) {
+      // What a page states: /__sim/facts?address=ADDRESS (as listed).
+      const QString address = query.queryItemValue(QStringLiteral("address"), QUrl::FullyDecoded);
+      const NoticeFacts* facts = nullptr;
+      if (const std::optional<Announcement> a = q_->FindAnnouncement(address)) {
+        facts = &catalogue_.Find(a->id)->facts;
+      } else {
+        for (const ConstructionTender& t : catalogue_.Tenders()) {
+          if (address.endsWith(t.link)) facts = &t.facts;
+        }
+      }
+      if (!facts) return Reply{404, "no such page\n", kText};
+      return Reply{200, QJsonDocument(FactsJson(*facts)).toJson(), kJson};
+    }
     if (path == QLatin1String("/__sim/items")) {
       const QString type_text = query.queryItemValue(QStringLiteral("type"));
       QString text;
@@ -687,7 +404,7 @@ class SiteSimulator::Impl {
     }
     return Reply{404,
                  "control requests: /__sim/fault?mode=&arg=&for=&scope=, /__sim/add?type=&count=, "
-                 "/__sim/state, /__sim/items?type=\n",
+                 "/__sim/state, /__sim/items?type=, /__sim/facts?address=\n",
                  kText};
   }
 
@@ -804,6 +521,10 @@ QString SiteSimulator::ConstructionListPath() {
 }
 
 qint64 SiteSimulator::RequestCount() const { return impl_->requests_; }
+
+QByteArray SiteSimulator::Page(const QString& target) {
+  return impl_->Dispatch(QUrl(target), {}).body;
+}
 
 Management& SiteSimulator::management() { return impl_->management_; }
 

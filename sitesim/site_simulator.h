@@ -43,6 +43,38 @@ inline constexpr int kConstructionRows = 20;  // rows on the construction list p
 // How a result cell is written: colon, comma or single layout, or a void tender.
 enum class ResultLayout { kNone, kColon, kComma, kSingle, kVoid };
 
+// What an announcement page states, in the forms a careful reader of the page
+// arrives at: money in yuan, times "YYYY-MM-DD HH:MM" (or "YYYY-MM-DD" when the
+// page gives no time of day), texts as written. Empty (or no value) where the
+// page states nothing, and where it states something that does not read as
+// money or time (the text is kept then). Tests and benchmarks score a reader
+// of the pages against it.
+struct NoticeChange {
+  QString item;       // "Deadline", "OpeningAt", "DocsUntil", "Budget" or "Other"
+  QString old_text;   // the page's words for the old value
+  QString new_text;   // and for the new one
+  QString new_value;  // the new value in the form of its fact; "" for "Other"
+};
+
+struct NoticeFacts {
+  QString project_no;   // the project number as the page writes it
+  QString project_key;  // the same, normalised (half-width, no blanks, "-", "()", upper case)
+  QString project_name;
+  std::optional<double> budget;  // yuan
+  QString budget_text;           // the words after the label ("保密", "123.5万元…")
+  std::optional<double> price_cap;
+  QString price_cap_text;
+  QString buyer, buyer_contact;
+  QString agency, agency_contact;
+  QString contact_person, contact_phone;
+  QString docs_from, docs_until;  // the window for obtaining the documents
+  QString deadline, opening_at, opening_place;
+  QString method;               // "公开招标", "竞争性磋商", ... when the page names it
+  QList<NoticeChange> changes;  // correction pages
+  QString corrected_on;         // "更正日期" of a correction page, "YYYY-MM-DD"
+  QString variant;              // the page's layout and forms, for messages
+};
+
 // What the simulator meant a result announcement to say; winner extraction may read
 // it differently (that is their business), but these are the real winners.
 struct Award {
@@ -53,6 +85,7 @@ struct Award {
 
 struct Announcement {
   int id = 0;
+  int project = 0;  // the project the announcement belongs to (0: none)
   int type = 0;     // 1..10
   QString title;    // exactly as in the list page's title="…" (may hold ' or blanks)
   QString address;  // relative address as in <a href="…">
@@ -64,6 +97,8 @@ struct Announcement {
   bool has_footer = false;  // page holds "版权所有" after the table
   QString result_cell;      // the text of the result cell (between <td …> and </td>)
   QList<Award> awards;      // empty for void tenders
+  // Types 1, 2, 4, 5, 6, 7, 9 and 10: what the page states.
+  NoticeFacts facts;
 };
 
 struct ConstructionTender {
@@ -71,7 +106,8 @@ struct ConstructionTender {
   QString title;  // row title="…", as served
   QString place;  // place name span ("" for some rows)
   QDate date;
-  QString link;  // link target, relative to "/InvestmentInfo/ZhaoBiao/"
+  QString link;       // link target, relative to "/InvestmentInfo/ZhaoBiao/"
+  NoticeFacts facts;  // what the tender page states
 };
 
 enum class FaultMode {
@@ -155,6 +191,10 @@ class SiteSimulator : public QObject {
   ConstructionListPath();  // "/InvestmentInfo/ZhaoBiao/InvitNotice.aspx?typeid=0&&type=ZBGG"
 
   qint64 RequestCount() const;  // requests answered or faulted, control requests excluded
+
+  // The body the sites answer to a request target (path and query), as
+  // served without a fault; not counted as a request.
+  QByteArray Page(const QString& target);
 
   // The management server: version, update package and its faults.
   Management& management();

@@ -9,8 +9,10 @@
 #include <QStatusBar>
 
 #include "competitors/lookup.h"
+#include "facts/facts_reader.h"
 #include "ui/clock_panel.h"
 #include "ui/elided_label.h"
+#include "ui/facts_menu.h"
 #include "ui/frmfx.h"
 #include "ui/report_window.h"
 #include "ui/result_list.h"
@@ -102,6 +104,10 @@ void FrmWeath::CreateControls() {
 
   // The viewer window itself is only created when a page is first shown.
   viewer_ = new Viewer(this);
+  // The facts of an announcement the user opens are read first.
+  FactsReader& facts = services_.factsReader();
+  connect(viewer_, &Viewer::pageRequested, this,
+          [&facts](const QString&, const QString& caption) { facts.ReadNow(caption); });
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
   MenuGR = search_->MenuGR;
   watch_notices_ = new WatchNotifier(context_, *viewer_, this);
@@ -124,6 +130,7 @@ void FrmWeath::CreateControls() {
   MenuFX->setObjectName(QStringLiteral("MenuFX"));
   MenuFX->setShortcut(QKeySequence(Qt::Key_F5));
   connect(MenuFX, &QAction::triggered, this, [this] { OpenCompetitorAnalysis(); });
+  InstallFactsCommands(this, MenuData, services_.factsReader());
 
   // The status bar says what the collection is doing, how many rows the
   // result list shows, and confirms what succeeded quietly.

@@ -106,6 +106,7 @@ QWidget* Viewer::Create() {
 void Viewer::Open(const QString& address, const QString& caption, ViewerMode mode) {
   ViewerAddress = address;
   ViewerCaption = caption;
+  emit pageRequested(address, caption);
   Open(mode);
 }
 

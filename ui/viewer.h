@@ -40,6 +40,9 @@ class Viewer : public QObject {
   static void SetModuleFolder(const QString& folder);
 
  signals:
+  // A page is about to be shown (before the window opens); `caption` is
+  // the announcement's title where a list opens one.
+  void pageRequested(const QString& address, const QString& caption);
   void opened(QWidget* window);
 
  private:

@@ -6,40 +6,26 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
 #include "bench/gap_meter.h"
+#include "bench/sim_process.h"
 #include "collect/collection_schedule.h"
-#include "net/network_status.h"
-#include "net/page_fetcher.h"
 #include "core/database.h"
 #include "core/schema.h"
 #include "core/settings.h"
+#include "net/network_status.h"
+#include "net/page_fetcher.h"
 
 namespace {}  // namespace
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QProcess sim;
-  sim.setProcessChannelMode(QProcess::MergedChannels);
-  sim.start(QStringLiteral(TALVEC_BIN_DIR "/sitesim"),
-            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--new-every"),
-             QStringLiteral("0")});
-  QString base;
-  static const QRegularExpression serving(QStringLiteral("serving (http://[0-9.:]+)"));
-  QString said;
-  while (base.isEmpty() && sim.waitForReadyRead(10000)) {
-    said += QString::fromUtf8(sim.readAll());
-    const QRegularExpressionMatch m = serving.match(said);
-    if (m.hasMatch()) base = m.captured(1);
-  }
-  if (base.isEmpty()) {
-    std::fprintf(stderr, "cycle_stall: the simulator did not start: %s\n", qPrintable(said));
-    return 1;
-  }
+  const QString base = StartSimulator(sim, "cycle_stall");
+  if (base.isEmpty()) return 1;
 
   QTemporaryDir dir;
   talvec::Database db;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -881,6 +882,59 @@ TEST_F(SiteSimTest, SearchEngineListsTheAwardsOfTheNamedCompany) {
   const QString none = Get("/s?WD=" + QString::fromLatin1(QUrl::toPercentEncoding(odd)));
   EXPECT_TRUE(none.contains("<title>" + odd.toHtmlEscaped() + "_搜索结果</title>"));
   EXPECT_TRUE(none.contains("id=\"none\""));
+}
+
+// Projects: one number to a project, on every page of it; deadlines that
+// corrections move later; results after the (corrected) deadline; and in
+// the last week one project of each level with its whole course.
+TEST(SiteSimProjects, NumbersCorrectionsAndWholeCourses) {
+  for (quint64 seed : {7ULL, 11ULL, 12ULL}) {
+    SCOPED_TRACE(seed);
+    SiteSimulator sim(TestOptions(seed));
+    QHash<QString, int> project_of_key;
+    QHash<int, QList<Announcement>> projects;
+    for (int type = 1; type <= kChannelCount; ++type) {
+      for (const Announcement& a : sim.Announcements(type)) {
+        if (a.project == 0) continue;
+        projects[a.project].append(a);
+        if (!project_of_key.contains(a.facts.project_key))
+          project_of_key.insert(a.facts.project_key, a.project);
+        EXPECT_EQ(project_of_key.value(a.facts.project_key), a.project)
+            << a.facts.project_key.toStdString();
+      }
+    }
+    int whole = 0, moved = 0;
+    for (QList<Announcement>& pages : projects) {
+      std::sort(pages.begin(), pages.end(), [](const Announcement& a, const Announcement& b) {
+        return a.id < b.id;  // ids carry the date: the order of publication
+      });
+      QString deadline;
+      QDate announced, result;
+      QSet<int> kinds;
+      for (const Announcement& a : pages) {
+        kinds.insert((a.type - 1) % 5);
+        if ((a.type - 1) % 5 == 1) {
+          deadline = a.facts.deadline;
+          announced = a.date;
+        }
+        if ((a.type - 1) % 5 == 3) result = a.date;
+      }
+      for (const Announcement& a : pages) {
+        for (const NoticeChange& c : a.facts.changes) {
+          if (c.item != QLatin1String("Deadline") || deadline.isEmpty()) continue;
+          EXPECT_GT(c.new_value, deadline) << a.title.toStdString();
+          deadline = c.new_value;  // the second moves it further
+          ++moved;
+        }
+      }
+      if (result.isValid() && !deadline.isEmpty()) {
+        EXPECT_GT(result.toString(Qt::ISODate), deadline.left(10));
+      }
+      if (kinds.size() == 4 && announced >= sim.Today().addDays(-7)) ++whole;
+    }
+    EXPECT_GT(moved, 20);
+    EXPECT_GE(whole, 2);
+  }
 }
 
 }  // namespace

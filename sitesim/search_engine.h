@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
+#include <optional>
 #include <vector>
 
 #include "sitesim/site_simulator.h"
+#include "sitesim/transport.h"
 
 namespace talvec::sitesim {
 
@@ -14,5 +17,11 @@ namespace talvec::sitesim {
 // winners name the company (the one name holding the other) are listed,
 // newest first.
 QByteArray CompanySearchPage(const QString& name, const std::vector<const Announcement*>& results);
+
+class Catalogue;
+
+// The answer to "/s?WD=name" over the result announcements of the catalogue,
+// or nothing for other paths.
+std::optional<Reply> AnswerSearchEngine(const QUrl& url, const Catalogue& catalogue);
 
 }  // namespace talvec::sitesim

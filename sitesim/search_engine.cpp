@@ -1,6 +1,9 @@
-#include "sitesim/company_search.h"
+#include "sitesim/search_engine.h"
 
+#include <QUrlQuery>
 #include <algorithm>
+
+#include "sitesim/site_data.h"
 
 namespace talvec::sitesim {
 
@@ -81,6 +84,17 @@ QByteArray CompanySearchPage(const QString& raw_name,
   }
   html += QStringLiteral("</div></body></html>\n");
   return html.toUtf8();
+}
+
+std::optional<Reply> AnswerSearchEngine(const QUrl& url, const Catalogue& catalogue) {
+  if (url.path() != QLatin1String("/s")) return std::nullopt;
+  std::vector<const Announcement*> results;
+  for (int type : {4, 9}) {
+    for (const Announcement& item : catalogue.Channel(type)) results.push_back(&item);
+  }
+  return Reply{
+      200, CompanySearchPage(
+               QUrlQuery(url).queryItemValue(QStringLiteral("WD"), QUrl::FullyDecoded), results)};
 }
 
 }  // namespace talvec::sitesim

@@ -24,7 +24,7 @@ std::optional<double> Amount(const Statement& st, int column) {
 }
 
 Error StatementError(const QString& what, const Statement& st) {
-  return Error{Error::Kind::kOther, what, st.error()};
+  return MakeError(st.error().kind, what, st.error().FullText(), st.error().code);
 }
 
 // The newest correction of ITEM that applies to the announcement row `f`:

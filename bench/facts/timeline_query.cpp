@@ -70,7 +70,7 @@ bool EnsureFacts(talvec::Database& db) {
       if (!change.Run()) return false;
     }
   }
-  return tx.Commit();
+  return tx.Commit().has_value();
 }
 
 // The baseline: everything read, then the answers made in memory.

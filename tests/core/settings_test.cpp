@@ -130,7 +130,7 @@ TEST(Settings, LoadFromTheDeliveredRowAndItsEdges) {
 }
 
 TEST(Settings, EachWriterChangesItsGroupOnly) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   const SettingsRow before = ReadSettingsRow(db).value();
   ASSERT_TRUE(WriteStyle(db, 7));

@@ -91,7 +91,7 @@ class FactsReaderTest : public ::testing::Test {
 
   sitesim::SiteSimulator sim_;
   bool listening_;
-  testing::TempDatabase tmp_;
+  test_support::TempDatabase tmp_;
   SystemSettings settings_;
   PageFetcher fetcher_;
   NetworkStatus network_;

@@ -68,7 +68,7 @@ class FactsStoreTest : public ::testing::Test {
     return titles;
   }
 
-  testing::TempDatabase tmp_;
+  test_support::TempDatabase tmp_;
 };
 
 FactChange Change(const char16_t* item, const QString& value) {

@@ -106,7 +106,7 @@ TEST(WatchSettingsForm, ReadsTheRowAndSavesOnlyWhatPasses) {
 }
 
 TEST(WatchSettingsForm, NothingIsSavedOrAddedOnceTheFileIsDeleted) {
-  testing::TempDatabase temp;
+  test_support::TempDatabase temp;
   Database& db = temp.db();
   ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES('电脑', '/a', ?, 1)",
                          QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));

@@ -1,0 +1,120 @@
+// competitor_load: the competitor window's full list of 200,000 awards read
+// from the encrypted store into its model. Baseline: the bare engine (its C
+// interface, no Qt) stepping the same statements over the same file on a
+// connection of its own and touching every column's bytes.
+#include <sqlcipher/sqlite3.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+
+#include "bench/search/bench_titles.h"
+#include "competitors/award_list_model.h"
+#include "competitors/awards.h"
+#include "core/database.h"
+#include "core/schema.h"
+
+using talvec::bench::BenchTitle;
+using talvec::bench::MedianMs;
+
+namespace {
+
+// Processor time of this process: the figures hold on a busy machine.
+double CpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Steps `sql` and adds up the columns' bytes so that nothing is skipped.
+long long StepAll(sqlite3* db, const char* sql) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return -1;
+  long long bytes = 0;
+  const int columns = sqlite3_column_count(st);
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    for (int c = 0; c < columns; ++c) {
+      const unsigned char* text = sqlite3_column_text(st, c);
+      if (text) bytes += text[0] + sqlite3_column_bytes(st, c);
+    }
+  }
+  sqlite3_finalize(st);
+  return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  constexpr int kRows = 200000;
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("talvec.qzv"));
+  talvec::Database db;
+  if (!db.CreateDatabase(path, talvec::DatabasePassword()) || !talvec::CreateSchema(db)) {
+    std::fprintf(stderr, "competitor_load: no database\n");
+    return 1;
+  }
+  {
+    talvec::Database::Transaction tx(db);
+    for (int i = 0; i < kRows; ++i) {
+      const QString title = BenchTitle(i);
+      const QString company =
+          QStringLiteral("四川%1科技有限公司").arg(i % 5000, 4, 10, QLatin1Char('0'));
+      db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", title, company,
+                 QString::number(i * 10));
+      if (i % 3 == 0) {
+        db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,4)", title,
+                   QStringLiteral("/view/%1.html").arg(i),
+                   QStringLiteral("2026-11-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+      }
+    }
+    if (!tx.Commit()) return 1;
+  }
+
+  // As the window does it: a fresh model, the table read, the rows handed
+  // over. Freeing the last run's rows is not part of a load.
+  auto shown = std::make_unique<talvec::AwardListModel>();
+  const double load = MedianMs(5, [&] {
+    auto model = std::make_unique<talvec::AwardListModel>();
+    const double start = CpuMs();
+    talvec::AwardTable table;
+    QString error;
+    if (!talvec::LoadAwardTable(db, &table, &error)) {
+      std::fprintf(stderr, "competitor_load: %s\n", qPrintable(error));
+    }
+    model->SetRows(std::move(table.rows));
+    const double ms = CpuMs() - start;
+    std::swap(shown, model);
+    return ms;
+  });
+
+  sqlite3* bare = nullptr;
+  const QByteArray file = path.toUtf8();
+  const QByteArray key = talvec::DatabasePassword();
+  if (sqlite3_open_v2(file.constData(), &bare, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+      sqlite3_key(bare, key.constData(), static_cast<int>(key.size())) != SQLITE_OK ||
+      sqlite3_exec(bare, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "competitor_load: the bare engine cannot open the file\n");
+    return 1;
+  }
+  long long bytes = 0;
+  const double engine = MedianMs(5, [&] {
+    const double start = CpuMs();
+    bytes = StepAll(bare, "SELECT count(*) FROM GYS") +
+            StepAll(bare, "SELECT MC, SJ FROM List WHERE LX=4 OR LX=9") +
+            StepAll(bare, "SELECT GYS, MC, JE FROM GYS");
+    return CpuMs() - start;
+  });
+  sqlite3_close(bare);
+  if (shown->rowCount() != kRows || bytes <= 0) {
+    std::fprintf(stderr, "competitor_load: %lld of %d rows loaded\n",
+                 static_cast<long long>(shown->rowCount()), kRows);
+    return 1;
+  }
+  std::printf("competitor_load: %.1f ms CPU; baseline bare_engine: %.1f ms; ratio %.2f\n", load, engine,
+              load / engine);
+  return 0;
+}

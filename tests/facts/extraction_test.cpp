@@ -176,7 +176,7 @@ sitesim::Options SimOptions(quint64 seed) {
 TEST(FactsOfSimulatedPages, EveryPageReadsAsTheSimulatorMeantIt) {
   for (quint64 seed : {7ULL, 8ULL}) {
     sitesim::SiteSimulator sim(SimOptions(seed));
-    testing::Score score;
+    test_support::Score score;
     int pages = 0;
     for (int type : {1, 2, 4, 5, 6, 7, 9, 10}) {
       for (const sitesim::Announcement& a : sim.Announcements(type)) {
@@ -193,7 +193,7 @@ TEST(FactsOfSimulatedPages, EveryPageReadsAsTheSimulatorMeantIt) {
                  t.facts.variant + u' ' + address);
       ++pages;
     }
-    const testing::FieldTally all = score.Total();
+    const test_support::FieldTally all = score.Total();
     std::printf("seed %llu, %d pages:\n%s%s\n", static_cast<unsigned long long>(seed), pages,
                 qPrintable(score.Report()), qPrintable(score.wrong_examples.join(u'\n')));
     EXPECT_EQ(all.wrong, 0);

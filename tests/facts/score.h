@@ -12,7 +12,7 @@
 #include "facts/extraction.h"
 #include "sitesim/site_simulator.h"
 
-namespace talvec::testing {
+namespace talvec::test_support {
 
 struct FieldTally {
   int right = 0, wrong = 0, missed = 0;
@@ -102,4 +102,4 @@ struct Score {
   }
 };
 
-}  // namespace talvec::testing
+}  // namespace talvec::test_support

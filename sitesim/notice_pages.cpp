@@ -96,8 +96,8 @@ QString PageAssets(Rng& rng) {
   return css + js;
 }
 
-QString Colon(const NoticeSpec& spec, Rng& rng) {
-  const bool half = rng.Chance(0.1) ? !spec.half_colon : spec.half_colon;
+QString Colon(const NoticePlan& plan, Rng& rng) {
+  const bool half = rng.Chance(0.1) ? !plan.half_colon : plan.half_colon;
   return half ? QStringLiteral(":") : QStringLiteral("：");
 }
 
@@ -119,27 +119,27 @@ QString CellsTable(const QList<QStringList>& rows, const char* css_class, bool h
 
 }  // namespace
 
-QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
-  const QString& product = spec.product;
-  Rng rng(spec.seed);
+QString NoticeBody(const NoticePlan& plan, const QString& result_table) {
+  const QString& product = plan.product;
+  Rng rng(plan.seed);
   QString html = PageAssets(rng);
   html += QStringLiteral("<div class=\"notice\">\n");
-  if (!spec.lead.isEmpty()) {
-    if (spec.kind == NoticeKind::kTender || spec.kind == NoticeKind::kConsultation) {
+  if (!plan.lead.isEmpty()) {
+    if (plan.kind == NoticeKind::kTender || plan.kind == NoticeKind::kConsultation) {
       html += QStringLiteral("<p class=\"lead\"><strong>项目概况</strong></p>\n");
     }
-    html += QStringLiteral("<p class=\"lead\">%1</p>\n").arg(E(spec.lead));
+    html += QStringLiteral("<p class=\"lead\">%1</p>\n").arg(E(plan.lead));
   }
   auto filler = [&](const QString& what) {
     return what == QLatin1String("result") ? result_table : RequirementTable(product, rng);
   };
-  switch (spec.layout) {
+  switch (plan.layout) {
     case NoticeLayout::kSummary:
-      html += CellsTable(spec.table, "summary", false);
+      html += CellsTable(plan.table, "summary", false);
       html += QStringLiteral("<p>其他事项详见招标文件。</p>\n") + RequirementTable(product, rng);
       break;
     case NoticeLayout::kIntention:
-      html += CellsTable(spec.table, "intention", true);
+      html += CellsTable(plan.table, "intention", true);
       html += QStringLiteral(
           "<p>本次公开的采购意向是本单位政府采购工作的初步安排，具体采购项目情况以相关采购公告和"
           "采购文件为准。</p>\n");
@@ -147,7 +147,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
     case NoticeLayout::kTable: {
       html += QStringLiteral(
           "<table class=\"notice\" border=\"1\" cellspacing=\"0\" width=\"100%\">\n");
-      for (const NoticeLine& line : spec.lines) {
+      for (const NoticeLine& line : plan.lines) {
         switch (line.kind) {
           case Kind::kHeading:
           case Kind::kSubheading:
@@ -155,7 +155,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
             break;
           case Kind::kLabel:
             html += QStringLiteral("<tr><td class=\"label\">%1%2</td><td>%3</td></tr>\n")
-                        .arg(E(line.label), Colon(spec, rng), E(line.text));
+                        .arg(E(line.label), Colon(plan, rng), E(line.text));
             break;
           case Kind::kText:
             html += QStringLiteral("<tr><td colspan=\"2\">%1</td></tr>\n").arg(E(line.text));
@@ -175,7 +175,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
           html += QStringLiteral("<div class=\"content\">%1</div>\n").arg(block);
         block.clear();
       };
-      for (const NoticeLine& line : spec.lines) {
+      for (const NoticeLine& line : plan.lines) {
         QString text;
         switch (line.kind) {
           case Kind::kHeading:
@@ -186,7 +186,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
             text = E(line.text);
             break;
           case Kind::kLabel:
-            text = E(line.label) + Colon(spec, rng) + E(line.text);
+            text = E(line.label) + Colon(plan, rng) + E(line.text);
             break;
           case Kind::kFiller:
             flush();
@@ -200,7 +200,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
       break;
     }
     case NoticeLayout::kParagraphs:
-      for (const NoticeLine& line : spec.lines) {
+      for (const NoticeLine& line : plan.lines) {
         switch (line.kind) {
           case Kind::kHeading:
             html += rng.Chance(0.5)
@@ -213,7 +213,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
             break;
           case Kind::kLabel:
             html += QStringLiteral("<p>%1%2%3</p>\n")
-                        .arg(E(line.label), Colon(spec, rng), E(line.text));
+                        .arg(E(line.label), Colon(plan, rng), E(line.text));
             break;
           case Kind::kFiller:
             html += filler(line.text);
@@ -222,7 +222,7 @@ QString NoticeBody(const NoticeSpec& spec, const QString& result_table) {
       }
       break;
   }
-  if (spec.kind == NoticeKind::kConstruction) html += CellsTable(spec.table, "contact", false);
+  if (plan.kind == NoticeKind::kConstruction) html += CellsTable(plan.table, "contact", false);
   return html + QStringLiteral("</div>\n");
 }
 

@@ -10,6 +10,6 @@ namespace talvec::sitesim::pages {
 
 // The notice's part of the page (inside the site's frame); `result_table`
 // stands where a result page's winners go.
-QString NoticeBody(const NoticeSpec& spec, const QString& result_table);
+QString NoticeBody(const NoticePlan& plan, const QString& result_table);
 
 }  // namespace talvec::sitesim::pages

@@ -71,14 +71,14 @@ double Hundreds(double yuan) { return std::max(100.0, std::round(yuan / 100.0) *
 // Builds the lines of a page, with the label forms of that page.
 class Lines {
  public:
-  Lines(NoticeSpec& spec, Rng& rng) : spec_(spec), rng_(rng), blanks_(rng.Below(3)) {}
+  Lines(NoticePlan& plan, Rng& rng) : plan_(plan), rng_(rng), blanks_(rng.Below(3)) {}
 
-  void Heading(const QString& text) { spec_.lines.append({Kind::kHeading, {}, text}); }
-  void Sub(const QString& text) { spec_.lines.append({Kind::kSubheading, {}, text}); }
-  void Text(const QString& text) { spec_.lines.append({Kind::kText, {}, text}); }
-  void Filler(const QString& what) { spec_.lines.append({Kind::kFiller, {}, what}); }
+  void Heading(const QString& text) { plan_.lines.append({Kind::kHeading, {}, text}); }
+  void Sub(const QString& text) { plan_.lines.append({Kind::kSubheading, {}, text}); }
+  void Text(const QString& text) { plan_.lines.append({Kind::kText, {}, text}); }
+  void Filler(const QString& what) { plan_.lines.append({Kind::kFiller, {}, what}); }
   void Label(const QString& label, const QString& value) {
-    spec_.lines.append({Kind::kLabel, label, value});
+    plan_.lines.append({Kind::kLabel, label, value});
   }
   // A two-character label of the contact blocks, with the page's blank.
   QString Spaced(const char16_t* two) const {
@@ -111,7 +111,7 @@ class Lines {
   }
 
  private:
-  NoticeSpec& spec_;
+  NoticePlan& plan_;
   Rng& rng_;
   int blanks_;  // 0 "名称", 1 "名 称", 2 "名　称"
 };
@@ -127,10 +127,10 @@ NoticeLayout LayoutOf(Rng& rng, bool summary_allowed) {
   return NoticeLayout::kSummary;
 }
 
-QString Variant(const NoticeSpec& spec, const QString& more = {}) {
+QString Variant(const NoticePlan& plan, const QString& more = {}) {
   static const char* const kLayouts[] = {"paragraphs", "breaks", "table", "summary", "intention"};
-  QString text = U(kLayouts[static_cast<int>(spec.layout)]);
-  if (spec.half_colon) text += QStringLiteral(" half-colon");
+  QString text = U(kLayouts[static_cast<int>(plan.layout)]);
+  if (plan.half_colon) text += QStringLiteral(" half-colon");
   return more.isEmpty() ? text : text + u' ' + more;
 }
 
@@ -274,25 +274,25 @@ void MakeWholeCourse(Project& p, QDate pre_date) {
   p.planned = pre_date.addDays(1);
 }
 
-NoticeSpec ComposePre(const Project& p, QDate date, const QString& ending, Rng& rng,
+NoticePlan ComposePre(const Project& p, QDate date, const QString& ending, Rng& rng,
                       NoticeFacts* facts) {
-  NoticeSpec spec;
-  spec.kind = NoticeKind::kPre;
-  spec.seed = rng.Next();
-  spec.product = p.product;
+  NoticePlan plan;
+  plan.kind = NoticeKind::kPre;
+  plan.seed = rng.Next();
+  plan.product = p.product;
   facts->project_no = forms::WrittenNumber(p.key, rng);
   facts->project_key = p.key;
   facts->project_name = p.name;
   if (ending == QStringView(u"采购意向公开")) {
-    spec.layout = NoticeLayout::kIntention;
-    spec.lead = QStringLiteral(
+    plan.layout = NoticeLayout::kIntention;
+    plan.lead = QStringLiteral(
                     "为便于供应商及时了解政府采购信息，根据《财政部关于开展政府采购意向公开工作的通"
                     "知》等有关规定，现将%1%2年%3月采购意向公开如下：")
                     .arg(p.buyer)
                     .arg(date.year())
                     .arg(date.month());
     const QString wan = p.secret_budget ? QString() : forms::Decimal(p.budget / 10000.0);
-    spec.table = {
+    plan.table = {
         {QStringLiteral("序号"), QStringLiteral("项目编号"), QStringLiteral("采购项目名称"),
          QStringLiteral("采购需求概况"), QStringLiteral("预算金额（万元）"),
          QStringLiteral("预计采购时间"), QStringLiteral("备注")},
@@ -302,12 +302,12 @@ NoticeSpec ComposePre(const Project& p, QDate date, const QString& ending, Rng& 
          QStringLiteral("%1年%2月").arg(p.planned.year()).arg(p.planned.month()), QString()}};
     facts->budget_text = p.secret_budget ? QStringLiteral("保密") : wan;
     if (!p.secret_budget) facts->budget = p.budget;
-    facts->variant = Variant(spec);
-    return spec;
+    facts->variant = Variant(plan);
+    return plan;
   }
-  spec.layout = LayoutOf(rng, false);
-  spec.half_colon = rng.Chance(0.2);
-  Lines lines(spec, rng);
+  plan.layout = LayoutOf(rng, false);
+  plan.half_colon = rng.Chance(0.2);
+  Lines lines(plan, rng);
   lines.Heading(Numbered(1, QStringLiteral("项目基本情况")));
   lines.Label(QStringLiteral("项目编号"), facts->project_no);
   lines.Label(QStringLiteral("项目名称"), p.name);
@@ -331,18 +331,18 @@ NoticeSpec ComposePre(const Project& p, QDate date, const QString& ending, Rng& 
       QStringLiteral("潜在供应商对公示内容有异议的，请于公示期满前以书面形式向采购人提出。"));
   lines.Heading(Numbered(5, QStringLiteral("对本次公示内容提出询问，请按以下方式联系。")));
   lines.Contacts(p, facts);
-  facts->variant = Variant(spec, lots.isEmpty() ? QString() : QStringLiteral("lots"));
-  return spec;
+  facts->variant = Variant(plan, lots.isEmpty() ? QString() : QStringLiteral("lots"));
+  return plan;
 }
 
-NoticeSpec ComposeTender(const Project& p, Rng& rng, NoticeFacts* facts) {
-  NoticeSpec spec;
+NoticePlan ComposeTender(const Project& p, Rng& rng, NoticeFacts* facts) {
+  NoticePlan plan;
   const bool tender = p.method == QStringView(u"公开招标");
-  spec.kind = tender ? NoticeKind::kTender : NoticeKind::kConsultation;
-  spec.seed = rng.Next();
-  spec.product = p.product;
-  spec.layout = LayoutOf(rng, true);
-  spec.half_colon = rng.Chance(0.2);
+  plan.kind = tender ? NoticeKind::kTender : NoticeKind::kConsultation;
+  plan.seed = rng.Next();
+  plan.product = p.product;
+  plan.layout = LayoutOf(rng, true);
+  plan.half_colon = rng.Chance(0.2);
   facts->project_no = forms::WrittenNumber(p.key, rng);
   facts->project_key = p.key;
   facts->project_name = p.name;
@@ -358,8 +358,8 @@ NoticeSpec ComposeTender(const Project& p, Rng& rng, NoticeFacts* facts) {
   facts->opening_place = p.place;
   const QString docs_place = QStringLiteral("四川政府采购网（项目电子化交易系统）");
 
-  if (spec.layout == NoticeLayout::kSummary) {
-    spec.lead =
+  if (plan.layout == NoticeLayout::kSummary) {
+    plan.lead =
         QStringLiteral("%1就%2进行%3，现将有关事项公告如下：").arg(p.buyer, p.name, p.method);
     const QString budget = lots.isEmpty() ? facts->budget_text : QString();
     if (!lots.isEmpty()) {  // the summary table gives the whole amount
@@ -370,7 +370,7 @@ NoticeSpec ComposeTender(const Project& p, Rng& rng, NoticeFacts* facts) {
       facts->price_cap.reset();
     }
     const QString opening = forms::Time(p.opening, rng);
-    spec.table = {
+    plan.table = {
         {QStringLiteral("项目编号"), facts->project_no, QStringLiteral("项目名称"), p.name},
         {QStringLiteral("采购人"), p.buyer, QStringLiteral("采购代理机构"),
          p.agency.isEmpty() ? QStringLiteral("无") : p.agency},
@@ -386,13 +386,13 @@ NoticeSpec ComposeTender(const Project& p, Rng& rng, NoticeFacts* facts) {
     facts->contact_person = p.person;
     facts->contact_phone = p.phone;
     facts->method = p.method;
-    facts->variant = Variant(spec);
-    return spec;
+    facts->variant = Variant(plan);
+    return plan;
   }
 
-  Lines lines(spec, rng);
+  Lines lines(plan, rng);
   const bool response_labels = !tender && rng.Chance(0.5);
-  spec.lead = tender ? QStringLiteral("%1的潜在投标人应在%2获取招标文件，并于%3前递交投标文件。")
+  plan.lead = tender ? QStringLiteral("%1的潜在投标人应在%2获取招标文件，并于%3前递交投标文件。")
                            .arg(p.name, docs_place, deadline)
                      : QStringLiteral("%1的潜在供应商应在%2获取采购文件，并于%3前提交响应文件。")
                            .arg(p.name, docs_place, deadline);
@@ -452,21 +452,21 @@ NoticeSpec ComposeTender(const Project& p, Rng& rng, NoticeFacts* facts) {
   lines.Heading(Numbered(n++, tender ? QStringLiteral("对本次招标提出询问，请按以下方式联系。")
                                      : QStringLiteral("凡对本次采购提出询问，请按以下方式联系。")));
   lines.Contacts(p, facts);
-  facts->variant = Variant(spec, lots.isEmpty() ? QString() : QStringLiteral("lots"));
-  return spec;
+  facts->variant = Variant(plan, lots.isEmpty() ? QString() : QStringLiteral("lots"));
+  return plan;
 }
 
-NoticeSpec ComposeCorrection(Project& p, QDate date, Rng& rng, NoticeFacts* facts) {
-  NoticeSpec spec;
-  spec.kind = NoticeKind::kCorrection;
-  spec.seed = rng.Next();
-  spec.product = p.product;
-  spec.layout = LayoutOf(rng, false);
-  spec.half_colon = rng.Chance(0.2);
+NoticePlan ComposeCorrection(Project& p, QDate date, Rng& rng, NoticeFacts* facts) {
+  NoticePlan plan;
+  plan.kind = NoticeKind::kCorrection;
+  plan.seed = rng.Next();
+  plan.product = p.product;
+  plan.layout = LayoutOf(rng, false);
+  plan.half_colon = rng.Chance(0.2);
   facts->project_no = forms::WrittenNumber(p.key, rng);
   facts->project_key = p.key;
   facts->project_name = p.name;
-  Lines lines(spec, rng);
+  Lines lines(plan, rng);
   lines.Heading(Numbered(1, QStringLiteral("项目基本情况")));
   lines.Label(QStringLiteral("原公告的采购项目编号"), facts->project_no);
   lines.Label(QStringLiteral("原公告的采购项目名称"), p.name);
@@ -552,22 +552,22 @@ NoticeSpec ComposeCorrection(Project& p, QDate date, Rng& rng, NoticeFacts* fact
   lines.Heading(Numbered(4, QStringLiteral("凡对本次公告内容提出询问，请按以下方式联系。")));
   lines.Contacts(p, facts);
   ++p.corrections;
-  facts->variant = Variant(spec, QStringLiteral("%1 change(s)").arg(facts->changes.size()));
-  return spec;
+  facts->variant = Variant(plan, QStringLiteral("%1 change(s)").arg(facts->changes.size()));
+  return plan;
 }
 
-NoticeSpec ComposeResult(const Project& p, Rng& rng, NoticeFacts* facts) {
-  NoticeSpec spec;
-  spec.kind = NoticeKind::kResult;
-  spec.seed = rng.Next();
-  spec.product = p.product;
-  spec.layout = rng.Chance(0.7) ? NoticeLayout::kParagraphs : NoticeLayout::kBreaks;
-  spec.half_colon = rng.Chance(0.2);
+NoticePlan ComposeResult(const Project& p, Rng& rng, NoticeFacts* facts) {
+  NoticePlan plan;
+  plan.kind = NoticeKind::kResult;
+  plan.seed = rng.Next();
+  plan.product = p.product;
+  plan.layout = rng.Chance(0.7) ? NoticeLayout::kParagraphs : NoticeLayout::kBreaks;
+  plan.half_colon = rng.Chance(0.2);
   facts->project_no = forms::WrittenNumber(p.key, rng);
   facts->project_key = p.key;
   facts->project_name = p.name;
-  Lines lines(spec, rng);
-  const QString colon = spec.half_colon ? QStringLiteral(":") : QStringLiteral("：");
+  Lines lines(plan, rng);
+  const QString colon = plan.half_colon ? QStringLiteral(":") : QStringLiteral("：");
   lines.Heading(Numbered(1, QStringLiteral("项目编号") + colon + facts->project_no));
   lines.Heading(Numbered(2, QStringLiteral("项目名称") + colon + p.name));
   lines.Heading(Numbered(3, QStringLiteral("中标（成交）信息")));
@@ -587,19 +587,19 @@ NoticeSpec ComposeResult(const Project& p, Rng& rng, NoticeFacts* facts) {
   lines.Text(QStringLiteral("无。"));
   lines.Heading(Numbered(9, QStringLiteral("凡对本次公告内容提出询问，请按以下方式联系。")));
   lines.Contacts(p, facts);
-  facts->variant = Variant(spec);
-  return spec;
+  facts->variant = Variant(plan);
+  return plan;
 }
 
-NoticeSpec ComposeConstruction(const ConstructionTender& tender, const QString& buyer,
+NoticePlan ComposeConstruction(const ConstructionTender& tender, const QString& buyer,
                                const QString& city, Rng& rng, NoticeFacts* facts) {
-  NoticeSpec spec;
-  spec.kind = NoticeKind::kConstruction;
-  spec.seed = rng.Next();
-  spec.product = tender.title;
-  spec.layout = rng.Chance(0.7) ? NoticeLayout::kParagraphs : NoticeLayout::kBreaks;
-  spec.half_colon = rng.Chance(0.2);
-  Lines lines(spec, rng);
+  NoticePlan plan;
+  plan.kind = NoticeKind::kConstruction;
+  plan.seed = rng.Next();
+  plan.product = tender.title;
+  plan.layout = rng.Chance(0.7) ? NoticeLayout::kParagraphs : NoticeLayout::kBreaks;
+  plan.half_colon = rng.Chance(0.2);
+  Lines lines(plan, rng);
   const QString key = QStringLiteral("JSZB-%1-%2")
                           .arg(tender.date.year())
                           .arg(tender.id % 100000, 5, 10, QLatin1Char('0'));
@@ -636,11 +636,11 @@ NoticeSpec ComposeConstruction(const ConstructionTender& tender, const QString& 
   lines.Label(QStringLiteral("2.2项目名称"), tender.title);
   lines.Label(QStringLiteral("2.3建设地点"), tender.place.isEmpty() ? city : tender.place);
   lines.Label(QStringLiteral("2.4合同估算价"), forms::Money(budget, rng, false));
-  facts->budget_text = spec.lines.last().text;
+  facts->budget_text = plan.lines.last().text;
   facts->budget = budget;
   lines.Label(rng.Chance(0.5) ? QStringLiteral("2.5招标控制价") : QStringLiteral("2.5最高投标限价"),
               forms::Money(cap, rng, false));
-  facts->price_cap_text = spec.lines.last().text;
+  facts->price_cap_text = plan.lines.last().text;
   facts->price_cap = cap;
   lines.Label(QStringLiteral("2.6计划工期"),
               QStringLiteral("%1日历天").arg(90 + 30 * rng.Below(10)));
@@ -667,7 +667,7 @@ NoticeSpec ComposeConstruction(const ConstructionTender& tender, const QString& 
       QStringLiteral("本次招标公告同时在四川建设网、全国公共资源交易平台（四川省）上发布。"));
   lines.Sub(QStringLiteral("7.联系方式"));
   // The two parties side by side: a table in every layout.
-  spec.table = {
+  plan.table = {
       {lines.Spaced(u"招标人") + QStringLiteral("：") + buyer,
        QStringLiteral("招标代理机构：") + agency},
       {lines.Spaced(u"地址") + QStringLiteral("：") + Address(city, rng),
@@ -681,8 +681,8 @@ NoticeSpec ComposeConstruction(const ConstructionTender& tender, const QString& 
   facts->agency_contact = agency_phone;
   facts->contact_person = buyer_person;
   facts->contact_phone = buyer_phone;
-  facts->variant = Variant(spec, QStringLiteral("construction"));
-  return spec;
+  facts->variant = Variant(plan, QStringLiteral("construction"));
+  return plan;
 }
 
 }  // namespace talvec::sitesim::notices

@@ -2,7 +2,7 @@
 // them: a project starts with a pre-announcement or its announcement, may
 // be corrected (the deadline moved, once or twice), and ends with a result;
 // all its pages share its project number. Each page is composed as a
-// NoticeSpec (the lines and forms it shows) together with the facts it
+// NoticePlan (the lines and forms it shows) together with the facts it
 // states (NoticeFacts, the truth a reader is scored against).
 #pragma once
 
@@ -44,7 +44,7 @@ struct NoticeLine {
   QString text;   // the value, or the text of the line
 };
 
-struct NoticeSpec {
+struct NoticePlan {
   NoticeKind kind = NoticeKind::kNone;
   NoticeLayout layout = NoticeLayout::kParagraphs;
   quint64 seed = 0;         // the filler of the page (requirements, styles)
@@ -102,12 +102,12 @@ void MakeWholeCourse(Project& project, QDate pre_date);
 
 // The page of an announcement of the project, composed for `date`; the
 // facts it states go to `facts`. Corrections move the project's times.
-NoticeSpec ComposePre(const Project& project, QDate date, const QString& ending, Rng& rng,
+NoticePlan ComposePre(const Project& project, QDate date, const QString& ending, Rng& rng,
                       NoticeFacts* facts);
-NoticeSpec ComposeTender(const Project& project, Rng& rng, NoticeFacts* facts);
-NoticeSpec ComposeCorrection(Project& project, QDate date, Rng& rng, NoticeFacts* facts);
-NoticeSpec ComposeResult(const Project& project, Rng& rng, NoticeFacts* facts);
-NoticeSpec ComposeConstruction(const ConstructionTender& tender, const QString& buyer,
+NoticePlan ComposeTender(const Project& project, Rng& rng, NoticeFacts* facts);
+NoticePlan ComposeCorrection(Project& project, QDate date, Rng& rng, NoticeFacts* facts);
+NoticePlan ComposeResult(const Project& project, Rng& rng, NoticeFacts* facts);
+NoticePlan ComposeConstruction(const ConstructionTender& tender, const QString& buyer,
                                const QString& city, Rng& rng, NoticeFacts* facts);
 
 }  // namespace notices

@@ -117,12 +117,12 @@ const Announcement& Catalogue::Store(Announcement item) {
   return list.back();
 }
 
-const NoticeSpec* Catalogue::Notice(int id) const {
+const NoticePlan* Catalogue::Notice(int id) const {
   auto it = notices_.constFind(id);
   return it == notices_.cend() ? nullptr : &*it;
 }
 
-const NoticeSpec* Catalogue::TenderNotice(int id) const {
+const NoticePlan* Catalogue::TenderNotice(int id) const {
   auto it = tender_notices_.constFind(id);
   return it == tender_notices_.cend() ? nullptr : &*it;
 }
@@ -168,7 +168,7 @@ Announcement Catalogue::Compose(int type, QDate date, Rng& rng) {
     }
   }
   if (result) ComposeResult(&item, project->region_short, is_void, rng);
-  NoticeSpec notice;
+  NoticePlan notice;
   switch ((type - 1) % 5) {
     case 0:
       notice = notices::ComposePre(*project, date, ending, rng, &item.facts);

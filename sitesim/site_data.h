@@ -53,8 +53,8 @@ class Catalogue {
   const ConstructionTender* FindTender(int id) const;
   // The national-format notice of an announcement or tender page; nothing
   // for the pages of the older form.
-  const NoticeSpec* Notice(int id) const;
-  const NoticeSpec* TenderNotice(int id) const;
+  const NoticePlan* Notice(int id) const;
+  const NoticePlan* TenderNotice(int id) const;
 
   static QString AnnouncementAddress(int id);
   static QString TenderLink(int id);
@@ -83,8 +83,8 @@ class Catalogue {
   std::deque<Project> projects_;
   QSet<QString> project_keys_;
   bool whole_course_[2] = {false, false};  // city, province
-  QHash<int, NoticeSpec> notices_;         // announcement id -> its notice
-  QHash<int, NoticeSpec> tender_notices_;
+  QHash<int, NoticePlan> notices_;         // announcement id -> its notice
+  QHash<int, NoticePlan> tender_notices_;
   QHash<int, std::pair<int, int>> by_id_;  // id -> (type, index)
   QHash<int, int> tender_by_id_;
   QSet<QString> keys_;  // stored form of every title (trimmed, first 127)

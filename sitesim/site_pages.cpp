@@ -182,7 +182,7 @@ QByteArray List(int type, int page, const std::vector<Announcement>& items,
   return html.toUtf8();
 }
 
-QByteArray AnnouncementPage(const Announcement& item, const NoticeSpec* notice) {
+QByteArray AnnouncementPage(const Announcement& item, const NoticePlan* notice) {
   const Channel& channel = ChannelOfType(item.type);
   const QString title = item.title.trimmed();
   const QString& body = item.buyer;
@@ -304,7 +304,7 @@ QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders,
   return html.toUtf8();
 }
 
-QByteArray TenderPage(const ConstructionTender& tender, const NoticeSpec* notice) {
+QByteArray TenderPage(const ConstructionTender& tender, const NoticePlan* notice) {
   QString html =
       QStringLiteral(
           "<!DOCTYPE html>\n<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; "

@@ -10,7 +10,7 @@
 #include "sitesim/site_simulator.h"
 
 namespace talvec::sitesim {
-struct NoticeSpec;
+struct NoticePlan;
 }
 
 namespace talvec::sitesim::pages {
@@ -26,10 +26,10 @@ QByteArray List(int type, int page, const std::vector<Announcement>& items,
                 ListPageOptions options);
 // `notice`: the national-format notice of the page; without one, the older
 // form (result pre-announcements).
-QByteArray AnnouncementPage(const Announcement& item, const NoticeSpec* notice);
+QByteArray AnnouncementPage(const Announcement& item, const NoticePlan* notice);
 QByteArray ConstructionList(const std::vector<ConstructionTender>& tenders,
                             ListPageOptions options);
-QByteArray TenderPage(const ConstructionTender& tender, const NoticeSpec* notice);
+QByteArray TenderPage(const ConstructionTender& tender, const NoticePlan* notice);
 // The error page words: 1 "无法找到该页" (the server's own 404 page), 2 "页面没有找到".
 QByteArray ErrorPage(int which);
 QByteArray VersionText(const QString& version);

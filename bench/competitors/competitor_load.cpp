@@ -10,13 +10,13 @@
 #include <ctime>
 #include <memory>
 
+#include "bench/competitors/award_store.h"
 #include "bench/search/bench_titles.h"
 #include "competitors/award_list_model.h"
 #include "competitors/awards.h"
 #include "core/database.h"
 #include "core/schema.h"
 
-using talvec::bench::BenchTitle;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -57,22 +57,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "competitor_load: no database\n");
     return 1;
   }
-  {
-    talvec::Database::Transaction tx(db);
-    for (int i = 0; i < kRows; ++i) {
-      const QString title = BenchTitle(i);
-      const QString company =
-          QStringLiteral("四川%1科技有限公司").arg(i % 5000, 4, 10, QLatin1Char('0'));
-      db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", title, company,
-                 QString::number(i * 10));
-      if (i % 3 == 0) {
-        db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,4)", title,
-                   QStringLiteral("/view/%1.html").arg(i),
-                   QStringLiteral("2026-11-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
-      }
-    }
-    if (!tx.Commit()) return 1;
-  }
+  if (!talvec::bench::FillAwards(db, kRows)) return 1;
 
   // As the window does it: a fresh model, the table read, the rows handed
   // over. Freeing the last run's rows is not part of a load.
@@ -114,7 +99,7 @@ int main(int argc, char** argv) {
                  static_cast<long long>(shown->rowCount()), kRows);
     return 1;
   }
-  std::printf("competitor_load: %.1f ms CPU; baseline bare_engine: %.1f ms; ratio %.2f\n", load, engine,
-              load / engine);
+  std::printf("competitor_load: %.1f ms CPU; baseline bare_engine: %.1f ms; ratio %.2f\n", load,
+              engine, load / engine);
   return 0;
 }

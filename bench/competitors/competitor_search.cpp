@@ -10,13 +10,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "bench/competitors/award_store.h"
 #include "bench/search/bench_titles.h"
 #include "competitors/award_list_model.h"
 #include "competitors/awards.h"
 #include "core/database.h"
 #include "core/schema.h"
 
-using talvec::bench::BenchTitle;
 using talvec::bench::MedianMs;
 
 int main(int argc, char** argv) {
@@ -34,25 +34,11 @@ int main(int argc, char** argv) {
   }
   QFile file(dir.filePath(QStringLiteral("titles.txt")));
   if (!file.open(QIODevice::WriteOnly)) return 1;
-  {
-    talvec::Database::Transaction tx(db);
-    for (int i = 0; i < kRows; ++i) {
-      const QString title = BenchTitle(i);
-      const QString company =
-          QStringLiteral("四川%1科技有限公司").arg(i % 5000, 4, 10, QLatin1Char('0'));
-      db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?,?,?)", title, company,
-                 QString::number(i * 10));
-      // Every announcement analysed once holds a few awards.
-      if (i % 3 == 0) {
-        db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?,?,?,4)", title,
-                   QStringLiteral("/view/%1.html").arg(i),
-                   QStringLiteral("2026-11-%1").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
-      }
-      file.write(title.toUtf8());
-      file.write("\n");
-    }
-    tx.Commit();
-  }
+  const bool filled = talvec::bench::FillAwards(db, kRows, [&](const QString& title) {
+    file.write(title.toUtf8());
+    file.write("\n");
+  });
+  if (!filled) return 1;
   file.close();
 
   // The window loads once, into an empty list; freeing the last run's

@@ -13,6 +13,10 @@ set(talvec_may_include_net core)
 foreach(sub IN LISTS talvec_subsystems)
   set(talvec_may_include_${sub} core net)
 endforeach()
+# The desk reads the facts, the channels' types and the CSV form of the
+# competitor window.
+list(APPEND talvec_subsystems desk)
+set(talvec_may_include_desk core net collect facts competitors)
 set(talvec_may_include_services core net ${talvec_subsystems})
 # The message boxes both programs share: widgets, nothing of either program.
 set(talvec_may_include_dialogs "")
@@ -26,7 +30,7 @@ set(talvec_may_include_updater core dialogs update)
 # Libraries that must not reach Qt Gui or Widgets through what they link.
 set(talvec_gui_free_targets talvec_core talvec_net talvec_collect talvec_analysis talvec_search
   talvec_watch talvec_favorites talvec_competitors talvec_update talvec_update_handover
-  talvec_facts_rules talvec_facts
+  talvec_facts_rules talvec_facts talvec_desk
   talvec_services talvec_updater)
 
 set(TALVEC_GUI_LIBRARIES Qt6::Gui Qt6::Widgets Qt6::WebEngineWidgets Qt6::WebEngineCore)

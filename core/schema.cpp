@@ -109,10 +109,21 @@ Result<void> AddFacts(Database& db) {
            "PRAGMA user_version=6"});
 }
 
+// Layout 7: the deadline reminders given or due for the kept announcements
+// (desk/reminders.h): one row per title, moment ("3d", "1d", "2h") and
+// deadline; ShownAt once given.
+Result<void> AddReminders(Database& db) {
+  return RunAll(db, {"CREATE TABLE IF NOT EXISTS Reminders(MC TEXT, Moment TEXT, Deadline TEXT, "
+                     "ShownAt TEXT)",
+                     "CREATE INDEX IF NOT EXISTS Reminders_MC ON Reminders(MC)",
+                     "PRAGMA user_version=7"});
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
 constexpr Result<void> (*kSteps[])(Database&) = {CreateTables,          AddIndexesAndCycleLog,
                                                  AddUpdateFailures,     AddUiState,
-                                                 AddUnfinishedChannels, AddFacts};
+                                                 AddUnfinishedChannels, AddFacts,
+                                                 AddReminders};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

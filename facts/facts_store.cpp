@@ -382,7 +382,7 @@ Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int 
   // select apart, so each effective value is worked out once per row.)
   Statement st = db.Query(
       "SELECT * FROM (SELECT " TALVEC_ENTRY_COLUMNS ", l.ID AS ListID, " TALVEC_EFFECTIVE_DEADLINE
-      ", " TALVEC_EFFECTIVE_BUDGET
+      ", " TALVEC_EFFECTIVE_BUDGET ", f.Deadline AS OwnDeadline"
       " FROM Facts f JOIN List l ON l.MC = f.MC WHERE f.rowid IN ("
       "SELECT rowid FROM Facts WHERE Deadline >= substr(?1, 1, 10) "
       "UNION SELECT g.rowid FROM Corrections c JOIN Facts g ON g.ProjectKey = c.ProjectKey "
@@ -400,6 +400,7 @@ Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int 
     t.entry = EntryOf(st);
     t.deadline = st.Text(9);
     t.budget = Amount(st, 10);
+    t.deadline_corrected = t.deadline != st.Text(11);
     tenders.append(std::move(t));
   }
   if (!st.ok()) return Fail(StatementError(QStringLiteral("读取在投项目失败"), st));

@@ -71,6 +71,7 @@ struct OpenTender {
   ProjectEntry entry;
   QString deadline;              // effective
   std::optional<double> budget;  // effective
+  bool deadline_corrected = false;  // a correction moved it from the announcement's own
 };
 
 // An announcement waiting for its facts.

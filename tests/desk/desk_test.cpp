@@ -1,0 +1,222 @@
+// The desk's rules: which kept announcements are open, the reminders given
+// over time (once each, moved by a correction, late at start, never for a
+// passed deadline, never twice after a restart) and the exported file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "core/database.h"
+#include "desk/desk_rows.h"
+#include "desk/reminders.h"
+#include "facts/facts_store.h"
+#include "tests/test_support.h"
+
+namespace talvec {
+namespace {
+
+const QString kTitle = QStringLiteral("某学校办公家具采购项目采购公告");
+const QString kDeadline = QStringLiteral("2026-12-20 09:30");
+
+QDateTime At(const char* text) {
+  return QDateTime::fromString(QString::fromLatin1(text), QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+class DeskTest : public ::testing::Test {
+ protected:
+  Database& db() { return tmp_.db(); }
+
+  void Tender(const QString& title, const QString& deadline, bool kept = true) {
+    ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, '/a', '2026-12-01', 2)",
+                             title));
+    PageFacts f;
+    f.project_key = f.project_no = QStringLiteral("K-") + title;
+    f.project_name = title;
+    f.buyer = QStringLiteral("成都市教育局");
+    f.deadline = deadline;
+    f.budget = 520000;
+    ASSERT_TRUE(WritePageFacts(db(), title, f, QStringLiteral("2026-12-01"),
+                               QDateTime::currentDateTime()));
+    if (kept) {
+      ASSERT_TRUE(db().Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, '/a', '')", title));
+    }
+  }
+  void Correct(const QString& title, const QString& deadline, const QString& on) {
+    const QString page = QStringLiteral("更正公告") + on;
+    ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, '/c', ?, 5)", page, on));
+    PageFacts f;
+    f.project_key = f.project_no = QStringLiteral("K-") + title;
+    f.project_name = title;
+    f.buyer = QStringLiteral("成都市教育局");
+    f.changes = {{QStringLiteral("Deadline"), QStringLiteral("旧"), deadline, deadline}};
+    f.corrected_on = on;
+    ASSERT_TRUE(WritePageFacts(db(), page, f, on, QDateTime::currentDateTime()));
+  }
+  QStringList Check(const QDateTime& now, ReminderChoices choices = {}) {
+    Result<QList<ReminderNotice>> notices = CheckReminders(db(), now, choices);
+    EXPECT_TRUE(notices) << notices.error().FullText().toStdString();
+    QStringList texts;
+    for (const ReminderNotice& n : notices.value_or(QList<ReminderNotice>()))
+      texts.append(n.kind == ReminderNotice::Kind::kCorrected ? QStringLiteral("moved ") + n.deadline
+                                                              : n.moment);
+    return texts;
+  }
+
+  test_support::TempDatabase tmp_;
+};
+
+// A step of a scenario: the clock, optionally a correction first, and the
+// notices expected ("3d", "1d", "2h", "moved <deadline>").
+struct Step {
+  const char* now;
+  QStringList expected;
+  const char* corrected_to = nullptr;
+};
+struct Scenario {
+  const char* name;
+  const char* deadline;
+  std::vector<Step> steps;
+  ReminderChoices choices{};
+};
+
+TEST_F(DeskTest, RemindersFollowTheClockOnceEach) {
+  const std::vector<Scenario> scenarios = {
+      {"each moment once, in order",
+       "2026-12-20 09:30",
+       {{"2026-12-10 08:00", {}},
+        {"2026-12-17 09:30", {"3d"}},
+        {"2026-12-17 10:00", {}},
+        {"2026-12-19 09:31", {"1d"}},
+        {"2026-12-20 07:30", {"2h"}},
+        {"2026-12-20 09:00", {}},
+        {"2026-12-20 10:00", {}}}},
+      {"late at start: one notice, the latest passed moment, none later",
+       "2026-12-20 09:30",
+       {{"2026-12-19 12:00", {"1d"}}, {"2026-12-19 13:00", {}}, {"2026-12-20 08:00", {"2h"}}}},
+      {"a passed deadline gives nothing", "2026-12-20 09:30", {{"2026-12-21 08:00", {}}}},
+      {"a whole day lasts until its end",
+       "2026-12-20",
+       {{"2026-12-20 21:59", {"1d"}}, {"2026-12-20 22:01", {"2h"}}, {"2026-12-21 00:01", {}}}},
+      {"a correction moves the pending reminders with one notice",
+       "2026-12-20 09:30",
+       {{"2026-12-17 10:00", {"3d"}},
+        {"2026-12-18 08:00", {"moved 2026-12-27 09:30"}, "2026-12-27 09:30"},
+        {"2026-12-19 10:00", {}},
+        {"2026-12-24 09:30", {"3d"}},
+        {"2026-12-26 09:30", {"1d"}}}},
+      {"a correction to an earlier time records what it passed",
+       "2026-12-20 09:30",
+       {{"2026-12-16 08:00", {}},
+        {"2026-12-16 09:00", {"moved 2026-12-17 09:30"}, "2026-12-17 09:30"},
+        {"2026-12-16 09:05", {}},
+        {"2026-12-16 12:00", {"1d"}},
+        {"2026-12-17 07:30", {"2h"}}}},
+      {"moments not chosen are not given",
+       "2026-12-20 09:30",
+       {{"2026-12-17 10:00", {}}, {"2026-12-19 10:00", {"1d"}}},
+       {false, true, false}},
+  };
+  int n = 0;
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.name);
+    const QString title = kTitle + QString::number(++n);
+    Tender(title, QString::fromLatin1(s.deadline));
+    for (const Step& step : s.steps) {
+      SCOPED_TRACE(step.now);
+      if (step.corrected_to) {
+        Correct(title, QString::fromLatin1(step.corrected_to),
+                QString::fromLatin1(step.now).left(10));
+      }
+      EXPECT_EQ(Check(At(step.now), s.choices), step.expected);
+    }
+    ASSERT_TRUE(db().Execute("DELETE FROM Favorites"));
+  }
+}
+
+TEST_F(DeskTest, NothingTwiceAfterARestartAndNothingForWhatIsNotKept) {
+  Tender(kTitle, kDeadline);
+  Tender(QStringLiteral("不在收藏夹的公告"), kDeadline, false);
+  EXPECT_EQ(Check(At("2026-12-19 10:00")), QStringList{QStringLiteral("1d")});
+  // The same file opened again, as after a restart.
+  Database again;
+  ASSERT_TRUE(again.OpenDatabase(tmp_.path(), DatabasePassword()));
+  Result<QList<ReminderNotice>> later = CheckReminders(again, At("2026-12-19 10:05"), {});
+  ASSERT_TRUE(later);
+  EXPECT_TRUE(later->isEmpty());
+  EXPECT_EQ(again.Scalar("SELECT count(*) FROM Reminders WHERE ShownAt IS NOT NULL").toInt(), 2);
+  // Removed from the favorites: its reminders go.
+  ASSERT_TRUE(db().Execute("DELETE FROM Favorites"));
+  EXPECT_TRUE(Check(At("2026-12-20 08:00")).isEmpty());
+  EXPECT_EQ(db().Scalar("SELECT count(*) FROM Reminders").toInt(), 0);
+}
+
+TEST_F(DeskTest, DeskRowsAndTheirTexts) {
+  Tender(kTitle, kDeadline);
+  Tender(QStringLiteral("全部公告中的一条"), QStringLiteral("2026-12-18"), false);
+  Tender(QStringLiteral("已截止"), QStringLiteral("2026-12-01 09:00"));
+  Correct(kTitle, QStringLiteral("2026-12-22 09:30"), QStringLiteral("2026-12-05"));
+  const QDateTime now = At("2026-12-10 09:30");
+  Result<QList<DeskRow>> mine = ReadDeskRows(db(), now, DeskScope::kMine);
+  Result<QList<DeskRow>> all = ReadDeskRows(db(), now, DeskScope::kAll);
+  ASSERT_TRUE(mine && all);
+  ASSERT_EQ(mine->size(), 1);
+  EXPECT_EQ(mine->at(0).deadline, QStringLiteral("2026-12-22 09:30"));
+  EXPECT_TRUE(mine->at(0).deadline_corrected);
+  ASSERT_EQ(all->size(), 2);
+  EXPECT_EQ(all->at(0).title, QStringLiteral("全部公告中的一条"));  // soonest first
+  EXPECT_FALSE(all->at(0).deadline_corrected);
+
+  struct Case {
+    qint64 seconds;
+    const char* left;
+    Urgency urgency;
+  };
+  for (const Case& c : std::vector<Case>{{-5, "已截止", Urgency::kNone},
+                                         {59, "1分", Urgency::kUnderDay},
+                                         {2 * 3600 + 600, "2小时10分", Urgency::kUnderDay},
+                                         {26 * 3600, "1天2小时", Urgency::kUnderThreeDays},
+                                         {3 * 86400, "3天0小时", Urgency::kNone}}) {
+    EXPECT_EQ(TimeLeftText(c.seconds), QString::fromUtf8(c.left));
+    EXPECT_EQ(UrgencyOf(c.seconds), c.urgency) << c.seconds;
+  }
+  EXPECT_EQ(BudgetWanText(520000.0), QStringLiteral("52.00"));
+  EXPECT_EQ(BudgetWanText(std::nullopt), QString());
+  EXPECT_EQ(DeadlineShortText(kDeadline), QStringLiteral("12-20 09:30"));
+  EXPECT_EQ(DeadlineMoment(QStringLiteral("2026-12-20")), At("2026-12-21 00:00"));
+}
+
+TEST_F(DeskTest, ExportIsWholeQuotedAndGuarded) {
+  QList<ExportRow> rows = {{QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("采购公告"),
+                            QStringLiteral("2026-12-01"), 520000.0, kDeadline,
+                            QStringLiteral("教育局, 成都"), QStringLiteral("@代理"),
+                            QStringLiteral("张三"), QStringLiteral("-028"), QStringLiteral("/a")}};
+  const QByteArray bytes = ExportCsv(rows);
+  EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+  const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+  ASSERT_EQ(lines.size(), 3);  // header, one row, and the empty rest after the last CRLF
+  EXPECT_EQ(lines[0], QStringLiteral("标题,类型,日期,预算(元),截止时间,采购人,代理机构,联系人,电话,地址"));
+  EXPECT_EQ(lines[1], QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\",采购公告,2026-12-01,520000.00,"
+                                     "2026-12-20 09:30,\"教育局, 成都\",'@代理,张三,'-028,/a"));
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("list.csv"));
+  ASSERT_TRUE(WriteExport(path, rows));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), bytes);
+  file.close();
+  // A target that cannot be written: an error, nothing half-written left
+  // behind, the earlier file as it was.
+  const QString taken = dir.filePath(QStringLiteral("taken"));
+  ASSERT_TRUE(QDir().mkpath(taken));
+  EXPECT_FALSE(WriteExport(taken, rows));
+  EXPECT_FALSE(WriteExport(dir.filePath(QStringLiteral("none/list.csv")), rows));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            (QStringList{QStringLiteral("list.csv"), QStringLiteral("taken")}));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), bytes);
+}
+
+}  // namespace
+}  // namespace talvec

@@ -142,7 +142,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
   update_options.program_folder = context.program_folder;
   update_options.own_version = context.version;
   Services services(db, context.settings, options.schedule, options.watch,
-                    std::move(update_options));
+                    std::move(update_options), {}, options.reminder_clock);
   // What the last update left: its leftovers, and its failure for the
   // status bar.
   services.update.SettleLastUpdate();

@@ -3,6 +3,7 @@
 // with the defaults; a test build runs it with its own seams.
 #pragma once
 
+#include <QDateTime>
 #include <functional>
 
 #include "collect/collection_schedule.h"
@@ -20,6 +21,8 @@ struct ProgramOptions {
   QString search_engine_base;       // empty: the address built into the program
   // Called once the main window is shown.
   std::function<void(FrmWeath&)> on_shown;
+  // The time the deadline reminders go by; empty: the machine's local time.
+  std::function<QDateTime()> reminder_clock;
 };
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options = {});

@@ -12,6 +12,7 @@ namespace talvec {
 
 class DateFallbackSource;
 class FactsReader;
+class ReminderTimer;
 class UpdateCheck;
 class WatchNotices;
 
@@ -66,6 +67,9 @@ class MainWindowServices {
   // The facts reader: the page the user opens is read first
   // (ReadNow), and the command "读取近 N 天公告要素" runs on it.
   virtual FactsReader& factsReader() = 0;
+  // The deadline reminders of the kept announcements, checked from the
+  // window's load on; their notices go to the window.
+  virtual ReminderTimer& reminders() = 0;
 };
 
 }  // namespace talvec

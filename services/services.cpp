@@ -16,13 +16,15 @@ FactsReaderOptions WithCycle(FactsReaderOptions options, const CollectionSchedul
 
 Services::Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options,
                    WatchOptions watch_options, UpdateCheckOptions update_options,
-                   FactsReaderOptions facts_options)
+                   FactsReaderOptions facts_options, ReminderTimer::Clock reminder_clock)
     : network(fetcher, settings.SiteBaseAddress),
       schedule(db, settings, fetcher, network, std::move(schedule_options)),
       analysis(db, settings, fetcher, network),
       facts(db, settings, fetcher, network, WithCycle(std::move(facts_options), schedule)),
       watch(db, settings, std::move(watch_options)),
-      update(fetcher, db, settings, std::move(update_options)) {
+      update(fetcher, db, settings, std::move(update_options)),
+      reminder(db, reminder_clock ? std::move(reminder_clock)
+                                  : ReminderTimer::Clock([] { return QDateTime::currentDateTime(); })) {
   // Each collection cycle switches automatic analysis on or off.
   QObject::connect(&schedule, &CollectionSchedule::cycleStarted, &analysis,
                    &AutoAnalysis::OnCycleStart);
@@ -50,6 +52,7 @@ void Services::StartAtLoad(qint16 research) {
   network.SetNetworkOk(false);
   schedule.LoadScheduleTimer(research);
   watch.Load();
+  reminder.Start();
   schedule.LoadFirstSchedulePass();
   // The window opens without waiting for the probe.
   network.StartupProbe();
@@ -77,6 +80,7 @@ void Services::SetDateFallback(DateFallbackSource* source) { schedule.SetDateFal
 void Services::SetWatchNotices(WatchNotices* notices) { watch.SetNotices(notices); }
 
 void Services::Stop() {
+  reminder.Stop();
   update.Stop();
   watch.Stop();
   facts.Stop();

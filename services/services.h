@@ -5,6 +5,7 @@
 
 #include "analysis/auto_analysis.h"
 #include "collect/collection_schedule.h"
+#include "desk/reminders.h"
 #include "facts/facts_reader.h"
 #include "net/network_status.h"
 #include "net/page_fetcher.h"
@@ -22,7 +23,7 @@ class Services : public MainWindowServices {
   // `settings` is the program's live settings record.
   Services(Database& db, const SystemSettings& settings, ScheduleOptions schedule_options = {},
            WatchOptions watch_options = {}, UpdateCheckOptions update_options = {},
-           FactsReaderOptions facts_options = {});
+           FactsReaderOptions facts_options = {}, ReminderTimer::Clock reminder_clock = {});
   Services(const Services&) = delete;
   Services& operator=(const Services&) = delete;
   ~Services() override;
@@ -44,6 +45,7 @@ class Services : public MainWindowServices {
   void SetWatchNotices(WatchNotices* notices) override;
   UpdateCheck& updateCheck() override { return update; }
   FactsReader& factsReader() override { return facts; }
+  ReminderTimer& reminders() override { return reminder; }
 
   PageFetcher fetcher;
   NetworkStatus network;
@@ -52,6 +54,7 @@ class Services : public MainWindowServices {
   FactsReader facts;  // TimerFacts
   WatchMatcher watch;
   UpdateCheck update;  // TimerSystemUP and MenuUpdate
+  ReminderTimer reminder;  // TimerReminder
 
  private:
   ServiceActivity activity_;

@@ -23,6 +23,7 @@
 #include "ui/update_menu.h"
 #include "ui/viewer.h"
 #include "ui/watch_notifier.h"
+#include "ui/desk_ui.h"
 
 namespace talvec {
 
@@ -117,6 +118,8 @@ void FrmWeath::CreateControls() {
   MenuGZ->setObjectName(QStringLiteral("MenuGZ"));
   MenuGZ->setShortcut(QKeySequence(Qt::Key_F3));
   connect(MenuGZ, &QAction::triggered, watch_notices_, [this] { watch_notices_->OpenWatchList(); });
+  desk_ = new DeskUi(context_, *viewer_, services_.reminders(), *watch_notices_, MenuGR, this);
+  connect(desk_, &DeskUi::noted, this, [this](const QString& text) { ShowNote(statusBar(), text); });
   auto add_menu = [this](const char* name, const QString& caption) {
     QMenu* menu = menuBar()->addMenu(caption);
     menu->setObjectName(QLatin1String(name));

@@ -31,6 +31,7 @@ class SearchUi;
 class StatusLight;
 class Viewer;
 class WatchNotifier;
+class DeskUi;
 
 // The display name on two lines, broken at the blank nearest its middle; a
 // name of one word stays on one line.
@@ -60,6 +61,7 @@ class FrmWeath : public QMainWindow {
   SearchUi& search() { return *search_; }
   // The watch matcher's notices: sound, FrmGZ, tray.
   WatchNotifier& watchNotices() { return *watch_notices_; }
+  DeskUi& desk() { return *desk_; }
   const QString& VersionString() const { return version_string_; }
 
   // The menu bar, in its fixed order. The personal menu is built by the
@@ -132,6 +134,7 @@ class FrmWeath : public QMainWindow {
   Viewer* viewer_ = nullptr;
   SearchUi* search_ = nullptr;  // search panel, filters, result list, favorites
   WatchNotifier* watch_notices_ = nullptr;
+  DeskUi* desk_ = nullptr;  // 即将截止 and the deadline reminders
   QPointer<FrmfX> frmfx_;
   QString search_engine_base_;
 

@@ -48,6 +48,16 @@ int main(int argc, char* argv[]) {
   }
   options.schedule.construction_base = env.value(QStringLiteral("TALVEC_TEST_CONSTRUCTION_BASE"));
   options.search_engine_base = env.value(QStringLiteral("TALVEC_TEST_SEARCH_ENGINE_BASE"));
+  // The reminders' clock starts at this local time ("yyyy-MM-dd HH:mm") and
+  // runs on from there.
+  const QDateTime start_at = QDateTime::fromString(env.value(QStringLiteral("TALVEC_TEST_NOW")),
+                                                   QStringLiteral("yyyy-MM-dd HH:mm"));
+  if (start_at.isValid()) {
+    const QDateTime started = QDateTime::currentDateTime();
+    options.reminder_clock = [start_at, started] {
+      return start_at.addMSecs(started.msecsTo(QDateTime::currentDateTime()));
+    };
+  }
   std::optional<talvec::test_support::MessageLog> log;
   if (env.contains(QStringLiteral("TALVEC_MESSAGE_LOG"))) {
     log.emplace(env.value(QStringLiteral("TALVEC_MESSAGE_LOG")));

@@ -17,6 +17,7 @@
 
 #include "core/database.h"
 #include "core/settings.h"
+#include "desk/reminders.h"
 #include "dialogs/messages.h"
 
 namespace talvec {
@@ -166,6 +167,20 @@ void FrmSet::CreateControls() {
   form->addWidget(Text3, 2, 1);
   outer->addWidget(system);
 
+  // The deadline reminders of the favorites and the watch list.
+  auto* remind = new QGroupBox(QStringLiteral("截止提醒"), this);
+  remind->setObjectName(QStringLiteral("Frame3"));
+  auto* remind_row = new QHBoxLayout(remind);
+  const char* const kRemindCaptions[] = {"截止前3天", "截止前1天", "截止前2小时"};
+  for (int i = 0; i < 3; ++i) {
+    CheckRemind[static_cast<std::size_t>(i)] =
+        Indexed(new QCheckBox(QString::fromUtf8(kRemindCaptions[i]), remind), "CheckRemind", i);
+    CheckRemind[static_cast<std::size_t>(i)]->setChecked(true);
+    remind_row->addWidget(CheckRemind[static_cast<std::size_t>(i)]);
+  }
+  remind_row->addStretch(1);
+  outer->addWidget(remind);
+
   // Users expect a setting to act at once; these wait for the next start.
   auto* note = new QLabel(
       QStringLiteral("“自动采集/手动采集”、升级方式和两个服务器地址在下次启动程序后生效。"), this);
@@ -205,6 +220,11 @@ Result<void> FrmSet::LoadFromTable() {
   Text3->setText(form->web);
   DTPicker1->setTime(form->begin);
   DTPicker2->setTime(form->end);
+  const Result<ReminderChoices> remind = ReadReminderChoices(db_);
+  if (!remind) return Fail(remind.error());
+  CheckRemind[0]->setChecked(remind->three_days);
+  CheckRemind[1]->setChecked(remind->one_day);
+  CheckRemind[2]->setChecked(remind->two_hours);
   return {};
 }
 
@@ -257,6 +277,13 @@ void FrmSet::OKButtonClick() {
   if (!saved) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
                 QStringLiteral("设置未能保存，原来的设置保持不变。"), saved.error().FullText());
+    return;
+  }
+  const Result<void> remind = WriteReminderChoices(
+      db_, {CheckRemind[0]->isChecked(), CheckRemind[1]->isChecked(), CheckRemind[2]->isChecked()});
+  if (!remind) {
+    ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
+                QStringLiteral("截止提醒的选择未能保存。"), remind.error().FullText());
     return;
   }
   accept();

@@ -51,6 +51,8 @@ class FrmSet : public QDialog {
   QTimeEdit* DTPicker2 = nullptr;
   std::array<QCheckBox*, kChannelCount> CheckGG{};
   QCheckBox* Check1 = nullptr;
+  // The deadline reminders: 3 days, 1 day and 2 hours before.
+  std::array<QCheckBox*, 3> CheckRemind{};
   std::array<QRadioButton*, 2> OptionSet{};
   QLineEdit* Text2 = nullptr;
   QLineEdit* Text3 = nullptr;

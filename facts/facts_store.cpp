@@ -374,6 +374,20 @@ Result<QList<ProjectEntry>> ReadTimeline(Database& db, const QString& title) {
   return entries;
 }
 
+Result<QHash<QString, ListFacts>> ReadListFacts(Database& db, const QStringList& titles) {
+  QHash<QString, ListFacts> facts;
+  if (titles.isEmpty()) return facts;
+  Statement st = db.Prepare("SELECT " TALVEC_EFFECTIVE_DEADLINE ", " TALVEC_EFFECTIVE_BUDGET
+                            " FROM Facts f WHERE f.MC = ? AND f.State = 1");
+  for (const QString& title : titles) {
+    st.Reset();
+    st.BindAll(title);
+    if (st.Next()) facts.insert(title, ListFacts{Amount(st, 1), st.Text(0)});
+    if (!st.ok()) return Fail(StatementError(QStringLiteral("读取公告要素失败"), st));
+  }
+  return facts;
+}
+
 Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int limit) {
   // Candidates: a deadline of their own from today on, or a project whose
   // correction moved its deadline there (the effective deadline is one of

@@ -10,7 +10,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <optional>
 
@@ -104,6 +106,15 @@ Result<std::optional<FactsRow>> ReadFacts(Database& db, const QString& title);
 // value. The one place this rule lives; ReadOpenTenders applies the same
 // statement text.
 Result<EffectiveFacts> ReadEffectiveFacts(Database& db, const QString& title);
+
+// What the lists show of an announcement: its effective budget and deadline.
+struct ListFacts {
+  std::optional<double> budget;
+  QString deadline;
+};
+// The effective budget and deadline of each of `titles` that has facts
+// (the same rule as ReadEffectiveFacts); titles without facts are left out.
+Result<QHash<QString, ListFacts>> ReadListFacts(Database& db, const QStringList& titles);
 
 // The corrections of the project of `title`, newest first.
 Result<QList<CorrectionRow>> ReadProjectCorrections(Database& db, const QString& title);

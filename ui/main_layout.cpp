@@ -48,7 +48,7 @@ MainLayout DesignLayout() {
   l.Text4 = QRect(75, kText4Top, 1950, kFilterHeight);
   l.Command2 = QRect(2040, kCommand2Top, 960, kFilterHeight);
   l.Label5 = QRect(105, 10560, 3000, 870);
-  l.title_column = 8610 - 2500;
+  l.title_column = 8610 - kResultOtherColumnsTwips;
   return l;
 }
 
@@ -64,7 +64,7 @@ void LayoutPass(MainLayout& l, int width, int height) {
     l.ListView2.setWidth(w);
   }
   if (const int h = inner_height - l.ListView2.top() - 600; h >= 0) l.ListView2.setHeight(h);
-  if (const int w = l.ListView2.width() - 2500; w >= 0) l.title_column = w;
+  if (const int w = l.ListView2.width() - kResultOtherColumnsTwips; w >= 0) l.title_column = w;
   // 5. The top bar.
   if (const int w = inner_width - 100; w >= 0) l.Frame6.setWidth(w);
   // 6. The status light takes the rest of the bar.

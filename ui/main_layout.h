@@ -7,6 +7,10 @@
 
 namespace talvec {
 
+// The result list's columns besides the title: the number, the date, the
+// budget and the deadline, and the scroll bar (twips).
+inline constexpr int kResultOtherColumnsTwips = 2500 + 1100 + 1300;
+
 // Rectangles in twips. Frame1 is placed in the window's client area; every
 // other region is in Frame1's coordinates (the top bar's controls too, as
 // the design has them; the window shifts them into the bar when applying).

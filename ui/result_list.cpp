@@ -1,10 +1,55 @@
 #include "ui/result_list.h"
 
+#include <QBrush>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
 
+#include "ui/main_layout.h"
+
 namespace talvec {
+
+
+const ListFacts& ListFactsCache::Of(const QString& title) {
+  static const ListFacts kNone;
+  if (!db_) return kNone;
+  auto it = facts_.constFind(title);
+  if (it == facts_.cend()) {
+    Load({title});
+    it = facts_.constFind(title);
+  }
+  return it == facts_.cend() ? kNone : *it;
+}
+
+void ListFactsCache::Load(const QStringList& titles) {
+  if (!db_) return;
+  QStringList wanted;
+  for (const QString& t : titles) {
+    if (!facts_.contains(t)) wanted.append(t);
+  }
+  if (wanted.isEmpty()) return;
+  Result<QHash<QString, ListFacts>> read = ReadListFacts(*db_, wanted);
+  if (!read) return;  // shown empty; asked again next time
+  for (const QString& t : wanted) facts_.insert(t, read->value(t));
+}
+
+QString ListFactsCache::BudgetText(const ListFacts& f) {
+  return f.budget ? QString::number(*f.budget / 10000.0, 'f', 2) : QString();
+}
+
+QString ListFactsCache::DeadlineText(const ListFacts& f) {
+  if (f.deadline.size() < 10) return QString();
+  return f.deadline.size() >= 16 ? f.deadline.mid(5, 11) : f.deadline.mid(5, 5);
+}
+
+bool ListFactsCache::Passed(const ListFacts& f, const QDateTime& now) {
+  if (f.deadline.size() < 10) return false;
+  // A day without a time of day lasts until its end.
+  const QString end = f.deadline.size() == 10 ? f.deadline + QStringLiteral(" 24:00")
+                                              : f.deadline.left(16);
+  return end <= now.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
 
 QIcon ResultRowIcon() {
   static const QIcon icon = [] {
@@ -34,14 +79,44 @@ void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows)
   beginResetModel();
   full_ = std::move(full);
   rows_ = full_ ? std::move(rows) : std::vector<ListedRow>();
-  if (full_ && sort_column_) SortListedRows(rows_, *full_, *sort_column_, sort_order_);
+  facts_.Clear();
+  if (full_ && sort_column_) SortRows();
   endResetModel();
 }
 
 void ResultListModel::Clear() { SetRows(nullptr, {}); }
 
+void ResultListModel::SortRows() {
+  if (*sort_column_ < kColumnCount) {
+    SortListedRows(rows_, *full_, *sort_column_, sort_order_);
+    return;
+  }
+  // The facts' columns sort by value: the budget as a number, the deadline
+  // by time; unknown values below every known one.
+  QStringList titles;
+  titles.reserve(static_cast<qsizetype>(rows_.size()));
+  for (const ListedRow& r : rows_) titles.append((*full_)[static_cast<std::size_t>(r.source)].title);
+  facts_.Load(titles);
+  const bool budget = *sort_column_ == kColBudget;
+  std::vector<std::pair<QString, ListedRow>> keyed;
+  keyed.reserve(rows_.size());
+  for (qsizetype i = 0; i < titles.size(); ++i) {
+    const ListFacts& f = facts_.Of(titles[i]);
+    // Budgets as fixed-width text compare as numbers do.
+    QString key = budget ? (f.budget ? QStringLiteral("1%1").arg(*f.budget, 20, 'f', 2, u'0')
+                                     : QStringLiteral("0"))
+                         : (f.deadline.isEmpty() ? QStringLiteral("0") : u'1' + f.deadline);
+    keyed.emplace_back(std::move(key), rows_[static_cast<std::size_t>(i)]);
+  }
+  const bool descending = sort_order_ == Qt::DescendingOrder;
+  std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
+    return descending ? a.first > b.first : a.first < b.first;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) rows_[i] = keyed[i].second;
+}
+
 void ResultListModel::sort(int column, Qt::SortOrder order) {
-  if (column < 0 || column >= kColumnCount) return;
+  if (column < 0 || column >= kResultListColumns) return;
   sort_column_ = column;
   sort_order_ = order;
   if (!full_) return;
@@ -50,7 +125,7 @@ void ResultListModel::sort(int column, Qt::SortOrder order) {
   std::vector<qint64> numbers;
   numbers.reserve(static_cast<std::size_t>(before.size()));
   for (const QModelIndex& index : before) numbers.push_back(NumberAt(index.row()));
-  SortListedRows(rows_, *full_, column, order);
+  SortRows();
   if (!before.isEmpty()) {
     // Follow the rows that views keep (the current and selected ones).
     QHash<qint64, int> row_of;
@@ -90,12 +165,32 @@ int ResultListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kColumnCount;
+  return parent.isValid() ? 0 : kResultListColumns;
 }
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!full_ || !index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
   const ListedRow& row = rows_[static_cast<std::size_t>(index.row())];
+  if (index.column() >= kColumnCount) {
+    const ListFacts& f = facts_.Of((*full_)[static_cast<std::size_t>(row.source)].title);
+    switch (role) {
+      case Qt::DisplayRole:
+        return index.column() == kColBudget ? ListFactsCache::BudgetText(f)
+                                            : ListFactsCache::DeadlineText(f);
+      case Qt::ToolTipRole:
+        return index.column() == kColDeadline ? f.deadline : QString();
+      case Qt::TextAlignmentRole:
+        return index.column() == kColBudget ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                            : QVariant();
+      case Qt::ForegroundRole:
+        return index.column() == kColDeadline &&
+                       ListFactsCache::Passed(f, QDateTime::currentDateTime())
+                   ? QVariant(QBrush(Qt::gray))
+                   : QVariant();
+      default:
+        return {};
+    }
+  }
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
     if (role == Qt::ToolTipRole && index.column() != kColTitle) return {};
     return CellText(*full_, row, index.column());
@@ -117,6 +212,10 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
       return QStringLiteral("日期");
     case kColType:
       return QStringLiteral("类型");
+    case kColBudget:
+      return QStringLiteral("预算(万元)");
+    case kColDeadline:
+      return QStringLiteral("截止时间");
     default:
       return {};
   }
@@ -145,13 +244,18 @@ void ResultListView::ApplyColumnWidths() {
   SetColumnTwips(kColDate, 1500);
   SetColumnTwips(kColAddress, 0);
   SetColumnTwips(kColType, 0);
-  setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(2500)));
+  SetColumnTwips(kColBudget, 1100);
+  SetColumnTwips(kColDeadline, 1300);
+  // The facts' columns stand before the hidden address column.
+  header()->moveSection(header()->visualIndex(kColBudget), 2);
+  header()->moveSection(header()->visualIndex(kColDeadline), 3);
+  setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(kResultOtherColumnsTwips)));
 }
 
 void ResultListView::resizeEvent(QResizeEvent* event) {
   ReportListView::resizeEvent(event);
   // The main window's layout keeps the same rule, in twips of the list.
-  setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(2500)));
+  setColumnWidth(kColTitle, std::max(Px(1500), width() - Px(kResultOtherColumnsTwips)));
 }
 
 void ResultListView::ShowRows(SharedResultSet full, std::vector<ListedRow> rows) {

@@ -6,10 +6,40 @@
 #include <QIcon>
 #include <optional>
 
+#include "facts/facts_store.h"
 #include "search/result_set.h"
 #include "ui/report_view.h"
 
 namespace talvec {
+
+class Database;
+
+// The key facts' columns, after the search's own: "预算(万元)" and
+// "截止时间", shown before the hidden address column.
+enum FactsColumn { kColBudget = kColumnCount, kColDeadline, kResultListColumns };
+
+// The key facts of announcements as the lists show them, read when first
+// asked for (the rows on screen) or for many rows at once (a sort or a
+// filter on them), and kept until Clear().
+class ListFactsCache {
+ public:
+  void SetDatabase(Database* db) { db_ = db; }
+  // Nothing known: no facts, or no database.
+  const ListFacts& Of(const QString& title);
+  // Reads the facts of every title not yet asked for, in one pass.
+  void Load(const QStringList& titles);
+  void Clear() { facts_.clear(); }
+
+  // The cells: budget in 万元 ("" unknown), deadline "MM-DD HH:MM".
+  static QString BudgetText(const ListFacts& f);
+  static QString DeadlineText(const ListFacts& f);
+  // A deadline that has passed `now` (greyed in the lists).
+  static bool Passed(const ListFacts& f, const QDateTime& now);
+
+ private:
+  Database* db_ = nullptr;
+  QHash<QString, ListFacts> facts_;  // an empty entry: asked for, none stored
+};
 
 // The first image of the list's image list: the icon of every row.
 QIcon ResultRowIcon();
@@ -19,6 +49,9 @@ class ResultListModel : public QAbstractTableModel {
 
  public:
   explicit ResultListModel(QObject* parent = nullptr);
+  // Where the facts' columns are read from.
+  void SetDatabase(Database* db) { facts_.SetDatabase(db); }
+  ListFactsCache& facts() { return facts_; }
 
   // Replaces every row; the current sort, if any, applies to the new rows.
   void SetRows(SharedResultSet full, std::vector<ListedRow> rows);
@@ -39,7 +72,10 @@ class ResultListModel : public QAbstractTableModel {
 
  private:
   SharedResultSet full_;
+  void SortRows();
+
   std::vector<ListedRow> rows_;
+  mutable ListFactsCache facts_;
   std::optional<int> sort_column_;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
   QIcon icon_;

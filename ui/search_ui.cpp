@@ -43,6 +43,7 @@ SearchUi::SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWid
   const double dpi = frame->screen() ? frame->screen()->logicalDotsPerInch() : 96.0;
 
   list_ = new ResultListView(frame);
+  list_->resultModel()->SetDatabase(context_.db);
   list_->setGeometry(TwipsRect(3060, 3015, 8610, 6555, dpi));
   filters_ = new FilterPanels(frame, dpi, this);
   panel_ = new SearchPanel(frame, top_bar, dpi, this);

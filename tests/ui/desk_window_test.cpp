@@ -11,6 +11,7 @@
 #include "facts/facts_store.h"
 #include "tests/test_support.h"
 #include "ui/frmjz.h"
+#include "ui/result_list.h"
 
 namespace talvec {
 namespace {
@@ -86,6 +87,37 @@ TEST_F(DeskWindowTest, OpenTendersByDeadlineWithTimeLeftColoursAndSorting) {
   EXPECT_EQ(shown[0].type, QStringLiteral("省采购公告"));
   EXPECT_EQ(shown[0].title, m->index(0, C::kTitle).data().toString());
   window->close();
+}
+
+// The result list's facts columns: values, sorting by value with unknown
+// ones below, a passed deadline greyed.
+TEST_F(DeskWindowTest, ResultListFactsColumnsSortByValue) {
+  Tender(QStringLiteral("甲"), QStringLiteral("2026-12-20 09:30"), 95000, false);
+  Tender(QStringLiteral("乙"), QStringLiteral("2020-12-10"), 1200000, false);
+  ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES('丙', '', '2026-12-01', 7)"));
+  auto full = std::make_shared<ResultSet>(ResultSet{{QStringLiteral("甲"), "", "", ""},
+                                                    {QStringLiteral("乙"), "", "", ""},
+                                                    {QStringLiteral("丙"), "", "", ""}});
+  ResultListModel model;
+  model.SetDatabase(&db());
+  model.SetRows(full, AllRows(*full));
+  EXPECT_EQ(Column(&model, kColBudget), (QStringList{"9.50", "120.00", ""}));
+  EXPECT_EQ(Column(&model, kColDeadline), (QStringList{"12-20 09:30", "12-10", ""}));
+  EXPECT_EQ(model.index(1, kColDeadline).data(Qt::ForegroundRole).value<QBrush>().color(),
+            QColor(Qt::gray));
+  EXPECT_FALSE(model.index(0, kColDeadline).data(Qt::ForegroundRole).isValid());
+  struct Case {
+    int column;
+    Qt::SortOrder order;
+    QStringList titles;
+  };
+  for (const Case& c : std::vector<Case>{{kColBudget, Qt::AscendingOrder, {"丙", "甲", "乙"}},
+                                         {kColBudget, Qt::DescendingOrder, {"乙", "甲", "丙"}},
+                                         {kColDeadline, Qt::AscendingOrder, {"丙", "乙", "甲"}},
+                                         {kColDeadline, Qt::DescendingOrder, {"甲", "乙", "丙"}}}) {
+    model.sort(c.column, c.order);
+    EXPECT_EQ(Column(&model, kColTitle), c.titles) << c.column << " " << c.order;
+  }
 }
 
 }  // namespace

@@ -41,6 +41,26 @@ QString DeadlineShortText(const QString& deadline) {
   return deadline.size() >= 16 ? deadline.mid(5, 11) : deadline.mid(5, 5);
 }
 
+bool FactsFilter::Passes(const std::optional<double>& budget, const QString& deadline,
+                         const QString& now) const {
+  if (min_wan || max_wan) {
+    if (!budget) {
+      if (!include_unknown_budget) return false;
+    } else {
+      // Compared in 元, so a bound typed in 万元 holds to the cent.
+      if (min_wan && *budget < *min_wan * 10000.0 - 0.005) return false;
+      if (max_wan && *budget > *max_wan * 10000.0 + 0.005) return false;
+    }
+  }
+  if (open_only) {
+    if (deadline.size() < 10) return false;
+    const QString end =
+        deadline.size() == 10 ? deadline + QStringLiteral(" 24:00") : deadline.left(16);
+    if (end <= now) return false;
+  }
+  return true;
+}
+
 Result<QStringList> ReadTrackedTitles(Database& db) {
   Statement st = db.Query("SELECT MC FROM Favorites WHERE MC IS NOT NULL "
                           "UNION SELECT MC FROM Attention WHERE MC IS NOT NULL");

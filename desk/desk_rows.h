@@ -41,6 +41,22 @@ QString BudgetWanText(const std::optional<double>& budget);
 // A deadline as a list shows it: "MM-DD HH:MM" (a whole day: "MM-DD").
 QString DeadlineShortText(const QString& deadline);
 
+// The lists' filters on key facts: a budget range in 万元 (either end
+// open), only tenders whose deadline is still ahead, and whether an
+// announcement without a known budget passes a budget range (it does by
+// default).
+struct FactsFilter {
+  std::optional<double> min_wan, max_wan;
+  bool open_only = false;
+  bool include_unknown_budget = true;
+
+  bool Active() const { return min_wan || max_wan || open_only; }
+  // `now` as "YYYY-MM-DD HH:MM"; a deadline without a time of day lasts
+  // the whole day.
+  bool Passes(const std::optional<double>& budget, const QString& deadline,
+              const QString& now) const;
+};
+
 // The titles kept in the favorites or the watch list.
 Result<QStringList> ReadTrackedTitles(Database& db);
 

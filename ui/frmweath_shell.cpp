@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "dialogs/messages.h"
+#include "ui/facts_filter_bar.h"
 #include "ui/about.h"
 #include "ui/clock_panel.h"
 #include "ui/elided_label.h"
@@ -163,7 +164,11 @@ void FrmWeath::ApplyLayout() {
   filters->Frame4->setGeometry(px(l.Frame4));
   panel->FrameGJZ->setGeometry(px(l.FrameGJZ));
   filters->Frame8->setGeometry(px(l.Frame8));
-  list->setGeometry(px(l.ListView2));
+  // The facts filters head the list's area.
+  const QRect area = px(l.ListView2);
+  const int bar = TwipsToPixels(kFactsBarTwips, dpi);
+  search_->factsBar()->setGeometry(area.left(), area.top(), area.width(), bar);
+  list->setGeometry(area.adjusted(0, bar, 0, 0));
   list->setColumnWidth(kColTitle, TwipsToPixels(l.title_column, dpi));
   panel->PicZT->setGeometry(px(l.PicZT));
   filters->Frame3->setGeometry(px(l.Frame3));

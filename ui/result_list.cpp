@@ -77,9 +77,10 @@ ResultListModel::ResultListModel(QObject* parent)
 
 void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows) {
   beginResetModel();
+  // A new search reads the facts afresh; a filter pass keeps what was read.
+  if (full != full_) facts_.Clear();
   full_ = std::move(full);
   rows_ = full_ ? std::move(rows) : std::vector<ListedRow>();
-  facts_.Clear();
   if (full_ && sort_column_) SortRows();
   endResetModel();
 }

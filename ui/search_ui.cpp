@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <numeric>
 
 #include "core/app_context.h"
 #include "core/ui_state.h"
@@ -16,6 +17,7 @@
 #include "favorites/favorites.h"
 #include "search/filters.h"
 #include "search/search_query.h"
+#include "ui/facts_filter_bar.h"
 #include "ui/filter_panels.h"
 #include "ui/frmscj.h"
 #include "ui/result_list.h"
@@ -43,6 +45,11 @@ SearchUi::SearchUi(AppContext& context, Viewer& viewer, StatusLight* light, QWid
   const double dpi = frame->screen() ? frame->screen()->logicalDotsPerInch() : 96.0;
 
   list_ = new ResultListView(frame);
+  facts_bar_ = new FactsFilterBar(frame);
+  connect(facts_bar_, &FactsFilterBar::changed, this, [this] {
+    ShowPassing();
+    emit rowsShown(list_->resultModel()->rowCount());
+  });
   list_->resultModel()->SetDatabase(context_.db);
   list_->setGeometry(TwipsRect(3060, 3015, 8610, 6555, dpi));
   filters_ = new FilterPanels(frame, dpi, this);
@@ -149,7 +156,9 @@ void SearchUi::RunSearch() {
   const bool pulse = !rows->empty() && light_;
   if (pulse) light_->StartSearch();
   full_ = std::move(rows);
-  list_->ShowRows(full_, AllRows(*full_));
+  last_pass_.resize(full_->size());
+  std::iota(last_pass_.begin(), last_pass_.end(), qsizetype{0});
+  ShowPassing();
   panel_->Finished();
   // Stopped only when started, so an empty search leaves the light as the
   // collection or the network set it.
@@ -175,11 +184,38 @@ void SearchUi::FilterPass() {
   const QString choice = ChoiceWords;
   ChoiceWords.clear();
   if (!full_) {
+    last_pass_.clear();
     list_->ClearRows();
   } else {
-    list_->ShowRows(full_, NumberRows(talvec::FilterPass(*full_, choice, filters_->Text4->text())));
+    last_pass_ = talvec::FilterPass(*full_, choice, filters_->Text4->text());
+    ShowPassing();
   }
   emit rowsShown(list_->resultModel()->rowCount());
+}
+
+void SearchUi::ShowPassing() {
+  if (!full_) {
+    list_->ClearRows();
+    return;
+  }
+  const FactsFilter filter = facts_bar_->Filter();
+  if (!filter.Active()) {
+    list_->ShowRows(full_, NumberRows(last_pass_));
+    return;
+  }
+  ListFactsCache& facts = list_->resultModel()->facts();
+  QStringList titles;
+  titles.reserve(static_cast<qsizetype>(last_pass_.size()));
+  for (qsizetype i : last_pass_) titles.append((*full_)[static_cast<std::size_t>(i)].title);
+  facts.Load(titles);
+  const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+  std::vector<qsizetype> passing;
+  passing.reserve(last_pass_.size());
+  for (std::size_t k = 0; k < last_pass_.size(); ++k) {
+    const ListFacts& f = facts.Of(titles[static_cast<qsizetype>(k)]);
+    if (filter.Passes(f.budget, f.deadline, now)) passing.push_back(last_pass_[k]);
+  }
+  list_->ShowRows(full_, NumberRows(passing));
 }
 
 void SearchUi::AddFavorite() {

@@ -18,6 +18,7 @@ class QWidget;
 namespace talvec {
 
 struct AppContext;
+class FactsFilterBar;
 class FilterPanels;
 class FrmSCJ;
 class ResultListView;
@@ -61,6 +62,7 @@ class SearchUi : public QObject, public DateFallbackSource {
 
   SearchPanel* panel() const { return panel_; }
   FilterPanels* filters() const { return filters_; }
+  FactsFilterBar* factsBar() const { return facts_bar_; }
   ResultListView* ListView2() const { return list_; }
   const SharedResultSet& fullResult() const { return full_; }
 
@@ -83,6 +85,9 @@ class SearchUi : public QObject, public DateFallbackSource {
   void BuildMenus(QWidget* window);
   void RestoreSort();
   void KeepSort(int column, Qt::SortOrder order);
+  // Shows the rows of the last word filter (or search) that pass the facts
+  // filters.
+  void ShowPassing();
 
   AppContext& context_;
   Viewer& viewer_;
@@ -90,6 +95,8 @@ class SearchUi : public QObject, public DateFallbackSource {
   QPointer<QWidget> window_;
   SearchPanel* panel_ = nullptr;
   FilterPanels* filters_ = nullptr;
+  FactsFilterBar* facts_bar_ = nullptr;
+  std::vector<qsizetype> last_pass_;  // rows of the full result the word filters keep
   ResultListView* list_ = nullptr;
   SharedResultSet full_;
 };

@@ -186,6 +186,36 @@ TEST_F(DeskTest, DeskRowsAndTheirTexts) {
   EXPECT_EQ(DeadlineMoment(QStringLiteral("2026-12-20")), At("2026-12-21 00:00"));
 }
 
+TEST(FactsFilterTest, BudgetRangeOpenTendersAndUnknownBudgets) {
+  const QString now = QStringLiteral("2026-12-10 09:00");
+  const std::optional<double> none;
+  struct Case {
+    const char* name;
+    FactsFilter filter;
+    std::optional<double> budget;
+    const char* deadline;
+    bool passes;
+  };
+  const std::vector<Case> cases = {
+      {"no filter keeps an announcement without facts", {}, none, "", true},
+      {"over 50 万元", {50.0, {}, false, true}, 500000.0, "", true},
+      {"just under 50 万元", {50.0, {}, false, true}, 499999.99, "", false},
+      {"within 10 to 50", {10.0, 50.0, false, true}, 100000.0, "", true},
+      {"above the upper end", {10.0, 50.0, false, true}, 500000.01, "", false},
+      {"unknown budget, ticked", {50.0, {}, false, true}, none, "", true},
+      {"unknown budget, not ticked", {50.0, {}, false, false}, none, "", false},
+      {"unknown budget without a budget range", {{}, {}, false, false}, none, "", true},
+      {"open: ahead", {{}, {}, true, true}, none, "2026-12-10 09:01", true},
+      {"open: passed this minute", {{}, {}, true, true}, none, "2026-12-10 09:00", false},
+      {"open: a whole day still running", {{}, {}, true, true}, none, "2026-12-10", true},
+      {"open: no deadline known", {{}, {}, true, true}, 600000.0, "", false},
+      {"both", {50.0, {}, true, false}, 600000.0, "2026-12-11 09:00", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.filter.Passes(c.budget, QString::fromLatin1(c.deadline), now), c.passes) << c.name;
+  }
+}
+
 TEST_F(DeskTest, ExportIsWholeQuotedAndGuarded) {
   QList<ExportRow> rows = {{QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("采购公告"),
                             QStringLiteral("2026-12-01"), 520000.0, kDeadline,

@@ -6,6 +6,7 @@
 
 #include "favorites/favorites.h"
 #include "ui/report_view.h"
+#include "ui/list_export.h"
 #include "ui/report_window.h"
 
 class QAction;
@@ -29,16 +30,23 @@ class FrmSCJ : public ReportWindow {
   void OpenRow(int row);
   // Asks, then deletes every favorite with the title of the current row.
   void DeleteCurrent();
+  // The rows as shown, for "导出(&E)…".
+  QList<ShownRow> ShownRows() const;
+  void Export();
 
   ReportListView* ListView1 = nullptr;
   QMenu* MenuKJJ = nullptr;
   QAction* MenuDelete = nullptr;
+  QAction* MenuExport = nullptr;
 
  private:
   Database& db_;
   Viewer* viewer_;
   QString site_base_address_;
   QStandardItemModel* model_ = nullptr;
+  // The entry a row shows, whatever the sort.
+  const FavoriteEntry* EntryAt(int row) const;
+
   std::vector<FavoriteEntry> entries_;
 };
 

@@ -21,6 +21,11 @@ QString AnnouncementTypeName(int type) {
   return name;
 }
 
+QString AnnouncementTypeOf(Database& db, const QString& title) {
+  const Result<std::optional<QueuedPage>> page = ReadQueuedPage(db, title);
+  return page && *page ? AnnouncementTypeName((*page)->type) : QString();
+}
+
 namespace {
 
 Result<QList<ExportRow>> WithFacts(Database& db, const QList<ShownRow>& shown) {

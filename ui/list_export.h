@@ -26,5 +26,7 @@ void ExportShownRows(QWidget* parent, Database& db, const QString& suggested_nam
 
 // The type of an announcement as the lists name it ("市县采购公告", ...).
 QString AnnouncementTypeName(int type);
+// The type name of a stored title ("" when it is not in the list table).
+QString AnnouncementTypeOf(Database& db, const QString& title);
 
 }  // namespace talvec

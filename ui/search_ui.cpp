@@ -19,6 +19,7 @@
 #include "search/search_query.h"
 #include "ui/facts_filter_bar.h"
 #include "ui/filter_panels.h"
+#include "ui/list_export.h"
 #include "ui/frmscj.h"
 #include "ui/result_list.h"
 #include "ui/search_panel.h"
@@ -89,6 +90,10 @@ void SearchUi::BuildMenus(QWidget* window) {
   MenuAdd->setObjectName(QStringLiteral("MenuAdd"));
   MenuAdd->setEnabled(false);
   connect(MenuAdd, &QAction::triggered, this, &SearchUi::AddFavorite);
+  MenuExport = MenuKJ->addAction(QStringLiteral("导出(&E)…"));
+  MenuExport->setObjectName(QStringLiteral("MenuExport"));
+  connect(MenuExport, &QAction::triggered, this, &SearchUi::ExportList);
+  MenuGR->addAction(MenuExport);
   list_->SetContextMenu(MenuKJ);
 
   // The search key: a menu that is not shown, whose command carries F8.
@@ -216,6 +221,25 @@ void SearchUi::ShowPassing() {
     if (filter.Passes(f.budget, f.deadline, now)) passing.push_back(last_pass_[k]);
   }
   list_->ShowRows(full_, NumberRows(passing));
+}
+
+void SearchUi::ExportList() {
+  if (!context_.db) return;
+  QPointer<ResultListView> list = list_;
+  ExportShownRows(
+      window_, *context_.db, QStringLiteral("搜索结果"),
+      [list] {
+        QList<ShownRow> rows;
+        if (!list) return rows;
+        const ResultListModel* model = list->resultModel();
+        rows.reserve(model->rowCount());
+        for (int r = 0; r < model->rowCount(); ++r) {
+          const ResultRow* row = model->RowAt(r);
+          rows.append({row->title, AnnouncementTypeName(row->type.toInt()), row->date, row->address});
+        }
+        return rows;
+      },
+      [this](const QString& note) { emit noted(note); });
 }
 
 void SearchUi::AddFavorite() {

@@ -57,6 +57,9 @@ class SearchUi : public QObject, public DateFallbackSource {
   // Opens a result row in the viewer, without waiting.
   void OpenRow(const ResultRow& row);
 
+  // "导出(&E)…": the result list's rows as shown, as a CSV file.
+  void ExportList();
+
   // The date of the visible list's next-to-last row, or "".
   QString NextToLastDate() const override;
 
@@ -72,6 +75,7 @@ class SearchUi : public QObject, public DateFallbackSource {
   QAction* MenuSCJ = nullptr;
   QMenu* MenuKJ = nullptr;
   QAction* MenuAdd = nullptr;
+  QAction* MenuExport = nullptr;  // the result list as CSV, context menu and 【个人管理】
   QMenu* MenuZs = nullptr;
   QAction* MenuSearch = nullptr;
 

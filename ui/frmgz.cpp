@@ -111,10 +111,13 @@ void FrmGZ::CreateControls() {
   ListView1 = new ReportListView(this);
   name(ListView1, "ListView1");
   model_ = new WatchListModel(this);
+  model_->SetDatabase(&db_);
   ListView1->setModel(model_);
   ListView1->SetColumnTwips(WatchListModel::kColNumber, 1000);
   ListView1->SetColumnTwips(WatchListModel::kColDate, 1500);
   ListView1->SetColumnTwips(WatchListModel::kColState, 1000);
+  ListView1->SetColumnTwips(WatchListModel::kColBudget, 1100);
+  ListView1->SetColumnTwips(WatchListModel::kColDeadline, 1300);
   ListView1->SetColumnTwips(WatchListModel::kColAddress, 0);
   ListView1->SetFillColumn(WatchListModel::kColTitle, 8000);
   ListView1->EnableHeaderSorting(Qt::DescendingOrder);

@@ -1,5 +1,7 @@
 #include "ui/watch_list_model.h"
 
+#include <QBrush>
+#include <QDateTime>
 #include <algorithm>
 
 #include "ui/result_list.h"
@@ -14,7 +16,14 @@ void WatchListModel::SetEntries(std::vector<WatchEntry> entries) {
   rows_.clear();
   rows_.reserve(entries.size());
   int number = 0;
-  for (WatchEntry& e : entries) rows_.push_back({++number, std::move(e)});
+  QStringList titles;
+  for (const WatchEntry& e : entries) titles.append(e.title);
+  const Result<QHash<QString, ListFacts>> facts =
+      db_ ? ReadListFacts(*db_, titles) : Result<QHash<QString, ListFacts>>();
+  for (WatchEntry& e : entries) {
+    ListFacts f = facts ? facts->value(e.title) : ListFacts{};
+    rows_.push_back({++number, std::move(e), std::move(f)});
+  }
   if (sort_column_) Sort();
   endResetModel();
 }
@@ -31,8 +40,19 @@ void WatchListModel::sort(int column, Qt::SortOrder order) {
 void WatchListModel::Sort() {
   const int column = *sort_column_;
   const bool descending = sort_order_ == Qt::DescendingOrder;
-  std::stable_sort(rows_.begin(), rows_.end(), [column, descending](const Row& a, const Row& b) {
-    const int c = Text(a, column).compare(Text(b, column));
+  // The budget by value and the deadline by time, unknown ones lowest.
+  auto key = [column](const Row& r) {
+    if (column == kColBudget) {
+      return r.facts.budget ? QStringLiteral("1%1").arg(*r.facts.budget, 20, 'f', 2, u'0')
+                            : QStringLiteral("0");
+    }
+    if (column == kColDeadline) {
+      return r.facts.deadline.isEmpty() ? QStringLiteral("0") : u'1' + r.facts.deadline;
+    }
+    return Text(r, column);
+  };
+  std::stable_sort(rows_.begin(), rows_.end(), [&key, descending](const Row& a, const Row& b) {
+    const int c = key(a).compare(key(b));
     return descending ? c > 0 : c < 0;
   });
 }
@@ -47,6 +67,10 @@ QString WatchListModel::Text(const Row& row, int column) {
       return row.entry.date;
     case kColState:
       return row.entry.unread() ? QStringLiteral("未阅") : QStringLiteral("已阅");
+    case kColBudget:
+      return ListFactsCache::BudgetText(row.facts);
+    case kColDeadline:
+      return ListFactsCache::DeadlineText(row.facts);
     case kColAddress:
       return row.entry.address;
     default:
@@ -86,6 +110,14 @@ QVariant WatchListModel::data(const QModelIndex& index, int role) const {
       return index.column() == kColTitle ? QVariant(row.entry.title) : QVariant();
     case Qt::DecorationRole:
       return index.column() == kColNumber ? QVariant(icon_) : QVariant();
+    case Qt::TextAlignmentRole:
+      return index.column() == kColBudget ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                          : QVariant();
+    case Qt::ForegroundRole:
+      return index.column() == kColDeadline &&
+                     ListFactsCache::Passed(row.facts, QDateTime::currentDateTime())
+                 ? QVariant(QBrush(Qt::gray))
+                 : QVariant();
     case Qt::FontRole:
       if (row.entry.unread() && index.column() == kColState) {
         QFont bold;
@@ -109,6 +141,10 @@ QVariant WatchListModel::headerData(int section, Qt::Orientation orientation, in
       return QStringLiteral("发布日期");
     case kColState:
       return QStringLiteral("状态");
+    case kColBudget:
+      return QStringLiteral("预算(万元)");
+    case kColDeadline:
+      return QStringLiteral("截止时间");
     case kColAddress:
       return QStringLiteral("路径");
     default:

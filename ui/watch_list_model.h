@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "facts/facts_store.h"
 #include "watch/watch_list.h"
 
 namespace talvec {
@@ -15,9 +16,20 @@ class WatchListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { kColNumber, kColTitle, kColDate, kColState, kColAddress, kColumnCount };
+  enum Column {
+    kColNumber,
+    kColTitle,
+    kColDate,
+    kColState,
+    kColBudget,
+    kColDeadline,
+    kColAddress,
+    kColumnCount
+  };
 
   explicit WatchListModel(QObject* parent = nullptr);
+  // Where the budget and deadline columns are read from (at SetEntries).
+  void SetDatabase(Database* db) { db_ = db; }
 
   // Replaces the rows, numbered from 1 in the given order; a sort asked for
   // earlier applies to the new rows.
@@ -39,10 +51,12 @@ class WatchListModel : public QAbstractTableModel {
   struct Row {
     int number;
     WatchEntry entry;
+    ListFacts facts;
   };
   static QString Text(const Row& row, int column);
   void Sort();
 
+  Database* db_ = nullptr;
   std::vector<Row> rows_;
   std::optional<int> sort_column_;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;

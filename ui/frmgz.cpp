@@ -1,3 +1,4 @@
+#include "ui/list_export.h"
 #include "ui/frmgz.h"
 
 #include <QCheckBox>
@@ -6,6 +7,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -129,6 +131,26 @@ void FrmGZ::CreateControls() {
   MenuKJJ->addSeparator();
   MenuDellall = MenuKJJ->addAction(QStringLiteral("删除所有观注(&All)"));
   MenuDellall->setObjectName(QStringLiteral("MenuDellall"));
+  MenuKJJ->addSeparator();
+  MenuExport = MenuKJJ->addAction(QStringLiteral("导出(&E)…"));
+  MenuExport->setObjectName(QStringLiteral("MenuExport"));
+  connect(MenuExport, &QAction::triggered, this, [this] {
+    QPointer<FrmGZ> self = this;
+    ExportShownRows(
+        this, db_, QStringLiteral("我的观注"),
+        [self] {
+          QList<ShownRow> rows;
+          if (!self) return rows;
+          for (int r = 0; r < self->model_->rowCount(); ++r) {
+            const WatchEntry* e = self->model_->EntryAt(r);
+            rows.append({e->title, AnnouncementTypeOf(self->db_, e->title), e->date, e->address});
+          }
+          return rows;
+        },
+        [self](const QString& note) {
+          if (self) self->ShowNote(note);
+        });
+  });
   ListView1->SetContextMenu(MenuKJJ);
   // Disabled at every opening, until the list is clicked.
   MenuDelete->setEnabled(false);

@@ -88,6 +88,7 @@ class FrmGZ : public ReportWindow {
   QMenu* MenuKJJ = nullptr;
   QAction* MenuDelete = nullptr;
   QAction* MenuDellall = nullptr;
+  QAction* MenuExport = nullptr;  // "导出(&E)…"
 
  signals:
   // Entries were marked or deleted (the unread count may have changed).

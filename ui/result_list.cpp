@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "desk/desk_rows.h"
 #include "ui/main_layout.h"
 
 namespace talvec {
@@ -34,21 +35,15 @@ void ListFactsCache::Load(const QStringList& titles) {
   for (const QString& t : wanted) facts_.insert(t, read->value(t));
 }
 
-QString ListFactsCache::BudgetText(const ListFacts& f) {
-  return f.budget ? QString::number(*f.budget / 10000.0, 'f', 2) : QString();
-}
+QString ListFactsCache::BudgetText(const ListFacts& f) { return BudgetWanText(f.budget); }
 
-QString ListFactsCache::DeadlineText(const ListFacts& f) {
-  if (f.deadline.size() < 10) return QString();
-  return f.deadline.size() >= 16 ? f.deadline.mid(5, 11) : f.deadline.mid(5, 5);
-}
+QString ListFactsCache::DeadlineText(const ListFacts& f) { return DeadlineShortText(f.deadline); }
 
 bool ListFactsCache::Passed(const ListFacts& f, const QDateTime& now) {
   if (f.deadline.size() < 10) return false;
-  // A day without a time of day lasts until its end.
-  const QString end = f.deadline.size() == 10 ? f.deadline + QStringLiteral(" 24:00")
-                                              : f.deadline.left(16);
-  return end <= now.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+  FactsFilter open;
+  open.open_only = true;
+  return !open.Passes(f.budget, f.deadline, now.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
 QIcon ResultRowIcon() {

@@ -7,11 +7,26 @@
 #include <QCheckBox>
 #include <QHeaderView>
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QLineEdit>
+#include <QStatusBar>
+
+#include "core/app_context.h"
 #include "core/database.h"
+#include "core/settings.h"
 #include "facts/facts_store.h"
+#include "services/services.h"
 #include "tests/test_support.h"
+#include "ui/desk_ui.h"
+#include "ui/facts_filter_bar.h"
 #include "ui/frmjz.h"
+#include "ui/frmweath.h"
 #include "ui/result_list.h"
+#include "ui/search_ui.h"
 
 namespace talvec {
 namespace {
@@ -118,6 +133,94 @@ TEST_F(DeskWindowTest, ResultListFactsColumnsSortByValue) {
     model.sort(c.column, c.order);
     EXPECT_EQ(Column(&model, kColTitle), c.titles) << c.column << " " << c.order;
   }
+}
+
+// The main window: F6 opens the desk, a reminder due by the injected clock
+// reaches the status bar and highlights its row, the facts filters narrow the
+// result list. With TALVEC_SCREENSHOTS set, pictures of both windows at two
+// screen sizes go there.
+TEST_F(DeskWindowTest, MainWindowDeskRemindersAndFilters) {
+  const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+  const QDateTime now = QDateTime::currentDateTime();
+  struct Tendered {
+    const char* title;
+    int days_left;
+    double budget;
+    bool kept;
+  };
+  for (const Tendered& t : std::vector<Tendered>{
+           {"成都市教育局课桌椅采购项目采购公告", 2, 820000, true},
+           {"绵阳市人民医院监护仪采购项目采购公告", 12, 1500000, true},
+           {"德阳市公安局办公电脑采购项目采购公告", 5, 300000, false},
+           {"遂宁市水务局水质监测设备采购公告", -3, 2600000, false}}) {
+    const QString title = QString::fromUtf8(t.title);
+    ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, ?, ?, 2)", title,
+                             QStringLiteral("/v/") + title, today));
+    PageFacts f;
+    f.project_key = f.project_no = QStringLiteral("K-") + title;
+    f.project_name = title;
+    f.buyer = title.left(6);
+    f.deadline = now.addDays(t.days_left).toString(QStringLiteral("yyyy-MM-dd 09:30"));
+    f.budget = t.budget;
+    ASSERT_TRUE(WritePageFacts(db(), title, f, today, now));
+    if (t.kept) {
+      ASSERT_TRUE(db().Execute("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, '', ?)", title, today));
+    }
+  }
+  ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES('自贡市某采购公告', '/v/x', ?, 2)",
+                           today));
+  AppContext context;
+  context.db = &db();
+  LoadSystemSettings(db(), &context.settings);
+  // The reminders' clock stands a day and a half later than the machine's.
+  const QDateTime later = now.addSecs(36 * 3600);
+  auto services = std::make_unique<Services>(db(), context.settings, ScheduleOptions{},
+                                             WatchOptions{}, UpdateCheckOptions{},
+                                             FactsReaderOptions{}, [later] { return later; });
+  auto window = std::make_unique<FrmWeath>(context, *services);
+  window->Load();
+  window->show();
+
+  window->desk().MenuJZ->trigger();
+  FrmJZ* desk = window->desk().desk();
+  ASSERT_TRUE(desk);
+  EXPECT_FALSE(desk->isModal());
+  using C = DeskListModel::Column;
+  EXPECT_EQ(desk->ListView1->model()->rowCount(), 2);
+  // Under 24 hours left by the injected clock: the 1-day reminder, given once.
+  services->reminders().CheckNow();
+  services->reminders().CheckNow();
+  ASSERT_EQ(window->desk().given.size(), 1);
+  EXPECT_TRUE(window->desk().given[0].startsWith(QStringLiteral("截止提醒（还剩1天）：成都市教育局")));
+  EXPECT_TRUE(desk->ListView1->model()->index(0, C::kTitle).data(Qt::BackgroundRole).isValid());
+
+  SearchUi& search = window->search();
+  search.RunSearch();
+  EXPECT_EQ(search.ListView2()->resultModel()->rowCount(), 5);
+  search.factsBar()->TextYSFrom->setText(QStringLiteral("50"));
+  emit search.factsBar()->TextYSFrom->editingFinished();
+  EXPECT_EQ(search.ListView2()->resultModel()->rowCount(), 4);  // three over 50 and the unknown
+  search.factsBar()->CheckOpen->setChecked(true);
+  EXPECT_EQ(search.ListView2()->resultModel()->rowCount(), 2);
+  search.factsBar()->CheckOpen->setChecked(false);
+  search.factsBar()->CheckUnknown->setChecked(false);
+  EXPECT_EQ(search.ListView2()->resultModel()->rowCount(), 3);
+  search.factsBar()->CheckOpen->setChecked(true);
+
+  if (qEnvironmentVariableIsSet("TALVEC_SCREENSHOTS")) {
+    const QString dir = qEnvironmentVariable("TALVEC_SCREENSHOTS");
+    QDir().mkpath(dir);
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    const QString suffix = QStringLiteral("_%1x%2.png").arg(screen.width()).arg(screen.height());
+    window->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    desk->raise();
+    QApplication::processEvents();
+    window->grab().save(dir + QStringLiteral("/main_filters") + suffix);
+    desk->grab().save(dir + QStringLiteral("/desk") + suffix);
+  }
+  desk->close();
+  window.reset();
+  services.reset();
 }
 
 }  // namespace

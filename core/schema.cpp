@@ -111,11 +111,11 @@ Result<void> AddFacts(Database& db) {
 
 // Layout 7: the deadline reminders given or due for the kept announcements
 // (desk/reminders.h): one row per title, moment ("3d", "1d", "2h") and
-// deadline; ShownAt once given.
+// deadline; ShownAt once given. A few rows for each kept announcement, read
+// whole at every check: no index.
 Result<void> AddReminders(Database& db) {
   return RunAll(db, {"CREATE TABLE IF NOT EXISTS Reminders(MC TEXT, Moment TEXT, Deadline TEXT, "
                      "ShownAt TEXT)",
-                     "CREATE INDEX IF NOT EXISTS Reminders_MC ON Reminders(MC)",
                      "PRAGMA user_version=7"});
 }
 

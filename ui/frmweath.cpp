@@ -120,6 +120,8 @@ void FrmWeath::CreateControls() {
   connect(MenuGZ, &QAction::triggered, watch_notices_, [this] { watch_notices_->OpenWatchList(); });
   desk_ = new DeskUi(context_, *viewer_, services_.reminders(), *watch_notices_, MenuGR, this);
   connect(desk_, &DeskUi::noted, this, [this](const QString& text) { ShowNote(statusBar(), text); });
+  // The result list's export, from the menu too.
+  MenuGR->addAction(search_->MenuExport);
   auto add_menu = [this](const char* name, const QString& caption) {
     QMenu* menu = menuBar()->addMenu(caption);
     menu->setObjectName(QLatin1String(name));

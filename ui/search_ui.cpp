@@ -93,7 +93,6 @@ void SearchUi::BuildMenus(QWidget* window) {
   MenuExport = MenuKJ->addAction(QStringLiteral("导出(&E)…"));
   MenuExport->setObjectName(QStringLiteral("MenuExport"));
   connect(MenuExport, &QAction::triggered, this, &SearchUi::ExportList);
-  MenuGR->addAction(MenuExport);
   list_->SetContextMenu(MenuKJ);
 
   // The search key: a menu that is not shown, whose command carries F8.

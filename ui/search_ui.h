@@ -75,7 +75,7 @@ class SearchUi : public QObject, public DateFallbackSource {
   QAction* MenuSCJ = nullptr;
   QMenu* MenuKJ = nullptr;
   QAction* MenuAdd = nullptr;
-  QAction* MenuExport = nullptr;  // the result list as CSV, context menu and 【个人管理】
+  QAction* MenuExport = nullptr;  // the result list as CSV (context menu; 【个人管理】 adds it)
   QMenu* MenuZs = nullptr;
   QAction* MenuSearch = nullptr;
 

@@ -109,10 +109,23 @@ Result<void> AddFacts(Database& db) {
            "PRAGMA user_version=6"});
 }
 
+// Layout 7: the watch rules a user adds beside the default one
+// (watch/watch_rules.h holds their statements), and the name of the rule
+// that put an entry on the watch list.
+Result<void> AddWatchRules(Database& db) {
+  return RunAll(db, {"CREATE TABLE IF NOT EXISTS WatchRules(ID INTEGER PRIMARY KEY, Name TEXT, "
+                     "Enabled INTEGER, Products TEXT, Places TEXT, Excludes TEXT, Types TEXT, "
+                     "MinBudget REAL, MaxBudget REAL, UnknownBudget INTEGER, Sound INTEGER, "
+                     "Popup INTEGER)",
+                     "ALTER TABLE Attention ADD COLUMN Rule TEXT",
+                     "PRAGMA user_version=7"});
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
 constexpr Result<void> (*kSteps[])(Database&) = {CreateTables,          AddIndexesAndCycleLog,
                                                  AddUpdateFailures,     AddUiState,
-                                                 AddUnfinishedChannels, AddFacts};
+                                                 AddUnfinishedChannels, AddFacts,
+                                                 AddWatchRules};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

@@ -34,6 +34,7 @@ struct WatchCandidate {
   QString title;    // MC, trimmed
   QString address;  // DZ, trimmed
   QString date;     // SJ, trimmed
+  QString rule = {};  // the name of the first rule that matched (Attention.Rule)
 };
 
 // One day's part of a date window, appended: dates from `day` up to the
@@ -52,6 +53,9 @@ struct WatchRunResult {
   int candidates = 0;
   int matched = 0;
   QStringList added;  // titles that became new entries
+  QStringList rules;  // the rules that added them, default first, then by ID
+  bool sound = false;  // a rule matching an added title has its sound on
+  bool popup = false;  // ... its pop-up on
 };
 
 // The notices of a run that added entries; the window side gives them.
@@ -90,6 +94,10 @@ class WatchMatcher : public Service {
   // One run: TimerGZ is off while it lasts and on again before the notices.
   // A request while a run is going gives an empty result.
   QCoro::Task<WatchRunResult> Run();
+  // The words or a rule changed: a run within a few seconds, or right after
+  // the one going; the tick counter goes on as it is.
+  void RequestRun();
+  static constexpr int kRequestedRunDelayMs = 2000;
 
   // Where the notices go; nullptr: none.
   void SetNotices(WatchNotices* notices) { notices_ = notices; }
@@ -115,7 +123,9 @@ class WatchMatcher : public Service {
   WatchNotices* notices_ = nullptr;
   qint16 ticks_;
   bool running_ = false;
+  bool run_again_ = false;
   QTimer TimerGZ;
+  QTimer requested_;
 };
 
 }  // namespace talvec

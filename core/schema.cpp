@@ -113,12 +113,25 @@ Result<void> AddFacts(Database& db) {
 // (watch/watch_rules.h holds their statements), and the name of the rule
 // that put an entry on the watch list.
 Result<void> AddWatchRules(Database& db) {
-  return RunAll(db, {"CREATE TABLE IF NOT EXISTS WatchRules(ID INTEGER PRIMARY KEY, Name TEXT, "
-                     "Enabled INTEGER, Products TEXT, Places TEXT, Excludes TEXT, Types TEXT, "
-                     "MinBudget REAL, MaxBudget REAL, UnknownBudget INTEGER, Sound INTEGER, "
-                     "Popup INTEGER)",
-                     "ALTER TABLE Attention ADD COLUMN Rule TEXT",
-                     "PRAGMA user_version=7"});
+  if (Result<void> table = db.Execute(
+          "CREATE TABLE IF NOT EXISTS WatchRules(ID INTEGER PRIMARY KEY, Name TEXT, "
+          "Enabled INTEGER, Products TEXT, Places TEXT, Excludes TEXT, Types TEXT, "
+          "MinBudget REAL, MaxBudget REAL, UnknownBudget INTEGER, Sound INTEGER, Popup INTEGER)");
+      !table) {
+    return table;
+  }
+  // Like the tables, the column may be there already (a file stamped back).
+  bool present = false;
+  Statement columns = db.Prepare("PRAGMA table_info(Attention)");
+  while (columns.Next()) present = present || columns.Text(1) == QLatin1String("Rule");
+  if (!columns.ok()) return Fail(columns.error());
+  columns = Statement();
+  if (!present) {
+    if (Result<void> column = db.Execute("ALTER TABLE Attention ADD COLUMN Rule TEXT"); !column) {
+      return column;
+    }
+  }
+  return db.Execute("PRAGMA user_version=7");
 }
 
 // Step n takes a file from layout n - 1 to n and stamps n.

@@ -1,5 +1,5 @@
 // The rows of the watch-list window's ListView1: number, title, date,
-// read state and the hidden address, sorted by a column's text on request.
+// read state, the rule that added it and the hidden address, sorted by a column's text on request.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -15,7 +15,7 @@ class WatchListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { kColNumber, kColTitle, kColDate, kColState, kColAddress, kColumnCount };
+  enum Column { kColNumber, kColTitle, kColDate, kColState, kColRule, kColAddress, kColumnCount };
 
   explicit WatchListModel(QObject* parent = nullptr);
 

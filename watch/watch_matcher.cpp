@@ -152,7 +152,16 @@ WatchMatcher::WatchMatcher(Database& db, const SystemSettings& settings, WatchOp
   });
 }
 
-WatchMatcher::~WatchMatcher() { Stop(); }
+WatchMatcher::~WatchMatcher() {
+  SetNotices(nullptr);
+  Stop();
+}
+
+void WatchMatcher::SetNotices(WatchNotices* notices) {
+  if (notices_) notices_->SetRunRequest({});
+  notices_ = notices;
+  if (notices_) notices_->SetRunRequest([this] { RequestRun(); });
+}
 
 void WatchMatcher::OnStop() {
   TimerGZ.stop();

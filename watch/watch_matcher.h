@@ -68,6 +68,15 @@ class WatchNotices {
   virtual void ShowWatchList() = 0;
   // After every run that added entries, after the two above.
   virtual void EntriesAdded(const WatchRunResult& result) { (void)result; }
+
+  // The window side's way back: the words or rules changed, a run soon.
+  void SetRunRequest(std::function<void()> request) { run_request_ = std::move(request); }
+  void RequestRun() {
+    if (run_request_) run_request_();
+  }
+
+ private:
+  std::function<void()> run_request_;
 };
 
 struct WatchOptions {
@@ -100,7 +109,7 @@ class WatchMatcher : public Service {
   static constexpr int kRequestedRunDelayMs = 2000;
 
   // Where the notices go; nullptr: none.
-  void SetNotices(WatchNotices* notices) { notices_ = notices; }
+  void SetNotices(WatchNotices* notices);
 
   QTimer& timerGZ() { return TimerGZ; }
   qint16 ticks() const { return ticks_; }

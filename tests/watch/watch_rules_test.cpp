@@ -3,6 +3,9 @@
 // what the store keeps of outside text.
 #include <gtest/gtest.h>
 #include <qcorotask.h>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
 
 #include "core/settings.h"
 #include "tests/test_support.h"
@@ -275,6 +278,41 @@ TEST(WatchRules, TryListsWhatTheRuleWouldHaveCaught) {
   QStringList titles;
   for (const RuleCandidate& c : *found) titles.append(c.title);
   EXPECT_EQ(titles, QStringList({"绵阳市电梯采购", "绵阳市电梯改造"}));
+}
+
+TEST(WatchRules, ASaveBringsARunWithinSecondsAndTheTicksGoOn) {
+  test_support::TempDatabase temp;
+  SystemSettings settings;
+  Notices notices;
+  ASSERT_TRUE(temp.db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES('电脑', '/a', ?, 1)",
+                                kToday.toString("yyyy-MM-dd")));
+  // A yield before every day and candidate: a run is under way across them.
+  WatchMatcher matcher(temp.db(), settings, WatchOptions{100, [] { return kToday; }, 0});
+  matcher.SetNotices(&notices);
+  QSignalSpy runs(&matcher, &WatchMatcher::runFinished);
+  QElapsedTimer waited;
+  waited.start();
+  notices.RequestRun();  // as the window does after a save
+  notices.RequestRun();  // a second save soon after: still one run
+  ASSERT_TRUE(runs.wait(10000));
+  EXPECT_LT(waited.elapsed(), 10000);
+  QTest::qWait(WatchMatcher::kRequestedRunDelayMs + 200);
+  EXPECT_EQ(runs.count(), 1);
+  EXPECT_EQ(matcher.ticks(), 100);
+  matcher.Tick();
+  EXPECT_EQ(matcher.ticks(), 101);
+
+  // A save during a run brings another run after it.
+  auto running = matcher.Run();
+  EXPECT_TRUE(matcher.running());
+  notices.RequestRun();
+  QCoro::waitFor(std::move(running));
+  ASSERT_TRUE(runs.count() == 3 || runs.wait(10000));
+  EXPECT_EQ(runs.count(), 3);
+
+  // Once the matcher goes, the window's request goes nowhere.
+  matcher.SetNotices(nullptr);
+  notices.RequestRun();
 }
 
 }  // namespace

@@ -49,26 +49,21 @@ QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& mat
     return {};
   }
   QStringList added;
-  Statement count = db.Prepare("SELECT count(*) FROM Attention WHERE MC = ?");
-  Statement insert =
-      db.Prepare("INSERT INTO Attention(MC, DZ, SJ, ZT, Rule) VALUES(?, ?, ?, '1', ?)");
+  // The check and the insert in one statement: a title already listed
+  // changes nothing.
+  Statement insert = db.Prepare(
+      "INSERT INTO Attention(MC, DZ, SJ, ZT, Rule) SELECT ?1, ?2, ?3, '1', ?4 "
+      "WHERE NOT EXISTS (SELECT 1 FROM Attention WHERE MC = ?1)");
   for (const WatchCandidate& c : matches) {
-    count.Reset();
-    count.BindAll(c.title);
-    if (!count.Next()) {
-      qCWarning(lcWatch) << "check failed:" << count.error().FullText();
-      continue;
-    }
-    if (count.Int(0) != 0) continue;
     insert.Reset();
     insert.BindAll(c.title, c.address, c.date, c.rule.isEmpty() ? QVariant() : QVariant(c.rule));
     if (!insert.Run()) {
       qCWarning(lcWatch) << "insert failed:" << insert.error().FullText();
       continue;
     }
+    if (db.Changes() == 0) continue;
     added.append(c.title);
   }
-  count = Statement();
   insert = Statement();
   if (const Result<void> committed = tx.Commit(); !committed) {
     qCWarning(lcWatch) << "watch entries not stored:" << committed.error().FullText();
@@ -239,7 +234,9 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
         notice.push_back(match.notice);
         first_rule.push_back(match.first);
       }
-      // A stop ends the run here: nothing is written after it.
+      // The write starts a stretch of its own; a stop ends the run here:
+      // nothing is written after it.
+      if (!stopping() && due()) co_await Pause(0);
       if (!stopping()) {
         result.ran = true;
         result.matched = static_cast<int>(matches.size());

@@ -135,10 +135,9 @@ Result<void> AddWatchRules(Database& db) {
 }
 
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr Result<void> (*kSteps[])(Database&) = {CreateTables,          AddIndexesAndCycleLog,
-                                                 AddUpdateFailures,     AddUiState,
-                                                 AddUnfinishedChannels, AddFacts,
-                                                 AddWatchRules};
+constexpr Result<void> (*kSteps[])(Database&) = {
+    CreateTables, AddIndexesAndCycleLog, AddUpdateFailures, AddUiState, AddUnfinishedChannels,
+    AddFacts,     AddWatchRules};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

@@ -185,7 +185,8 @@ bool WatchRuleEditor::ReadBudget(QLineEdit* box, std::optional<double>* yuan) {
   bool ok = false;
   const double wan = text.toDouble(&ok);
   if (!ok || !std::isfinite(wan) || wan < 0 || wan > 1e9) {
-    ShowMessage(this, QMessageBox::Warning, kCaption, QStringLiteral("预算应为不小于0的数（万元）"));
+    ShowMessage(this, QMessageBox::Warning, kCaption,
+                QStringLiteral("预算应为不小于0的数（万元）"));
     box->setFocus();
     return false;
   }
@@ -275,9 +276,8 @@ void WatchRuleEditor::Try() {
     title->setToolTip(c.title);
     try_model_->appendRow({title, new QStandardItem(c.date)});
   }
-  LabelTry->setText(QStringLiteral("近%1天共有 %2 条公告符合此规则")
-                        .arg(kTryDays)
-                        .arg(found->size()));
+  LabelTry->setText(
+      QStringLiteral("近%1天共有 %2 条公告符合此规则").arg(kTryDays).arg(found->size()));
 }
 
 WatchRulesPage::WatchRulesPage(Database& db, std::function<QDate()> today, QWidget* parent)
@@ -306,10 +306,10 @@ WatchRulesPage::WatchRulesPage(Database& db, std::function<QDate()> today, QWidg
     buttons->addWidget(b);
   }
   buttons->addStretch();
-  auto* note = new QLabel(
-      QStringLiteral("“默认规则”即“我的观注”页的观注产品和观注地方；每条标题只提示一次，"
-                     "列出最先符合的规则"),
-      this);
+  auto* note =
+      new QLabel(QStringLiteral("“默认规则”即“我的观注”页的观注产品和观注地方；每条标题只提示一次，"
+                                "列出最先符合的规则"),
+                 this);
   note->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(buttons);
@@ -340,8 +340,10 @@ void WatchRulesPage::Refill() {
     QList<QStandardItem*> row = {
         new QStandardItem(r.name),
         new QStandardItem(r.enabled ? QStringLiteral("启用") : QStringLiteral("停用")),
-        new QStandardItem(words), new QStandardItem(r.excludes),
-        new QStandardItem(TypeNames(r.types)), new QStandardItem(RuleBudgetText(r))};
+        new QStandardItem(words),
+        new QStandardItem(r.excludes),
+        new QStandardItem(TypeNames(r.types)),
+        new QStandardItem(RuleBudgetText(r))};
     for (QStandardItem* item : row) item->setToolTip(item->text());
     model_->appendRow(row);
   }

@@ -15,10 +15,10 @@ namespace talvec {
 class Database;
 
 struct WatchEntry {
-  QString title;    // MC, trimmed
-  QString address;  // DZ, trimmed; empty when Null
-  QString date;     // SJ, trimmed; empty when Null
-  QString state;    // ZT, trimmed: "1" unread, "2" read
+  QString title;      // MC, trimmed
+  QString address;    // DZ, trimmed; empty when Null
+  QString date;       // SJ, trimmed; empty when Null
+  QString state;      // ZT, trimmed: "1" unread, "2" read
   QString rule = {};  // Rule: the rule that added it; empty for older entries
   bool unread() const { return state == QLatin1String("1"); }
 };

@@ -75,8 +75,8 @@ QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& mat
 namespace {
 
 struct RuleMatch {
-  int first = -2;         // -2 none, -1 the default rule, else the index of the rule
-  unsigned notice = 0;    // 1 sound, 2 pop-up: of every rule that matched
+  int first = -2;       // -2 none, -1 the default rule, else the index of the rule
+  unsigned notice = 0;  // 1 sound, 2 pop-up: of every rule that matched
 };
 
 RuleMatch MatchRules(const WatchSettings& words, const std::vector<RuleTest>& rules,
@@ -165,8 +165,10 @@ void WatchMatcher::OnStop() {
 
 void WatchMatcher::RequestRun() {
   if (stopping()) return;
-  if (running_) run_again_ = true;
-  else requested_.start();
+  if (running_)
+    run_again_ = true;
+  else
+    requested_.start();
 }
 
 void WatchMatcher::Load() {
@@ -227,7 +229,8 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
           if (!co_await Pause(0)) break;
           slice.restart();
         }
-        const RuleMatch match = MatchRules(*words, rules, c, settings_.SoundNotice, settings_.PopupNotice);
+        const RuleMatch match =
+            MatchRules(*words, rules, c, settings_.SoundNotice, settings_.PopupNotice);
         if (match.first < -1) continue;
         matches.push_back({std::move(c.title), std::move(c.address), std::move(c.date),
                            match.first < 0 ? kDefaultRuleName : rules[match.first].rule().name});

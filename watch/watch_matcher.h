@@ -31,9 +31,9 @@ bool WatchWordsPass(const QString& title, const QString& words);
 bool WatchMatches(const QString& title, const WatchSettings& settings);
 
 struct WatchCandidate {
-  QString title;    // MC, trimmed
-  QString address;  // DZ, trimmed
-  QString date;     // SJ, trimmed
+  QString title;      // MC, trimmed
+  QString address;    // DZ, trimmed
+  QString date;       // SJ, trimmed
   QString rule = {};  // the name of the first rule that matched (Attention.Rule)
 };
 
@@ -42,7 +42,7 @@ struct WatchCandidate {
 // days of a window together select exactly what the whole window (both ends
 // included) selects.
 Result<void> AppendWatchDay(Database& db, const QDate& day, bool last_day,
-                    std::vector<WatchCandidate>* candidates);
+                            std::vector<WatchCandidate>* candidates);
 // Adds, in one transaction, each candidate whose title is not yet on the
 // watch list as an unread entry; a title whose check or insert fails is
 // not added. The titles added, in order.
@@ -52,8 +52,8 @@ struct WatchRunResult {
   bool ran = false;  // the settings were read and the window scanned
   int candidates = 0;
   int matched = 0;
-  QStringList added;  // titles that became new entries
-  QStringList rules;  // the rules that added them, default first, then by ID
+  QStringList added;   // titles that became new entries
+  QStringList rules;   // the rules that added them, default first, then by ID
   bool sound = false;  // a rule matching an added title has its sound on
   bool popup = false;  // ... its pop-up on
 };

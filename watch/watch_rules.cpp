@@ -50,8 +50,8 @@ Result<void> ReadCandidates(Statement& st, std::vector<RuleCandidate>* out) {
 
 std::optional<unsigned> ParseRuleTypes(const QString& text) {
   unsigned mask = 0;
-  const QStringList parts = text.split(QRegularExpression(QStringLiteral("[,，\\s]+")),
-                                       Qt::SkipEmptyParts);
+  const QStringList parts =
+      text.split(QRegularExpression(QStringLiteral("[,，\\s]+")), Qt::SkipEmptyParts);
   if (parts.isEmpty()) return kAllTypes;
   for (const QString& part : parts) {
     bool ok = false;
@@ -221,8 +221,8 @@ Result<std::int64_t> SaveWatchRule(Database& db, const WatchRule& rule) {
             "INSERT INTO WatchRules(Name, Enabled, Products, Places, Excludes, Types, MinBudget, "
             "MaxBudget, UnknownBudget, Sound, Popup) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
             name, int(rule.enabled), products, places, excludes, types,
-            AmountValue(rule.min_budget), AmountValue(rule.max_budget),
-            int(rule.unknown_budget), int(rule.sound), int(rule.popup));
+            AmountValue(rule.min_budget), AmountValue(rule.max_budget), int(rule.unknown_budget),
+            int(rule.sound), int(rule.popup));
         !done) {
       return Fail(done.error());
     }
@@ -233,8 +233,8 @@ Result<std::int64_t> SaveWatchRule(Database& db, const WatchRule& rule) {
             "Types = ?, MinBudget = ?, MaxBudget = ?, UnknownBudget = ?, Sound = ?, Popup = ? "
             "WHERE ID = ?",
             name, int(rule.enabled), products, places, excludes, types,
-            AmountValue(rule.min_budget), AmountValue(rule.max_budget),
-            int(rule.unknown_budget), int(rule.sound), int(rule.popup), id);
+            AmountValue(rule.min_budget), AmountValue(rule.max_budget), int(rule.unknown_budget),
+            int(rule.sound), int(rule.popup), id);
         !done) {
       return Fail(done.error());
     }
@@ -255,13 +255,14 @@ Result<void> SetWatchRuleEnabled(Database& db, std::int64_t id, bool enabled) {
 Result<void> AppendRuleDay(Database& db, const QDate& day, bool last_day,
                            std::vector<RuleCandidate>* candidates) {
   const QString first = day.toString(QStringLiteral("yyyy-MM-dd"));
-  Statement st =
-      last_day ? db.Query("SELECT L.MC, L.DZ, L.SJ, L.LX, F.Budget FROM List L "
-                          "LEFT JOIN Facts F ON F.MC = L.MC WHERE L.SJ >= ? AND L.SJ <= ?",
-                          first, first)
-               : db.Query("SELECT L.MC, L.DZ, L.SJ, L.LX, F.Budget FROM List L "
-                          "LEFT JOIN Facts F ON F.MC = L.MC WHERE L.SJ >= ? AND L.SJ < ?",
-                          first, day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+  Statement st = last_day ? db.Query(
+                                "SELECT L.MC, L.DZ, L.SJ, L.LX, F.Budget FROM List L "
+                                "LEFT JOIN Facts F ON F.MC = L.MC WHERE L.SJ >= ? AND L.SJ <= ?",
+                                first, first)
+                          : db.Query(
+                                "SELECT L.MC, L.DZ, L.SJ, L.LX, F.Budget FROM List L "
+                                "LEFT JOIN Facts F ON F.MC = L.MC WHERE L.SJ >= ? AND L.SJ < ?",
+                                first, day.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
   return ReadCandidates(st, candidates);
 }
 

@@ -31,10 +31,10 @@ struct WatchRule {
   std::int64_t id = 0;  // ID; 0 until stored
   QString name;
   bool enabled = true;
-  QString products, places, excludes;  // word lists, split at single blanks
-  QString types;                       // "1,4,9"; empty: every type
+  QString products, places, excludes;            // word lists, split at single blanks
+  QString types;                                 // "1,4,9"; empty: every type
   std::optional<double> min_budget, max_budget;  // yuan, both ends included
-  bool unknown_budget = true;  // announcements without a known budget pass
+  bool unknown_budget = true;                    // announcements without a known budget pass
   bool sound = false, popup = false;
 };
 
@@ -72,8 +72,16 @@ QString RuleTypesText(unsigned mask);  // "1,4,9"; empty for every type
 // runs of blanks one blank, none at either end (so no empty word).
 QString NormalizeRuleWords(const QString& words);
 
-enum class RuleRefusal { kNone, kNoName, kNameTooLong, kDuplicateName, kWordsTooLong, kBadTypes,
-                         kMinAboveMax, kNegativeBudget };
+enum class RuleRefusal {
+  kNone,
+  kNoName,
+  kNameTooLong,
+  kDuplicateName,
+  kWordsTooLong,
+  kBadTypes,
+  kMinAboveMax,
+  kNegativeBudget
+};
 // Why a rule cannot be stored as it is, checked in this order; `others`
 // are the stored rules (the rule itself, by ID, is skipped) and the default
 // rule's name is taken.

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 
@@ -19,9 +22,6 @@
 #include "ui/watch_list_model.h"
 #include "ui/watch_notifier.h"
 #include "ui/watch_rules_page.h"
-#include <QComboBox>
-#include <QSignalSpy>
-#include <QTabWidget>
 
 namespace talvec {
 namespace {

@@ -6,11 +6,15 @@
 // read once the viewer closes. Screenshots go to TALVEC_SCREENSHOTS.
 #include <gtest/gtest.h>
 #include <qcorotask.h>
+#include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 
@@ -27,10 +31,6 @@
 #include "ui/watch_notifier.h"
 #include "ui/watch_rules_page.h"
 #include "watch/watch_rules.h"
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
 
 namespace talvec {
 namespace {
@@ -154,8 +154,9 @@ TEST(WatchWindow, TwoRulesOnTheRulesTab) {
   test_support::TempDatabase temp;
   Database& db = temp.db();
   const QDate today = QDate::currentDate();
-  ASSERT_TRUE(db.Execute("UPDATE SysSet SET AttentionProduct = '电脑', AttentionPlace = '成都', "
-                         "AttentionTime = 7, AttentionSave = 30"));
+  ASSERT_TRUE(
+      db.Execute("UPDATE SysSet SET AttentionProduct = '电脑', AttentionPlace = '成都', "
+                 "AttentionTime = 7, AttentionSave = 30"));
   const struct {
     const char* title;
     int days_back, type;

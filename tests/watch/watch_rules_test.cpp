@@ -48,8 +48,7 @@ TEST(WatchRules, ARuleLetsThroughWhatItsFieldsAllow) {
       {"exclude", rule("空调", "", "维修 保养", ""), ann("空调维修服务"), false},
       {"second exclude", rule("空调", "", "维修 保养", ""), ann("空调保养"), false},
       {"exclude absent", rule("空调", "", "维修", ""), ann("空调采购"), true},
-      {"doubled blank excludes nothing", rule("空调", "", "维修  保养", ""), ann("空调采购"),
-       true},
+      {"doubled blank excludes nothing", rule("空调", "", "维修  保养", ""), ann("空调采购"), true},
       {"type listed", rule("", "", "", "1,5"), ann("公告", 5), true},
       {"type not listed", rule("", "", "", "1,5"), ann("公告", 4), false},
       {"type 10", rule("", "", "", "10"), ann("公告", 10), true},
@@ -161,24 +160,25 @@ struct RuleRun {
   explicit RuleRun(const std::vector<WatchRule>& rules, bool default_sound = false) {
     settings.SoundNotice = default_sound;
     Database& db = temp.db();
-    EXPECT_TRUE(db.Execute("UPDATE SysSet SET AttentionProduct = '电梯', AttentionPlace = '成都', "
-                           "AttentionTime = 7"));
+    EXPECT_TRUE(
+        db.Execute("UPDATE SysSet SET AttentionProduct = '电梯', AttentionPlace = '成都', "
+                   "AttentionTime = 7"));
     for (const WatchRule& r : rules) EXPECT_TRUE(SaveWatchRule(db, r));
     const struct {
       const char* title;
       int type;
       QVariant budget;
     } list[] = {
-        {"成都市电梯采购", 1, QVariant()},     {"绵阳市电梯采购", 1, 5e5},
-        {"绵阳市电梯维修", 1, 5e5},           {"绵阳市电梯结果公告", 4, QVariant()},
+        {"成都市电梯采购", 1, QVariant()}, {"绵阳市电梯采购", 1, 5e5},
+        {"绵阳市电梯维修", 1, 5e5},        {"绵阳市电梯结果公告", 4, QVariant()},
         {"绵阳市空调采购", 1, 3e6},
     };
     for (const auto& a : list) {
       EXPECT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, '/a', '2026-12-08', ?)",
                              a.title, a.type));
       if (a.budget.isValid()) {
-        EXPECT_TRUE(db.Execute("INSERT INTO Facts(MC, State, Budget) VALUES(?, 1, ?)", a.title,
-                               a.budget));
+        EXPECT_TRUE(
+            db.Execute("INSERT INTO Facts(MC, State, Budget) VALUES(?, 1, ?)", a.title, a.budget));
       }
     }
     WatchMatcher matcher(db, settings, WatchOptions{0, [] { return kToday; }, 1000});
@@ -247,13 +247,29 @@ TEST(WatchRules, TheNoticesCombineTheMatchingRules) {
   };
   const Case cases[] = {
       {"default sound", true, {}, 1, 0, {"默认规则"}},
-      {"a second rule's pop-up on a title the default names", false,
-       {Rule("成都-弹出", "", "成都", "", "", true, false, true)}, 0, 1, {"默认规则"}},
-      {"a rule's sound", false,
-       {Rule("空调", "空调", "", "", "", true, true, false)}, 1, 0, {"默认规则", "空调"}},
-      {"a disabled rule's flags", false,
-       {Rule("空调", "空调", "", "", "", false, true, true)}, 0, 0, {"默认规则"}},
-      {"a rule without flags gives none", false, {Rule("空调", "空调", "")}, 0, 0,
+      {"a second rule's pop-up on a title the default names",
+       false,
+       {Rule("成都-弹出", "", "成都", "", "", true, false, true)},
+       0,
+       1,
+       {"默认规则"}},
+      {"a rule's sound",
+       false,
+       {Rule("空调", "空调", "", "", "", true, true, false)},
+       1,
+       0,
+       {"默认规则", "空调"}},
+      {"a disabled rule's flags",
+       false,
+       {Rule("空调", "空调", "", "", "", false, true, true)},
+       0,
+       0,
+       {"默认规则"}},
+      {"a rule without flags gives none",
+       false,
+       {Rule("空调", "空调", "")},
+       0,
+       0,
        {"默认规则", "空调"}},
   };
   for (const Case& c : cases) {
@@ -268,8 +284,10 @@ TEST(WatchRules, TryListsWhatTheRuleWouldHaveCaught) {
   test_support::TempDatabase temp;
   Database& db = temp.db();
   for (const auto& [title, day] : std::initializer_list<std::pair<const char*, const char*>>{
-           {"绵阳市电梯采购", "2026-12-09"}, {"绵阳市电梯改造", "2026-11-10"},
-           {"绵阳市电梯老旧", "2026-11-09"}, {"绵阳市电梯维修", "2026-12-01"}}) {
+           {"绵阳市电梯采购", "2026-12-09"},
+           {"绵阳市电梯改造", "2026-11-10"},
+           {"绵阳市电梯老旧", "2026-11-09"},
+           {"绵阳市电梯维修", "2026-12-01"}}) {
     ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, '/a', ?, 1)", title, day));
   }
   const Result<std::vector<RuleCandidate>> found =

@@ -95,7 +95,10 @@ RuleTest::RuleTest(const WatchRule& rule) : rule_(rule) {
 }
 
 bool RuleTest::Matches(const RuleCandidate& c) const {
-  if (!(types_ & (c.type >= 0 && c.type < 32 ? 1u << c.type : 0u))) return false;
+  // An empty list passes every announcement, one of no known type too.
+  if (!rule_.types.isEmpty() && !(types_ & (c.type >= 0 && c.type < 32 ? 1u << c.type : 0u))) {
+    return false;
+  }
   if (c.budget) {
     if (rule_.min_budget && *c.budget < *rule_.min_budget) return false;
     if (rule_.max_budget && *c.budget > *rule_.max_budget) return false;

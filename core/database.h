@@ -106,7 +106,7 @@ class Database {
  public:
   // The layout of the file this program writes (PRAGMA user_version); the
   // steps up to it are in core/schema.cpp.
-  static constexpr int kSchemaVersion = 7;
+  static constexpr int kSchemaVersion = 8;
   // How long a statement waits for another process's lock: long while the
   // file is opened (a start while another program briefly holds it), short
   // afterwards, so that the UI thread never waits; a write that finds the

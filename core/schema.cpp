@@ -119,11 +119,35 @@ Result<void> AddReminders(Database& db) {
                      "PRAGMA user_version=7"});
 }
 
+// Layout 8: the watch rules a user adds beside the default one
+// (watch/watch_rules.h holds their statements), and the name of the rule
+// that put an entry on the watch list.
+Result<void> AddWatchRules(Database& db) {
+  if (Result<void> table = db.Execute(
+          "CREATE TABLE IF NOT EXISTS WatchRules(ID INTEGER PRIMARY KEY, Name TEXT, "
+          "Enabled INTEGER, Products TEXT, Places TEXT, Excludes TEXT, Types TEXT, "
+          "MinBudget REAL, MaxBudget REAL, UnknownBudget INTEGER, Sound INTEGER, Popup INTEGER)");
+      !table) {
+    return table;
+  }
+  // Like the tables, the column may be there already (a file stamped back).
+  bool present = false;
+  Statement columns = db.Prepare("PRAGMA table_info(Attention)");
+  while (columns.Next()) present = present || columns.Text(1) == QLatin1String("Rule");
+  if (!columns.ok()) return Fail(columns.error());
+  columns = Statement();
+  if (!present) {
+    if (Result<void> column = db.Execute("ALTER TABLE Attention ADD COLUMN Rule TEXT"); !column) {
+      return column;
+    }
+  }
+  return db.Execute("PRAGMA user_version=8");
+}
+
 // Step n takes a file from layout n - 1 to n and stamps n.
-constexpr Result<void> (*kSteps[])(Database&) = {CreateTables,          AddIndexesAndCycleLog,
-                                                 AddUpdateFailures,     AddUiState,
-                                                 AddUnfinishedChannels, AddFacts,
-                                                 AddReminders};
+constexpr Result<void> (*kSteps[])(Database&) = {
+    CreateTables, AddIndexesAndCycleLog, AddUpdateFailures, AddUiState, AddUnfinishedChannels,
+    AddFacts,     AddReminders,          AddWatchRules};
 static_assert(std::size(kSteps) == Database::kSchemaVersion,
               "one step for every layout up to kSchemaVersion");
 

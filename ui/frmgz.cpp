@@ -2,6 +2,7 @@
 #include "ui/frmgz.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -20,6 +23,7 @@
 #include "ui/report_view.h"
 #include "ui/viewer_rules.h"
 #include "ui/watch_list_model.h"
+#include "ui/watch_rules_page.h"
 
 Q_LOGGING_CATEGORY(lcFrmGZ, "talvec.watch.window")
 
@@ -54,18 +58,25 @@ FrmGZ::FrmGZ(Database& db, SystemSettings& settings, OpenModalPage open_page,
       settings_(settings),
       open_page_(std::move(open_page)),
       today_(std::move(today)) {
-  SetEnterCloses(true);
   CreateControls();
   LoadSettings();
   Refill();
 }
 
 void FrmGZ::CreateControls() {
+  // The first tab: the default rule's panel above the entries; the second
+  // the rules beside it.
+  TabGZ = new QTabWidget(this);
+  TabGZ->setObjectName(QStringLiteral("TabGZ"));
+  auto* page = new QWidget(TabGZ);
+  page->setObjectName(QStringLiteral("PageGZ"));
+  auto* panel = new QWidget(page);
+  panel->setFixedHeight(Px(1320));
   auto place = [this](QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(Px(left), Px(top), Px(width), Px(height));
   };
-  auto label = [this, &place](const QString& text, int left, int top, int width) {
-    auto* l = new QLabel(text, this);
+  auto label = [panel, &place](const QString& text, int left, int top, int width) {
+    auto* l = new QLabel(text, panel);
     place(l, left, top, width, 360);
     return l;
   };
@@ -74,29 +85,29 @@ void FrmGZ::CreateControls() {
   };
 
   label(QStringLiteral("观注产品"), 120, 150, 960);
-  Text1 = new QLineEdit(this);
+  Text1 = new QLineEdit(panel);
   name(Text1, "Text1");
   place(Text1, 1080, 150, 4950, 360);
   label(QStringLiteral("观注地方"), 6300, 150, 960);
-  Text2 = new QLineEdit(this);
+  Text2 = new QLineEdit(panel);
   name(Text2, "Text2");
   place(Text2, 7260, 150, 4950, 360);
-  Command1 = new QPushButton(QStringLiteral("设置(&S)"), this);
+  Command1 = new QPushButton(QStringLiteral("设置(&S)"), panel);
   name(Command1, "Command1");
   place(Command1, 12450, 135, 1500, 390);
 
   label(QStringLiteral("观注时长"), 120, 720, 960);
-  Text3 = new DayCountBox(kLookBackMin, kLookBackMax, this);
+  Text3 = new DayCountBox(kLookBackMin, kLookBackMax, panel);
   name(Text3, "Text3");
   place(Text3, 1080, 720, 900, 360);
   label(QStringLiteral("天"), 2040, 720, 300);
   label(QStringLiteral("保留时间"), 2580, 720, 960);
-  Text4 = new DayCountBox(kKeepMin, kKeepMax, this);
+  Text4 = new DayCountBox(kKeepMin, kKeepMax, panel);
   name(Text4, "Text4");
   place(Text4, 3540, 720, 900, 360);
   label(QStringLiteral("天"), 4500, 720, 300);
 
-  Frame1 = new QGroupBox(QStringLiteral("提示方式"), this);
+  Frame1 = new QGroupBox(QStringLiteral("提示方式"), panel);
   name(Frame1, "Frame1");
   place(Frame1, 5100, 540, 4200, 720);
   Check2 = new QCheckBox(QStringLiteral("弹出提示"), Frame1);
@@ -106,11 +117,16 @@ void FrmGZ::CreateControls() {
   name(Check3, "Check3");
   place(Check3, 2160, 300, 1800, 330);
 
-  Command2 = new QPushButton(QStringLiteral("一键阅读(&R)"), this);
+  Command2 = new QPushButton(QStringLiteral("一键阅读(&R)"), panel);
   name(Command2, "Command2");
   place(Command2, 12450, 705, 1500, 390);
 
-  ListView1 = new ReportListView(this);
+  label(QStringLiteral("规则"), 9480, 720, 540);
+  ComboRule = new QComboBox(panel);
+  name(ComboRule, "ComboRule");
+  place(ComboRule, 10020, 705, 2250, 390);
+
+  ListView1 = new ReportListView(page);
   name(ListView1, "ListView1");
   model_ = new WatchListModel(this);
   model_->SetDatabase(&db_);
@@ -118,6 +134,7 @@ void FrmGZ::CreateControls() {
   ListView1->SetColumnTwips(WatchListModel::kColNumber, 1000);
   ListView1->SetColumnTwips(WatchListModel::kColDate, 1500);
   ListView1->SetColumnTwips(WatchListModel::kColState, 1000);
+  ListView1->SetColumnTwips(WatchListModel::kColRule, 1600);
   ListView1->SetColumnTwips(WatchListModel::kColBudget, 1100);
   ListView1->SetColumnTwips(WatchListModel::kColDeadline, 1300);
   ListView1->SetColumnTwips(WatchListModel::kColAddress, 0);
@@ -161,9 +178,23 @@ void FrmGZ::CreateControls() {
   connect(MenuDelete, &QAction::triggered, this, &FrmGZ::DeleteCurrent);
   connect(MenuDellall, &QAction::triggered, this, &FrmGZ::DeleteAll);
   connect(ListView1, &ReportListView::listClicked, this, &FrmGZ::EnableListCommands);
+  connect(ComboRule, &QComboBox::activated, this, &FrmGZ::Refill);
   connect(ListView1, &ReportListView::listDoubleClicked, this, &FrmGZ::OpenRow);
 
-  PlaceBody(ListView1, 120, 1380, 200, 500);
+  // Enter in a box saves the panel, as the button does; Esc closes.
+  Command1->setDefault(true);
+  Command2->setAutoDefault(false);
+  auto* column = new QVBoxLayout(page);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  column->addWidget(panel);
+  column->addWidget(ListView1, 1);
+  TabGZ->addTab(page, QStringLiteral("我的观注"));
+  RulesPage = new WatchRulesPage(db_, today_, TabGZ);
+  TabGZ->addTab(RulesPage, QStringLiteral("观注规则"));
+  connect(RulesPage, &WatchRulesPage::rulesChanged, this, &FrmGZ::watchSaved);
+
+  PlaceBody(TabGZ, 60, 60, 140, 440);
   FitToScreen(QSize(14700, 9000));
 }
 
@@ -192,7 +223,22 @@ void FrmGZ::Refill() {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
                 QStringLiteral("无法读取观注。"), entries.error().FullText());
   }
-  model_->SetEntries(entries ? std::move(*entries) : std::vector<WatchEntry>());
+  std::vector<WatchEntry> all = entries ? std::move(*entries) : std::vector<WatchEntry>();
+  // The filter offers the rules the entries name; the choice stays while
+  // its rule has entries.
+  const QString chosen = ComboRule->currentIndex() > 0 ? ComboRule->currentText() : QString();
+  QStringList names;
+  for (const WatchEntry& e : all) {
+    if (!e.rule.isEmpty() && !names.contains(e.rule)) names.append(e.rule);
+  }
+  names.sort();
+  ComboRule->clear();
+  ComboRule->addItem(QStringLiteral("全部规则"));
+  ComboRule->addItems(names);
+  const int index = ComboRule->findText(chosen);
+  ComboRule->setCurrentIndex(!chosen.isEmpty() && index > 0 ? index : 0);
+  if (ComboRule->currentIndex() > 0) all = EntriesOfRule(std::move(all), chosen);
+  model_->SetEntries(std::move(all));
   Command2->setEnabled(model_->HasUnread());
   if (model_->rowCount() == 0) {
     MenuDelete->setEnabled(false);
@@ -230,6 +276,7 @@ void FrmGZ::SaveSettings() {
   settings_.PopupNotice = form.popup;
   settings_.SoundNotice = form.sound;
   if (const Result<void> saved = SaveWatchForm(db_, form); saved) {
+    emit watchSaved();
     ShowMessage(this, QMessageBox::Information, kCaption, QStringLiteral("设置观注成功!"));
   } else {
     ShowMessage(this, QMessageBox::Warning, kCaption, QStringLiteral("设置观注失败!"),

@@ -14,16 +14,19 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTabWidget;
 
 namespace talvec {
 
 class Database;
 class WatchListModel;
+class WatchRulesPage;
 struct SystemSettings;
 
 // A day-count box with its up-down arrows: the text stays free (it is
@@ -55,8 +58,8 @@ class FrmGZ : public ReportWindow {
   using OpenModalPage = std::function<QWidget*(const QString& address, const QString& caption)>;
 
   // The load: columns, the settings panel from the settings row, the purge
-  // of entries older than the keep days, the list. Enter in a box closes
-  // the window without saving, as Esc does.
+  // of entries older than the keep days, the list, and the rules' tab.
+  // Enter in a box saves the panel as 设置(&S) does; Esc closes without saving.
   FrmGZ(Database& db, SystemSettings& settings, OpenModalPage open_page,
         std::function<QDate()> today = {}, QWidget* parent = nullptr);
 
@@ -84,7 +87,10 @@ class FrmGZ : public ReportWindow {
   QPushButton* Command1 = nullptr;
   QPushButton* Command2 = nullptr;  // 一键阅读: on while an unread entry is listed
   QGroupBox* Frame1 = nullptr;
+  QComboBox* ComboRule = nullptr;  // the entries of one rule, or of all
   ReportListView* ListView1 = nullptr;
+  QTabWidget* TabGZ = nullptr;  // "我的观注", "观注规则"
+  WatchRulesPage* RulesPage = nullptr;
   QMenu* MenuKJJ = nullptr;
   QAction* MenuDelete = nullptr;
   QAction* MenuDellall = nullptr;
@@ -93,6 +99,8 @@ class FrmGZ : public ReportWindow {
  signals:
   // Entries were marked or deleted (the unread count may have changed).
   void entriesChanged();
+  // The default words or a rule were stored: the matcher should run soon.
+  void watchSaved();
 
  private:
   void CreateControls();

@@ -67,6 +67,8 @@ QString WatchListModel::Text(const Row& row, int column) {
       return row.entry.date;
     case kColState:
       return row.entry.unread() ? QStringLiteral("未阅") : QStringLiteral("已阅");
+    case kColRule:
+      return row.entry.rule;
     case kColBudget:
       return ListFactsCache::BudgetText(row.facts);
     case kColDeadline:
@@ -141,6 +143,8 @@ QVariant WatchListModel::headerData(int section, Qt::Orientation orientation, in
       return QStringLiteral("发布日期");
     case kColState:
       return QStringLiteral("状态");
+    case kColRule:
+      return QStringLiteral("规则");
     case kColBudget:
       return QStringLiteral("预算(万元)");
     case kColDeadline:

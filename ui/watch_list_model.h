@@ -1,5 +1,5 @@
 // The rows of the watch-list window's ListView1: number, title, date,
-// read state and the hidden address, sorted by a column's text on request.
+// read state, the rule that added it and the hidden address, sorted by a column's text on request.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -21,6 +21,7 @@ class WatchListModel : public QAbstractTableModel {
     kColTitle,
     kColDate,
     kColState,
+    kColRule,
     kColBudget,
     kColDeadline,
     kColAddress,

@@ -68,6 +68,7 @@ FrmGZ* WatchNotifier::OpenWatchList() {
     UpdateTray();
   });
   connect(window, &FrmGZ::entriesChanged, this, &WatchNotifier::UpdateTray);
+  connect(window, &FrmGZ::watchSaved, this, [this] { RequestRun(); });
   window->setWindowModality(Qt::ApplicationModal);
   window->show();
   window->raise();
@@ -101,6 +102,7 @@ void WatchNotifier::EntriesAdded(const WatchRunResult& result) {
   if (!tray_ || result.added.isEmpty()) return;
   QStringList lines = result.added.mid(0, 3);
   if (result.added.size() > 3) lines.append(QStringLiteral("……"));
+  if (!result.rules.isEmpty()) lines.prepend(QStringLiteral("规则：") + result.rules.join(u'、'));
   tray_->showMessage(QStringLiteral("新增观注 %1 条").arg(result.added.size()), lines.join(u'\n'),
                      QSystemTrayIcon::Information, 15000);
 }

@@ -26,12 +26,19 @@ double DayNumber(const QString& text) { return NumericValue(TrimBlanks(text)); }
 Result<std::vector<WatchEntry>> LoadWatchEntries(Database& db) {
   std::vector<WatchEntry> entries;
   Statement st =
-      db.Prepare("SELECT MC, DZ, SJ, ZT FROM Attention ORDER BY ZT, SJ DESC, rowid DESC");
-  while (st.Next()) entries.push_back({Cell(st, 0), Cell(st, 1), Cell(st, 2), Cell(st, 3)});
+      db.Prepare("SELECT MC, DZ, SJ, ZT, Rule FROM Attention ORDER BY ZT, SJ DESC, rowid DESC");
+  while (st.Next()) {
+    entries.push_back({Cell(st, 0), Cell(st, 1), Cell(st, 2), Cell(st, 3), Cell(st, 4)});
+  }
   if (!st.ok()) {
     qCWarning(lcWatchList) << "read failed:" << st.error().FullText();
     return Fail(st.error());
   }
+  return entries;
+}
+
+std::vector<WatchEntry> EntriesOfRule(std::vector<WatchEntry> entries, const QString& rule) {
+  std::erase_if(entries, [&rule](const WatchEntry& e) { return e.rule != rule; });
   return entries;
 }
 

@@ -15,16 +15,19 @@ namespace talvec {
 class Database;
 
 struct WatchEntry {
-  QString title;    // MC, trimmed
-  QString address;  // DZ, trimmed; empty when Null
-  QString date;     // SJ, trimmed; empty when Null
-  QString state;    // ZT, trimmed: "1" unread, "2" read
+  QString title;      // MC, trimmed
+  QString address;    // DZ, trimmed; empty when Null
+  QString date;       // SJ, trimmed; empty when Null
+  QString state;      // ZT, trimmed: "1" unread, "2" read
+  QString rule = {};  // Rule: the rule that added it; empty for older entries
   bool unread() const { return state == QLatin1String("1"); }
 };
 
 // Every entry, unread before read, newest first within each (the last
 // added first within a day).
 Result<std::vector<WatchEntry>> LoadWatchEntries(Database& db);
+// The entries one rule added (by Rule; an empty name: entries without one).
+std::vector<WatchEntry> EntriesOfRule(std::vector<WatchEntry> entries, const QString& rule);
 int UnreadWatchCount(Database& db);  // -1 when it cannot be counted
 
 // Deletes the entries dated before `cutoff`; entries of that day stay.

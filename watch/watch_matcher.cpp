@@ -7,6 +7,7 @@
 #include "core/numeric.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "watch/watch_rules.h"
 
 Q_LOGGING_CATEGORY(lcWatch, "talvec.watch")
 
@@ -48,25 +49,21 @@ QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& mat
     return {};
   }
   QStringList added;
-  Statement count = db.Prepare("SELECT count(*) FROM Attention WHERE MC = ?");
-  Statement insert = db.Prepare("INSERT INTO Attention(MC, DZ, SJ, ZT) VALUES(?, ?, ?, '1')");
+  // The check and the insert in one statement: a title already listed
+  // changes nothing.
+  Statement insert = db.Prepare(
+      "INSERT INTO Attention(MC, DZ, SJ, ZT, Rule) SELECT ?1, ?2, ?3, '1', ?4 "
+      "WHERE NOT EXISTS (SELECT 1 FROM Attention WHERE MC = ?1)");
   for (const WatchCandidate& c : matches) {
-    count.Reset();
-    count.BindAll(c.title);
-    if (!count.Next()) {
-      qCWarning(lcWatch) << "check failed:" << count.error().FullText();
-      continue;
-    }
-    if (count.Int(0) != 0) continue;
     insert.Reset();
-    insert.BindAll(c.title, c.address, c.date);
+    insert.BindAll(c.title, c.address, c.date, c.rule.isEmpty() ? QVariant() : QVariant(c.rule));
     if (!insert.Run()) {
       qCWarning(lcWatch) << "insert failed:" << insert.error().FullText();
       continue;
     }
+    if (db.Changes() == 0) continue;
     added.append(c.title);
   }
-  count = Statement();
   insert = Statement();
   if (const Result<void> committed = tx.Commit(); !committed) {
     qCWarning(lcWatch) << "watch entries not stored:" << committed.error().FullText();
@@ -74,6 +71,56 @@ QStringList AddWatchEntries(Database& db, const std::vector<WatchCandidate>& mat
   }
   return added;
 }
+
+namespace {
+
+struct RuleMatch {
+  int first = -2;       // -2 none, -1 the default rule, else the index of the rule
+  unsigned notice = 0;  // 1 sound, 2 pop-up: of every rule that matched
+};
+
+RuleMatch MatchRules(const WatchSettings& words, const std::vector<RuleTest>& rules,
+                     const RuleCandidate& c, bool default_sound, bool default_popup) {
+  RuleMatch m;
+  if (DefaultRuleMatches(words, c)) {
+    m.first = -1;
+    m.notice = (default_sound ? 1u : 0u) | (default_popup ? 2u : 0u);
+  }
+  for (int i = 0; i < static_cast<int>(rules.size()); ++i) {
+    const WatchRule& rule = rules[i].rule();
+    // Once a rule names the entry, the others only add their notices.
+    const unsigned flags = (rule.sound ? 1u : 0u) | (rule.popup ? 2u : 0u);
+    if (m.first >= -1 && (m.notice | flags) == m.notice) continue;
+    if (!rules[i].Matches(c)) continue;
+    if (m.first < -1) m.first = i;
+    m.notice |= flags;
+  }
+  return m;
+}
+
+// The notices and the rules' names of the entries a run added (`added`
+// keeps the order of `matches`).
+void SummarizeNotices(const std::vector<WatchCandidate>& matches,
+                      const std::vector<unsigned>& notice, const std::vector<int>& first_rule,
+                      const std::vector<RuleTest>& rules, WatchRunResult* result) {
+  std::vector<bool> named(rules.size() + 1, false);  // [0] the default rule
+  unsigned flags = 0;
+  qsizetype next = 0;
+  for (size_t i = 0; i < matches.size() && next < result->added.size(); ++i) {
+    if (matches[i].title != result->added[next]) continue;
+    ++next;
+    flags |= notice[i];
+    named[first_rule[i] + 1] = true;
+  }
+  result->sound = flags & 1u;
+  result->popup = flags & 2u;
+  if (named[0]) result->rules.append(kDefaultRuleName);
+  for (size_t i = 0; i < rules.size(); ++i) {
+    if (named[i + 1]) result->rules.append(rules[i].rule().name);
+  }
+}
+
+}  // namespace
 
 WatchMatcher::WatchMatcher(Database& db, const SystemSettings& settings, WatchOptions options,
                            QObject* parent)
@@ -88,11 +135,41 @@ WatchMatcher::WatchMatcher(Database& db, const SystemSettings& settings, WatchOp
   TimerGZ.setObjectName(QStringLiteral("TimerGZ"));
   TimerGZ.setInterval(1000);
   connect(&TimerGZ, &QTimer::timeout, this, &WatchMatcher::Tick);
+  requested_.setSingleShot(true);
+  requested_.setInterval(kRequestedRunDelayMs);
+  connect(&requested_, &QTimer::timeout, this, [this] {
+    if (stopping()) return;
+    if (running_) {
+      run_again_ = true;
+      return;
+    }
+    Run();
+  });
 }
 
-WatchMatcher::~WatchMatcher() { Stop(); }
+WatchMatcher::~WatchMatcher() {
+  SetNotices(nullptr);
+  Stop();
+}
 
-void WatchMatcher::OnStop() { TimerGZ.stop(); }
+void WatchMatcher::SetNotices(WatchNotices* notices) {
+  if (notices_) notices_->SetRunRequest({});
+  notices_ = notices;
+  if (notices_) notices_->SetRunRequest([this] { RequestRun(); });
+}
+
+void WatchMatcher::OnStop() {
+  TimerGZ.stop();
+  requested_.stop();
+}
+
+void WatchMatcher::RequestRun() {
+  if (stopping()) return;
+  if (running_)
+    run_again_ = true;
+  else
+    requested_.start();
+}
 
 void WatchMatcher::Load() {
   if (!stopping()) TimerGZ.start();
@@ -119,10 +196,19 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
   const Result<WatchSettings> words =
       writable ? ReadWatchSettings(db_) : Result<WatchSettings>(Fail(writable.error()));
   if (words) {
+    // A rule that cannot be read leaves the default rule alone at work.
+    std::vector<RuleTest> rules;
+    if (Result<std::vector<WatchRule>> stored = LoadWatchRules(db_); stored) {
+      for (const WatchRule& rule : *stored) {
+        if (rule.enabled) rules.emplace_back(rule);
+      }
+    }
     const QDate today = Today();
     const QDate from = today.addDays(-words->look_back_days);
-    std::vector<WatchCandidate> candidates;
+    std::vector<RuleCandidate> candidates;
     std::vector<WatchCandidate> matches;
+    std::vector<unsigned> notice;  // per match: 1 sound, 2 pop-up
+    std::vector<int> first_rule;   // per match: -1 the default rule, else its index
     QElapsedTimer slice;
     slice.start();
     // Clicks and the other timers are served between slices of the work;
@@ -134,22 +220,31 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
         if (!co_await Pause(0)) break;
         slice.restart();
       }
-      read = AppendWatchDay(db_, day, day == today, &candidates).has_value();
+      read = AppendRuleDay(db_, day, day == today, &candidates).has_value();
     }
     if (read && !stopping()) {
       result.candidates = static_cast<int>(candidates.size());
-      for (WatchCandidate& c : candidates) {
+      for (RuleCandidate& c : candidates) {
         if (due()) {
           if (!co_await Pause(0)) break;
           slice.restart();
         }
-        if (WatchMatches(c.title, *words)) matches.push_back(std::move(c));
+        const RuleMatch match =
+            MatchRules(*words, rules, c, settings_.SoundNotice, settings_.PopupNotice);
+        if (match.first < -1) continue;
+        matches.push_back({std::move(c.title), std::move(c.address), std::move(c.date),
+                           match.first < 0 ? kDefaultRuleName : rules[match.first].rule().name});
+        notice.push_back(match.notice);
+        first_rule.push_back(match.first);
       }
-      // A stop ends the run here: nothing is written after it.
+      // The write starts a stretch of its own; a stop ends the run here:
+      // nothing is written after it.
+      if (!stopping() && due()) co_await Pause(0);
       if (!stopping()) {
         result.ran = true;
         result.matched = static_cast<int>(matches.size());
         result.added = AddWatchEntries(db_, matches);
+        SummarizeNotices(matches, notice, first_rule, rules, &result);
       }
     }
   }
@@ -158,12 +253,16 @@ QCoro::Task<WatchRunResult> WatchMatcher::Run() {
   running_ = false;
   if (stopping()) co_return WatchRunResult{};
   if (timer_was_on && !stopping()) TimerGZ.start();
+  if (run_again_ && !stopping()) {
+    run_again_ = false;
+    requested_.start();
+  }
   qCInfo(lcWatch) << "run:" << result.candidates << "candidates," << result.matched << "matching,"
                   << result.added.size() << "added";
   emit runFinished(result);
   if (!result.added.isEmpty() && notices_ && !stopping()) {
-    if (settings_.SoundNotice) notices_->PlayNoticeSound();
-    if (settings_.PopupNotice) notices_->ShowWatchList();
+    if (result.sound) notices_->PlayNoticeSound();
+    if (result.popup) notices_->ShowWatchList();
     notices_->EntriesAdded(result);
   }
   co_return result;

@@ -31,9 +31,10 @@ bool WatchWordsPass(const QString& title, const QString& words);
 bool WatchMatches(const QString& title, const WatchSettings& settings);
 
 struct WatchCandidate {
-  QString title;    // MC, trimmed
-  QString address;  // DZ, trimmed
-  QString date;     // SJ, trimmed
+  QString title;      // MC, trimmed
+  QString address;    // DZ, trimmed
+  QString date;       // SJ, trimmed
+  QString rule = {};  // the name of the first rule that matched (Attention.Rule)
 };
 
 // One day's part of a date window, appended: dates from `day` up to the
@@ -41,7 +42,7 @@ struct WatchCandidate {
 // days of a window together select exactly what the whole window (both ends
 // included) selects.
 Result<void> AppendWatchDay(Database& db, const QDate& day, bool last_day,
-                    std::vector<WatchCandidate>* candidates);
+                            std::vector<WatchCandidate>* candidates);
 // Adds, in one transaction, each candidate whose title is not yet on the
 // watch list as an unread entry; a title whose check or insert fails is
 // not added. The titles added, in order.
@@ -51,7 +52,10 @@ struct WatchRunResult {
   bool ran = false;  // the settings were read and the window scanned
   int candidates = 0;
   int matched = 0;
-  QStringList added;  // titles that became new entries
+  QStringList added;   // titles that became new entries
+  QStringList rules;   // the rules that added them, default first, then by ID
+  bool sound = false;  // a rule matching an added title has its sound on
+  bool popup = false;  // ... its pop-up on
 };
 
 // The notices of a run that added entries; the window side gives them.
@@ -64,6 +68,15 @@ class WatchNotices {
   virtual void ShowWatchList() = 0;
   // After every run that added entries, after the two above.
   virtual void EntriesAdded(const WatchRunResult& result) { (void)result; }
+
+  // The window side's way back: the words or rules changed, a run soon.
+  void SetRunRequest(std::function<void()> request) { run_request_ = std::move(request); }
+  void RequestRun() {
+    if (run_request_) run_request_();
+  }
+
+ private:
+  std::function<void()> run_request_;
 };
 
 struct WatchOptions {
@@ -90,9 +103,13 @@ class WatchMatcher : public Service {
   // One run: TimerGZ is off while it lasts and on again before the notices.
   // A request while a run is going gives an empty result.
   QCoro::Task<WatchRunResult> Run();
+  // The words or a rule changed: a run within a few seconds, or right after
+  // the one going; the tick counter goes on as it is.
+  void RequestRun();
+  static constexpr int kRequestedRunDelayMs = 2000;
 
   // Where the notices go; nullptr: none.
-  void SetNotices(WatchNotices* notices) { notices_ = notices; }
+  void SetNotices(WatchNotices* notices);
 
   QTimer& timerGZ() { return TimerGZ; }
   qint16 ticks() const { return ticks_; }
@@ -115,7 +132,9 @@ class WatchMatcher : public Service {
   WatchNotices* notices_ = nullptr;
   qint16 ticks_;
   bool running_ = false;
+  bool run_again_ = false;
   QTimer TimerGZ;
+  QTimer requested_;
 };
 
 }  // namespace talvec

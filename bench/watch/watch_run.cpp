@@ -3,6 +3,9 @@
 // of 1,000,000 rows: the run's time, and the longest gap between ticks of a
 // 10 ms timer meanwhile. Baseline: the same selection with grep -F over a
 // file of the window's titles (product words, then place words).
+// watch_run_rules: the same run with 20 enabled rules beside the default
+// words, against the run with the default words alone; watch_try: one rule
+// tried over the last 30 days of the store, against the plain read of them.
 #include <qcorotask.h>
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +20,7 @@
 #include "core/schema.h"
 #include "core/settings.h"
 #include "watch/watch_matcher.h"
+#include "watch/watch_rules.h"
 
 using talvec::bench::BenchTitle;
 using talvec::bench::EnsureBenchList;
@@ -25,6 +29,7 @@ using talvec::bench::MedianMs;
 namespace {
 
 constexpr int kRows = 1000000;
+constexpr int kRules = 20;
 constexpr int kRowsPerDay = 1000;
 constexpr int kWindowDays = 20;  // 20,000 candidates
 constexpr int kMatching = 200;
@@ -60,6 +65,29 @@ bool ResetWatchList(talvec::Database& db) {
   return true;
 }
 
+// Rules as bidders write them: a few goods, a place or two, exclude words,
+// some with types and a budget range.
+std::vector<talvec::WatchRule> BenchRules() {
+  const char* goods[] = {"电梯 扶梯", "空调 新风", "服务器 存储",     "办公家具",    "监控 安防",
+                         "医疗设备",  "车辆 客车", "教学设备 课桌椅", "绿化 园林",   "食材 配送",
+                         "印刷",      "保安服务",  "物业管理 保洁",   "消防 灭火器", "光伏",
+                         "储能电站",  "路灯 照明", "打印机 耗材",     "软件 信息化", "实验室"};
+  const char* places[] = {"绵阳", "成都 德阳", "攀枝花", "甘孜",
+                          "南充", "泸州 宜宾", "乐山",   "达州"};
+  std::vector<talvec::WatchRule> rules;
+  for (int i = 0; i < kRules; ++i) {
+    talvec::WatchRule r;
+    r.name = QStringLiteral("规则%1").arg(i + 1);
+    r.products = QString::fromUtf8(goods[i]);
+    r.places = QString::fromUtf8(places[i % 8]);
+    r.excludes = QStringLiteral("维修 结果 流标");
+    if (i % 3 == 0) r.types = QStringLiteral("1,2,5");
+    if (i % 4 == 0) r.min_budget = 100000, r.max_budget = 5000000;
+    rules.push_back(r);
+  }
+  return rules;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,25 +118,65 @@ int main(int argc, char** argv) {
   QObject::connect(&ticker, &QTimer::timeout,
                    [&] { max_gap = std::max(max_gap, since.restart()); });
 
-  int candidates = 0, matched = 0, added = 0;
-  qint64 worst_gap = 0;
-  const double ours = MedianMs(5, [&] {
-    ResetWatchList(db);
-    max_gap = 0;
-    since.start();
-    ticker.start();
+  struct Figures {
+    double ms = 0;
+    qint64 worst_gap = 0;
+    int candidates = 0, matched = 0, added = 0;
+  };
+  auto time_runs = [&] {
+    Figures f;
+    f.ms = MedianMs(5, [&] {
+      ResetWatchList(db);
+      max_gap = 0;
+      since.start();
+      ticker.start();
+      QElapsedTimer t;
+      t.start();
+      const talvec::WatchRunResult result = QCoro::waitFor(matcher.Run());
+      const double ms = t.nsecsElapsed() / 1e6;
+      ticker.stop();
+      max_gap = std::max(max_gap, since.elapsed());
+      f.worst_gap = std::max(f.worst_gap, max_gap);
+      f.candidates = result.candidates;
+      f.matched = result.matched;
+      f.added = static_cast<int>(result.added.size());
+      return ms;
+    });
+    return f;
+  };
+  if (!db.Execute("DELETE FROM WatchRules")) return 1;
+  const Figures single = time_runs();
+  const int candidates = single.candidates, matched = single.matched, added = single.added;
+  const qint64 worst_gap = single.worst_gap;
+  const double ours = single.ms;
+
+  for (const talvec::WatchRule& r : BenchRules()) {
+    if (!talvec::SaveWatchRule(db, r)) return 1;
+  }
+  const Figures rules = time_runs();
+  talvec::WatchRule tried = BenchRules()[3];
+  tried.products = QStringLiteral("光伏 储能");  // what the window holds in 甘孜
+  int caught = 0;
+  const QDate first = kLastDay.addDays(-29);
+  const double try_ms = MedianMs(5, [&] {
     QElapsedTimer t;
     t.start();
-    const talvec::WatchRunResult result = QCoro::waitFor(matcher.Run());
-    const double ms = t.nsecsElapsed() / 1e6;
-    ticker.stop();
-    max_gap = std::max(max_gap, since.elapsed());
-    worst_gap = std::max(worst_gap, max_gap);
-    candidates = result.candidates;
-    matched = result.matched;
-    added = static_cast<int>(result.added.size());
-    return ms;
+    const auto found = talvec::TryWatchRule(db, tried, first, kLastDay);
+    caught = found ? static_cast<int>(found->size()) : -1;
+    return t.nsecsElapsed() / 1e6;
   });
+  int read_rows = 0;
+  const double read_ms = MedianMs(5, [&] {
+    QElapsedTimer t;
+    t.start();
+    talvec::Statement st = db.Query("SELECT MC, DZ, SJ, LX FROM List WHERE SJ >= ? AND SJ <= ?",
+                                    first.toString(QStringLiteral("yyyy-MM-dd")),
+                                    kLastDay.toString(QStringLiteral("yyyy-MM-dd")));
+    read_rows = 0;
+    while (st.Next()) ++read_rows;
+    return t.nsecsElapsed() / 1e6;
+  });
+  if (!db.Execute("DELETE FROM WatchRules")) return 1;
 
   // The baseline's input: the window's titles, one a line.
   std::vector<talvec::WatchCandidate> window;
@@ -143,9 +211,21 @@ int main(int argc, char** argv) {
               ours / grep);
   std::printf("watch_run_tick_gap: %lld ms; baseline tick_interval: 10 ms; ratio %.2f\n",
               static_cast<long long>(worst_gap), worst_gap / 10.0);
+  std::fprintf(stderr,
+               "watch_run_rules: %d rules, %d matching, %d added; longest tick gap %lld ms; "
+               "watch_try: %d of %d rows caught\n",
+               kRules, rules.matched, rules.added, static_cast<long long>(rules.worst_gap), caught,
+               read_rows);
+  std::printf("watch_run_rules: %.1f ms; baseline watch_run: %.1f ms; ratio %.2f\n", rules.ms, ours,
+              rules.ms / ours);
+  std::printf("watch_run_rules_tick_gap: %lld ms; baseline tick_interval: 10 ms; ratio %.2f\n",
+              static_cast<long long>(rules.worst_gap), rules.worst_gap / 10.0);
+  std::printf("watch_try: %.1f ms; baseline read_30_days: %.1f ms; ratio %.2f\n", try_ms, read_ms,
+              try_ms / read_ms);
   matcher.Stop();
   return candidates == kWindowDays * kRowsPerDay && matched == kMatching &&
-                 added == kMatching - kListed
+                 added == kMatching - kListed && rules.candidates == candidates &&
+                 rules.matched >= matched && caught > 0
              ? 0
              : 1;
 }

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 
@@ -18,6 +21,7 @@
 #include "ui/viewer.h"
 #include "ui/watch_list_model.h"
 #include "ui/watch_notifier.h"
+#include "ui/watch_rules_page.h"
 
 namespace talvec {
 namespace {
@@ -240,24 +244,101 @@ TEST(FrmGZ, ReadAllIsOnWhileAnUnreadEntryIsListed) {
   EXPECT_FALSE(f->Command2->isEnabled());
 }
 
-TEST(FrmGZ, EnterInATextBoxClosesWithoutSaving) {
+TEST(FrmGZ, EnterInABoxSavesAndEscClosesWithoutSaving) {
   Window w;
-  for (int box = 0; box < 4; ++box) {
-    FrmGZ* f = w.Open();
-    f->Text1->setText("别的词");
-    QWidget* boxes[] = {f->Text1, f->Text2, f->Text3, f->Text4};
-    QTest::keyClick(boxes[box], Qt::Key_Return);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(w.window.isNull()) << box;
-  }
-  EXPECT_EQ(w.Stored("AttentionProduct"), " 电脑 ");
-  EXPECT_TRUE(w.boxes.shown.isEmpty());
-  // A button with the focus takes Enter.
   FrmGZ* f = w.Open();
-  f->Command1->setFocus();
-  QTest::keyClick(f->Command1, Qt::Key_Return);
-  EXPECT_EQ(w.boxes.shown, QStringList({"数据安全|设置观注成功!"}));
-  EXPECT_FALSE(w.window.isNull());
+  QWidget* boxes[] = {f->Text1, f->Text2, f->Text3, f->Text4};
+  for (int box = 0; box < 4; ++box) {
+    f->Text1->setText(QStringLiteral("词%1").arg(box));
+    boxes[box]->setFocus();
+    QTest::keyClick(boxes[box], Qt::Key_Return);
+    EXPECT_FALSE(w.window.isNull()) << box;
+    EXPECT_EQ(w.Stored("AttentionProduct"), QStringLiteral("词%1").arg(box)) << box;
+  }
+  EXPECT_EQ(w.boxes.shown.size(), 4);
+  EXPECT_EQ(w.boxes.shown.value(0), "数据安全|设置观注成功!");
+  f->Text1->setText("别的词");
+  QTest::keyClick(f->Text1, Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.window.isNull());
+  EXPECT_EQ(w.Stored("AttentionProduct"), "词3");
+}
+
+TEST(FrmGZ, TheRuleEditorRefusesWhatCannotBeStoredAndSavesTheRest) {
+  Window w;
+  FrmGZ* f = w.Open();
+  QSignalSpy saved(f, &FrmGZ::watchSaved);
+  WatchRulesPage* page = f->RulesPage;
+  struct Case {
+    const char* name;
+    const char* min;
+    const char* max;
+    const char* shown;  // the message, or "" when stored
+  };
+  const Case cases[] = {
+      {"  ", "", "", "观注规则|规则名称不能为空"},
+      {"默认规则", "", "", "观注规则|已有同名的规则"},
+      {"电梯-绵阳", "200", "100", "观注规则|最低预算不能高于最高预算"},
+      {"电梯-绵阳", "abc", "", "观注规则|预算应为不小于0的数（万元）"},
+      {"电梯-绵阳", "100", "100", ""},
+      {"电梯-绵阳", "", "", "观注规则|已有同名的规则"},
+  };
+  for (const Case& c : cases) {
+    w.boxes.shown.clear();
+    QPointer<WatchRuleEditor> editor = page->AddRule();
+    ASSERT_TRUE(editor);
+    editor->TextName->setText(c.name);
+    editor->TextProducts->setText("电梯");
+    editor->TextPlaces->setText("绵阳");
+    editor->TextExcludes->setText("维修");
+    editor->CheckTypes[1]->setChecked(true);  // type 2
+    editor->TextMinBudget->setText(c.min);
+    editor->TextMaxBudget->setText(c.max);
+    QTest::keyClick(editor->TextExcludes, Qt::Key_Return);  // Enter saves
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w.boxes.shown.join(""), c.shown) << c.name << c.min;
+    EXPECT_EQ(editor.isNull(), QString(c.shown).isEmpty()) << c.name << c.min;
+    if (editor) editor->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  ASSERT_EQ(page->rules().size(), 1u);
+  EXPECT_EQ(page->rules()[0].types, "2");
+  EXPECT_EQ(page->rules()[0].min_budget, 1000000.0);
+  EXPECT_EQ(saved.count(), 1);
+
+  // Copy, disable, delete (asked first).
+  page->ListRules->setCurrentIndex(page->ListRules->model()->index(0, 0));
+  QPointer<WatchRuleEditor> copy = page->CopyRule();
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->TextName->text(), "电梯-绵阳 - 副本");
+  copy->Save();
+  page->ToggleRule();
+  ASSERT_EQ(page->rules().size(), 2u);
+  EXPECT_FALSE(page->rules()[0].enabled);
+  w.boxes.yes = false;
+  page->DeleteRule();
+  EXPECT_EQ(page->rules().size(), 2u);
+  w.boxes.yes = true;
+  page->DeleteRule();
+  EXPECT_EQ(page->rules().size(), 1u);
+  EXPECT_EQ(saved.count(), 4);  // stored twice, disabled, deleted once
+}
+
+TEST(FrmGZ, TheRuleColumnFiltersTheEntries) {
+  Window w;
+  ASSERT_TRUE(w.temp.db().Execute("UPDATE Attention SET Rule = '默认规则'"));
+  ASSERT_TRUE(w.temp.db().Execute("UPDATE Attention SET Rule = '空调' WHERE MC = '绵阳空调'"));
+  FrmGZ* f = w.Open();
+  EXPECT_EQ(f->ComboRule->count(), 3);  // 全部规则, 默认规则, 空调
+  f->ComboRule->setCurrentIndex(f->ComboRule->findText("空调"));
+  emit f->ComboRule->activated(f->ComboRule->currentIndex());
+  EXPECT_EQ(w.Column(WatchListModel::kColTitle), QStringList({"绵阳空调"}));
+  EXPECT_EQ(w.Column(WatchListModel::kColRule), QStringList({"空调"}));
+  f->Refill();  // a run's refill keeps the choice
+  EXPECT_EQ(f->ComboRule->currentText(), "空调");
+  f->ComboRule->setCurrentIndex(0);
+  emit f->ComboRule->activated(0);
+  EXPECT_EQ(f->model()->rowCount(), 5);
 }
 
 TEST(WatchNotifier, ThePopUpRefillsAnOpenWindowInsteadOfASecond) {

@@ -6,11 +6,15 @@
 // read once the viewer closes. Screenshots go to TALVEC_SCREENSHOTS.
 #include <gtest/gtest.h>
 #include <qcorotask.h>
+#include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 
@@ -25,6 +29,8 @@
 #include "ui/viewer.h"
 #include "ui/watch_list_model.h"
 #include "ui/watch_notifier.h"
+#include "ui/watch_rules_page.h"
+#include "watch/watch_rules.h"
 
 namespace talvec {
 namespace {
@@ -137,6 +143,85 @@ TEST(WatchWindow, ANewMatchingAnnouncementReachesTheOpenWatchList) {
   ASSERT_NE(notices.watchList(), nullptr);
   EXPECT_EQ(notices.watchList()->model()->rowCount(), 4);
   notices.watchList()->close();
+}
+
+// Two rules beside the default words: the run names each entry's rule, the
+// rules' tab lists both, the editor tries one on the last 30 days.
+TEST(WatchWindow, TwoRulesOnTheRulesTab) {
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    GTEST_SKIP() << "needs a real display (xvfb-run)";
+  }
+  test_support::TempDatabase temp;
+  Database& db = temp.db();
+  const QDate today = QDate::currentDate();
+  ASSERT_TRUE(
+      db.Execute("UPDATE SysSet SET AttentionProduct = '电脑', AttentionPlace = '成都', "
+                 "AttentionTime = 7, AttentionSave = 30"));
+  const struct {
+    const char* title;
+    int days_back, type;
+  } list[] = {{"成都市教育局电脑采购项目公开招标公告", 0, 2},
+              {"绵阳市人民医院电梯采购项目公开招标公告", 1, 2},
+              {"绵阳市政务中心电梯维修服务公开招标公告", 1, 2},
+              {"绵阳市涪城区电梯采购项目结果公告", 2, 4},
+              {"德阳市第一中学空调采购项目竞争性磋商公告", 3, 7},
+              {"绵阳市游仙区电梯更新改造项目公开招标公告", 20, 2}};
+  for (const auto& a : list) {
+    ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES(?, '/a.html', ?, ?)", a.title,
+                           today.addDays(-a.days_back).toString("yyyy-MM-dd"), a.type));
+  }
+  WatchRule lift;
+  lift.name = "电梯-绵阳";
+  lift.products = "电梯";
+  lift.places = "绵阳";
+  lift.excludes = "维修";
+  lift.types = "1,2,6,7";
+  lift.sound = true;
+  WatchRule air;
+  air.name = "空调";
+  air.products = "空调 新风";
+  air.min_budget = 100000;
+  ASSERT_TRUE(SaveWatchRule(db, lift));
+  ASSERT_TRUE(SaveWatchRule(db, air));
+  SystemSettings settings;
+  WatchMatcher matcher(db, settings, WatchOptions{});
+  const WatchRunResult run = QCoro::waitFor(matcher.Run());
+  EXPECT_EQ(run.added.size(), 3);
+  EXPECT_EQ(run.rules, QStringList({"默认规则", "电梯-绵阳", "空调"}));
+  EXPECT_TRUE(run.sound);
+
+  FrmGZ gz(db, settings, {});
+  gz.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&gz));
+  QStringList named;
+  for (int r = 0; r < gz.model()->rowCount(); ++r) {
+    named.append(gz.model()->TextAt(r, WatchListModel::kColRule));
+  }
+  named.sort();
+  EXPECT_EQ(named, QStringList({"电梯-绵阳", "空调", "默认规则"}));
+  QTest::qWait(400);
+  gz.screen()->grabWindow(0).save(ScreenshotPath("watch_rule_column.png"));
+
+  gz.TabGZ->setCurrentIndex(1);
+  EXPECT_EQ(gz.RulesPage->ListRules->model()->rowCount(), 2);
+  EXPECT_TRUE(gz.RulesPage->ListRules->isVisible());
+  EXPECT_TRUE(gz.screen()->availableGeometry().contains(gz.frameGeometry()));
+  QTest::qWait(400);
+  gz.screen()->grabWindow(0).save(ScreenshotPath("watch_rules_tab.png"));
+
+  gz.RulesPage->ListRules->setCurrentIndex(gz.RulesPage->ListRules->model()->index(0, 0));
+  QPointer<WatchRuleEditor> editor = gz.RulesPage->EditRule();
+  ASSERT_TRUE(editor);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+  QTest::mouseClick(editor->CommandTry, Qt::LeftButton);
+  // Within 30 days, not repaired, an announcement type: two of them.
+  EXPECT_EQ(editor->ListTry->model()->rowCount(), 2);
+  EXPECT_TRUE(editor->LabelTry->text().contains("2 条")) << editor->LabelTry->text().toStdString();
+  QTest::qWait(400);
+  gz.screen()->grabWindow(0).save(ScreenshotPath("watch_rule_editor.png"));
+  QTest::keyClick(editor, Qt::Key_Escape);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return editor.isNull(); }, 3000));
+  matcher.Stop();
 }
 
 }  // namespace

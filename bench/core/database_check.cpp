@@ -23,14 +23,9 @@ constexpr int kRows = 1000000;
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
-  QDir().mkpath(folder);
-  const QString path = folder + QStringLiteral("/database_check.qzv");
-  if (!talvec::bench::EnsureBenchList(path, kRows, 1000, QDate(2026, 11, 30),
-                                      talvec::bench::BenchTitle, "database_check")) {
-    std::fprintf(stderr, "database_check: cannot build %s\n", qPrintable(path));
-    return 1;
-  }
+  const QString path = talvec::bench::EnsureBenchList(
+      "database_check", kRows, 1000, QDate(2026, 11, 30), talvec::bench::BenchTitle);
+  if (path.isEmpty()) return 1;
   const qint64 bytes = QFileInfo(path).size();
 
   // The program's way: the check on its thread while the event loop runs.
@@ -50,7 +45,8 @@ int main(int argc, char** argv) {
   // The baseline: the same check on the UI thread.
   QElapsedTimer clock;
   clock.start();
-  const talvec::Result<void> blocking = talvec::QuickCheckFile(path, talvec::DatabasePassword(), false);
+  const talvec::Result<void> blocking =
+      talvec::QuickCheckFile(path, talvec::DatabasePassword(), false);
   const qint64 blocking_ms = clock.elapsed();
 
   std::fprintf(stderr, "database_check: %d rows, %.1f MB, the check found %s\n", kRows,

@@ -17,7 +17,6 @@
 #include "ui/frmjz.h"
 
 using talvec::bench::BenchTitle;
-using talvec::bench::EnsureBenchList;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -83,13 +82,9 @@ bool EnsureFacts(talvec::Database& db) {
 int main(int argc, char* argv[]) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
-  QDir().mkpath(folder);
-  const QString path = folder + QStringLiteral("/desk_open.qzv");
-  if (!EnsureBenchList(path, kRows, kRowsPerDay, kLastDay, BenchTitle, "desk_open")) {
-    std::fprintf(stderr, "desk_open: cannot build %s\n", qPrintable(path));
-    return 1;
-  }
+  const QString path =
+      talvec::bench::EnsureBenchList("desk_open", kRows, kRowsPerDay, kLastDay, BenchTitle);
+  if (path.isEmpty()) return 1;
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword()) || !talvec::Migrate(db) ||
       !EnsureFacts(db) || !db.Execute("PRAGMA wal_checkpoint(TRUNCATE)")) {
@@ -131,7 +126,5 @@ int main(int argc, char* argv[]) {
               mine_ms / kTargetMs);
   std::printf("desk_switch_all: %.1f ms; baseline target: %.0f ms; ratio %.2f\n", all_ms, kTargetMs,
               all_ms / kTargetMs);
-  return mine_rows > 0 && all_rows > mine_rows && mine_ms <= kTargetMs
-             ? 0
-             : 1;
+  return mine_rows > 0 && all_rows > mine_rows && mine_ms <= kTargetMs ? 0 : 1;
 }

@@ -18,7 +18,6 @@
 #include "facts/facts_store.h"
 
 using talvec::bench::BenchTitle;
-using talvec::bench::EnsureBenchList;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -129,13 +128,9 @@ int BaselineOpen(talvec::Database& db) {
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
-  const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
-  QDir().mkpath(folder);
-  const QString path = folder + QStringLiteral("/timeline_query.qzv");
-  if (!EnsureBenchList(path, kRows, kRowsPerDay, kLastDay, BenchTitle, "timeline_query")) {
-    std::fprintf(stderr, "timeline_query: cannot build %s\n", qPrintable(path));
-    return 1;
-  }
+  const QString path =
+      talvec::bench::EnsureBenchList("timeline_query", kRows, kRowsPerDay, kLastDay, BenchTitle);
+  if (path.isEmpty()) return 1;
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword()) || !talvec::Migrate(db) ||
       !EnsureFacts(db) || !db.Execute("PRAGMA wal_checkpoint(TRUNCATE)")) {

@@ -1,5 +1,6 @@
 #include "bench/search/bench_titles.h"
 
+#include <QDir>
 #include <QFile>
 #include <cstdio>
 
@@ -41,8 +42,10 @@ double MedianMs(int runs, const std::function<double()>& run_once) {
   return times[times.size() / 2];
 }
 
-bool EnsureBenchList(const QString& path, int rows, int rows_per_day, QDate last_day,
-                     const std::function<QString(int)>& title, const char* bench_name) {
+namespace {
+
+bool BuildBenchList(const QString& path, int rows, int rows_per_day, QDate last_day,
+                    const std::function<QString(int)>& title, const char* bench_name) {
   {
     Database db;
     if (QFile::exists(path) && db.OpenDatabase(path, DatabasePassword()) &&
@@ -66,6 +69,21 @@ bool EnsureBenchList(const QString& path, int rows, int rows_per_day, QDate last
     if (!insert.Run()) return false;
   }
   return tx.Commit().has_value();
+}
+
+}  // namespace
+
+QString EnsureBenchList(const char* bench_name, int rows, int rows_per_day, QDate last_day,
+                        const std::function<QString(int)>& title) {
+  const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
+  QDir().mkpath(folder);
+  const QString path =
+      folder + QLatin1Char('/') + QLatin1String(bench_name) + QStringLiteral(".qzv");
+  if (!BuildBenchList(path, rows, rows_per_day, last_day, title, bench_name)) {
+    std::fprintf(stderr, "%s: cannot build %s\n", bench_name, qPrintable(path));
+    return QString();
+  }
+  return path;
 }
 
 }  // namespace talvec::bench

@@ -25,7 +25,6 @@
 #include "ui/viewer.h"
 
 using talvec::bench::BenchTitle;
-using talvec::bench::EnsureBenchList;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -39,13 +38,9 @@ const QDate kLastDay(2026, 11, 30);
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
-  QDir().mkpath(folder);
-  const QString path = folder + QStringLiteral("/search_range.qzv");
-  if (!EnsureBenchList(path, kRows, kRowsPerDay, kLastDay, BenchTitle, "search_range")) {
-    std::fprintf(stderr, "search_range: cannot build %s\n", qPrintable(path));
-    return 1;
-  }
+  const QString path =
+      talvec::bench::EnsureBenchList("search_range", kRows, kRowsPerDay, kLastDay, BenchTitle);
+  if (path.isEmpty()) return 1;
 
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword())) return 1;

@@ -9,6 +9,7 @@
 #include <qcorotask.h>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -23,7 +24,6 @@
 #include "watch/watch_rules.h"
 
 using talvec::bench::BenchTitle;
-using talvec::bench::EnsureBenchList;
 using talvec::bench::MedianMs;
 
 namespace {
@@ -92,13 +92,9 @@ std::vector<talvec::WatchRule> BenchRules() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  const QString folder = QDir::temp().filePath(QStringLiteral("talvec-bench"));
-  QDir().mkpath(folder);
-  const QString path = folder + QStringLiteral("/watch_run.qzv");
-  if (!EnsureBenchList(path, kRows, kRowsPerDay, kLastDay, Title, "watch_run")) {
-    std::fprintf(stderr, "watch_run: cannot build %s\n", qPrintable(path));
-    return 1;
-  }
+  const QString path =
+      talvec::bench::EnsureBenchList("watch_run", kRows, kRowsPerDay, kLastDay, Title);
+  if (path.isEmpty()) return 1;
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword()) || !talvec::Migrate(db)) return 1;
   if (!talvec::RestoreMissingSettingsRow(db, kLastDay) ||
@@ -183,7 +179,7 @@ int main(int argc, char** argv) {
   for (QDate day = kLastDay.addDays(-(kWindowDays - 1)); day <= kLastDay; day = day.addDays(1)) {
     if (!talvec::AppendWatchDay(db, day, day == kLastDay, &window)) return 1;
   }
-  const QString titles = folder + QStringLiteral("/watch_run_titles.txt");
+  const QString titles = QFileInfo(path).dir().filePath(QStringLiteral("watch_run_titles.txt"));
   {
     QFile f(titles);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;

@@ -166,7 +166,9 @@ QCoro::Task<> FactsReader::Run() {
       const Given given = given_.takeFirst();
       const std::optional<PageFacts> facts = co_await Extract(given.page, given.title);
       if (!facts) co_return;
-      Store(given.title, *facts, {});
+      // The list's date stands for a correction date the page leaves out.
+      const Result<std::optional<QueuedPage>> listed = ReadQueuedPage(db_, given.title);
+      Store(given.title, *facts, listed && *listed ? (*listed)->date : QString());
       continue;
     }
     bool urgent = false, recent = false;

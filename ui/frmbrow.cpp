@@ -10,6 +10,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QWindow>
+#include <algorithm>
 #include <type_traits>
 
 #include "ui/viewer_engine.h"
@@ -115,6 +116,9 @@ void FrmBrow::FitFrameToScreen() {
 bool FrmBrow::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   switch (event->type()) {
+    case QEvent::LayoutRequest:  // the side panel asks for another width
+      PlaceBrowser();
+      break;
     case QEvent::Show:
     case QEvent::Move:
     case QEvent::Resize:
@@ -144,7 +148,40 @@ void FrmBrow::ShowPage(const QString& address, const QString& caption) {
   web_browser_->setUrl(ViewerUrl(address));
 }
 
-void FrmBrow::PlaceBrowser() { web_browser_->setGeometry(0, -crop_, width(), height() + crop_); }
+void FrmBrow::SetSidePanel(QWidget* panel) {
+  if (side_panel_) side_panel_->removeEventFilter(this);
+  side_panel_ = panel;
+  if (panel) {
+    panel->setParent(this);
+    panel->installEventFilter(this);
+    panel->setVisible(true);
+  }
+  PlaceBrowser();
+}
+
+bool FrmBrow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == side_panel_) {
+    switch (event->type()) {
+      case QEvent::Show:
+      case QEvent::Hide:
+      case QEvent::LayoutRequest:
+        PlaceBrowser();
+        break;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void FrmBrow::PlaceBrowser() {
+  int side = 0;
+  if (side_panel_ && !side_panel_->isHidden()) {
+    side = std::clamp(side_panel_->sizeHint().width(), 0, width() / 2);
+    side_panel_->setGeometry(width() - side, 0, side, height());
+  }
+  web_browser_->setGeometry(0, -crop_, width() - side, height() + crop_);
+}
 
 void FrmBrow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
@@ -167,7 +204,12 @@ extern "C" Q_DECL_EXPORT void TalvecShowViewerPage(QWidget* viewer, const QStrin
   if (auto* frm = qobject_cast<talvec::FrmBrow*>(viewer)) frm->ShowPage(address, caption);
 }
 
+extern "C" Q_DECL_EXPORT void TalvecSetViewerSidePanel(QWidget* viewer, QWidget* panel) {
+  if (auto* frm = qobject_cast<talvec::FrmBrow*>(viewer)) frm->SetSidePanel(panel);
+}
+
 // The entry points keep the types the program calls them through.
 static_assert(std::is_same_v<decltype(&TalvecPrepareViewer), talvec::PrepareViewerFn>);
 static_assert(std::is_same_v<decltype(&TalvecCreateViewer), talvec::CreateViewerFn>);
 static_assert(std::is_same_v<decltype(&TalvecShowViewerPage), talvec::ShowViewerPageFn>);
+static_assert(std::is_same_v<decltype(&TalvecSetViewerSidePanel), talvec::SetViewerSidePanelFn>);

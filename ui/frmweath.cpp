@@ -13,6 +13,7 @@
 #include "ui/clock_panel.h"
 #include "ui/elided_label.h"
 #include "ui/facts_menu.h"
+#include "ui/facts_panel.h"
 #include "ui/frmfx.h"
 #include "ui/report_window.h"
 #include "ui/result_list.h"
@@ -109,6 +110,15 @@ void FrmWeath::CreateControls() {
   FactsReader& facts = services_.factsReader();
   connect(viewer_, &Viewer::pageRequested, this,
           [&facts](const QString&, const QString& caption) { facts.ReadNow(caption); });
+  // Beside each page, its key facts and its project's stages.
+  viewer_->SetSidePanelFactory([this, &facts]() -> ViewerSidePanel* {
+    auto* card = new FactsCardPanel(*context_.db, facts, *viewer_,
+                                    context_.settings.SiteBaseAddress);
+    connect(card, &FactsCardPanel::copied, this, [this](const QString& what) {
+      ShowNote(statusBar(), QStringLiteral("已复制%1").arg(what));
+    });
+    return card;
+  });
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
   MenuGR = search_->MenuGR;
   watch_notices_ = new WatchNotifier(context_, *viewer_, this);

@@ -30,6 +30,7 @@ QString& ModuleFolder() {
 struct ViewerModule {
   CreateViewerFn create = nullptr;
   ShowViewerPageFn show_page = nullptr;
+  SetViewerSidePanelFn set_side_panel = nullptr;
   QString problem;  // why there is no viewer, for the user
 };
 
@@ -54,20 +55,23 @@ ViewerModule LoadModule() {
   QLibrary library(folder + QLatin1Char('/') + QLatin1String(kViewerModuleName));
   if (!library.load()) {
     qCWarning(lcViewer) << "cannot load the viewer:" << library.errorString();
-    return {nullptr, nullptr,
+    return {nullptr, nullptr, nullptr,
             QStringLiteral("无法载入网页浏览组件：%1").arg(library.errorString())};
   }
   auto prepare = reinterpret_cast<PrepareViewerFn>(library.resolve(kPrepareViewerSymbol));
   ViewerModule m;
   m.create = reinterpret_cast<CreateViewerFn>(library.resolve(kCreateViewerSymbol));
   m.show_page = reinterpret_cast<ShowViewerPageFn>(library.resolve(kShowViewerPageSymbol));
-  if (!prepare || !m.create || !m.show_page) {
+  m.set_side_panel =
+      reinterpret_cast<SetViewerSidePanelFn>(library.resolve(kSetViewerSidePanelSymbol));
+  if (!prepare || !m.create || !m.show_page || !m.set_side_panel) {
     qCWarning(lcViewer) << "the viewer module lacks its entry points";
-    return {nullptr, nullptr, QStringLiteral("网页浏览组件 %1 不完整。").arg(library.fileName())};
+    return {nullptr, nullptr, nullptr,
+            QStringLiteral("网页浏览组件 %1 不完整。").arg(library.fileName())};
   }
   // The engine is checked, and readied, before anything starts it.
   QString problem;
-  if (!prepare(&problem)) return {nullptr, nullptr, problem};
+  if (!prepare(&problem)) return {nullptr, nullptr, nullptr, problem};
   return m;
 }
 
@@ -99,8 +103,17 @@ QWidget* Viewer::Create() {
             .arg(module.problem.isEmpty() ? QStringLiteral("浏览窗口未能建立。") : module.problem));
     return nullptr;
   }
-  module.show_page(window_, ViewerAddress, ViewerCaption);
+  if (side_panel_factory_) {
+    side_panel_ = side_panel_factory_();
+    if (side_panel_) module.set_side_panel(window_, side_panel_);
+  }
+  ShowPage();
   return window_;
+}
+
+void Viewer::ShowPage() {
+  Module().show_page(window_, ViewerAddress, ViewerCaption);
+  if (side_panel_) side_panel_->ShowPage(ViewerAddress, ViewerCaption);
 }
 
 void Viewer::Open(const QString& address, const QString& caption, ViewerMode mode) {
@@ -120,7 +133,7 @@ void Viewer::Open(ViewerMode mode) {
   } else {
     // The one viewer shows the page asked for; modality only applies to a
     // window that is shown anew.
-    Module().show_page(window, ViewerAddress, ViewerCaption);
+    ShowPage();
     if (mode == ViewerMode::kModal && window->windowModality() != Qt::ApplicationModal) {
       window->hide();
       window->setWindowModality(Qt::ApplicationModal);

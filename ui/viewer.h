@@ -7,12 +7,22 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
+#include <functional>
 
 namespace talvec {
 
 enum class ViewerMode { kModeless, kModal };
+
+// A panel the viewer window shows beside the page; it learns each page
+// the window shows.
+class ViewerSidePanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  using QWidget::QWidget;
+  virtual void ShowPage(const QString& address, const QString& caption) = 0;
+};
 
 class Viewer : public QObject {
   Q_OBJECT
@@ -36,6 +46,12 @@ class Viewer : public QObject {
   // The open viewer window (FrmBrow), or nullptr.
   QWidget* window() const { return window_; }
 
+  // Makes the side panel of each new viewer window (nullptr: none).
+  void SetSidePanelFactory(std::function<ViewerSidePanel*()> factory) {
+    side_panel_factory_ = std::move(factory);
+  }
+  ViewerSidePanel* sidePanel() const { return side_panel_; }
+
   // Where the viewer module lies; the program folder unless set.
   static void SetModuleFolder(const QString& folder);
 
@@ -47,9 +63,12 @@ class Viewer : public QObject {
 
  private:
   QWidget* Create();
+  void ShowPage();
 
   QPointer<QWidget> owner_;
   QPointer<QWidget> window_;
+  std::function<ViewerSidePanel*()> side_panel_factory_;
+  QPointer<ViewerSidePanel> side_panel_;
 };
 
 }  // namespace talvec

@@ -15,10 +15,14 @@ using PrepareViewerFn = bool (*)(QString* problem);
 using CreateViewerFn = QWidget* (*)(QWidget* parent);
 // Caption, crop, hint and address of a page, then the navigation.
 using ShowViewerPageFn = void (*)(QWidget* viewer, const QString& address, const QString& caption);
+// Puts `panel` beside the page, at the window's right edge, as wide as the
+// panel asks (its size hint); the window owns it from then on.
+using SetViewerSidePanelFn = void (*)(QWidget* viewer, QWidget* panel);
 
 inline constexpr const char* kViewerModuleName = "talvec_viewer";
 inline constexpr const char* kPrepareViewerSymbol = "TalvecPrepareViewer";
 inline constexpr const char* kCreateViewerSymbol = "TalvecCreateViewer";
 inline constexpr const char* kShowViewerPageSymbol = "TalvecShowViewerPage";
+inline constexpr const char* kSetViewerSidePanelSymbol = "TalvecSetViewerSidePanel";
 
 }  // namespace talvec

@@ -9,6 +9,7 @@
 
 #include "core/database.h"
 #include "desk/desk_rows.h"
+#include "desk/facts_card.h"
 #include "desk/reminders.h"
 #include "facts/facts_store.h"
 #include "tests/test_support.h"
@@ -184,6 +185,49 @@ TEST_F(DeskTest, DeskRowsAndTheirTexts) {
   EXPECT_EQ(BudgetWanText(std::nullopt), QString());
   EXPECT_EQ(DeadlineShortText(kDeadline), QStringLiteral("12-20 09:30"));
   EXPECT_EQ(DeadlineMoment(QStringLiteral("2026-12-20")), At("2026-12-21 00:00"));
+}
+
+// The card of each page of a corrected project: the effective deadline,
+// every value it replaced, the date of the newest correction, the facts a
+// correction's page leaves out taken from the announcement, one timeline.
+TEST_F(DeskTest, TheCardShowsEffectiveValuesWithWhatTheyReplaced) {
+  Tender(kTitle, kDeadline, false);
+  Correct(kTitle, QStringLiteral("2026-12-25 09:30"), QStringLiteral("2026-12-05"));
+  Correct(kTitle, QStringLiteral("2026-12-28 09:30"), QStringLiteral("2026-12-08"));
+  ASSERT_TRUE(db().Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES('未读的公告', '/u', "
+                           "'2026-12-09', 2)"));
+  auto fact = [](const FactsCard& card, const QString& label) {
+    for (const CardFact& f : card.facts)
+      if (f.label == label) return f;
+    return CardFact{};
+  };
+  for (const QString& page : {kTitle, QStringLiteral("更正公告2026-12-08")}) {
+    SCOPED_TRACE(page.toStdString());
+    Result<FactsCard> card = ReadFactsCard(db(), page);
+    ASSERT_TRUE(card) << card.error().FullText().toStdString();
+    EXPECT_EQ(card->state, CardState::kRead);
+    const CardFact deadline = fact(*card, QStringLiteral("截止时间"));
+    EXPECT_EQ(deadline.value, QStringLiteral("2026-12-28 09:30"));
+    EXPECT_EQ(deadline.superseded, QStringList({kDeadline, QStringLiteral("2026-12-25 09:30")}));
+    EXPECT_EQ(deadline.corrected_on, QStringLiteral("2026-12-08"));
+    EXPECT_EQ(fact(*card, QStringLiteral("采购人")).value, QStringLiteral("成都市教育局"));
+    EXPECT_EQ(fact(*card, QStringLiteral("项目名称")).value, kTitle);
+    const CardFact budget = fact(*card, QStringLiteral("预算金额"));
+    EXPECT_EQ(budget.value, QStringLiteral("52.00万元"));
+    EXPECT_TRUE(budget.superseded.isEmpty() && budget.corrected_on.isEmpty());
+    ASSERT_EQ(card->timeline.size(), 3);
+    EXPECT_EQ(card->timeline.first().title, kTitle);
+    EXPECT_TRUE(FactsCardText(*card).contains(QStringLiteral(
+        "截止时间：2026-12-28 09:30（2026-12-08更正，原为2026-12-20 09:30、2026-12-25 09:30）")));
+  }
+  Result<FactsCard> unread = ReadFactsCard(db(), QStringLiteral("未读的公告"));
+  ASSERT_TRUE(unread);
+  EXPECT_EQ(unread->state, CardState::kUnread);
+  EXPECT_TRUE(unread->facts.isEmpty());
+  ASSERT_EQ(unread->timeline.size(), 1);
+  Result<FactsCard> help = ReadFactsCard(db(), QStringLiteral("帮助信息"));
+  ASSERT_TRUE(help);
+  EXPECT_EQ(help->state, CardState::kNotListed);
 }
 
 TEST(FactsFilterTest, BudgetRangeOpenTendersAndUnknownBudgets) {

@@ -138,6 +138,8 @@ FactsCardPanel::FactsCardPanel(Database& db, FactsReader& reader, Viewer& viewer
   ListTimeline->setTextElideMode(Qt::ElideNone);
   ListTimeline->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ListTimeline->setSelectionMode(QAbstractItemView::NoSelection);
+  ListTimeline->setAlternatingRowColors(true);
+  ListTimeline->setSpacing(2);
   connect(ListTimeline, &QListWidget::itemClicked, this, &FactsCardPanel::OpenEntry);
   column->addWidget(ListTimeline, 2);
   root->addWidget(body_, 1);

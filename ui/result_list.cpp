@@ -82,6 +82,16 @@ void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows)
 
 void ResultListModel::Clear() { SetRows(nullptr, {}); }
 
+void ResultListModel::LoadFactsFrom(int row) const {
+  constexpr int kScreenful = 40;
+  QStringList titles;
+  const int end = std::min(static_cast<int>(rows_.size()), row + kScreenful);
+  for (int r = std::max(row, 0); r < end; ++r) {
+    titles.append((*full_)[static_cast<std::size_t>(rows_[static_cast<std::size_t>(r)].source)].title);
+  }
+  facts_.Load(titles);
+}
+
 void ResultListModel::SortRows() {
   if (*sort_column_ < kColumnCount) {
     SortListedRows(rows_, *full_, *sort_column_, sort_order_);
@@ -168,7 +178,9 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!full_ || !index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
   const ListedRow& row = rows_[static_cast<std::size_t>(index.row())];
   if (index.column() >= kColumnCount) {
-    const ListFacts& f = facts_.Of((*full_)[static_cast<std::size_t>(row.source)].title);
+    const QString& title = (*full_)[static_cast<std::size_t>(row.source)].title;
+    if (!facts_.Known(title)) LoadFactsFrom(index.row());
+    const ListFacts& f = facts_.Of(title);
     switch (role) {
       case Qt::DisplayRole:
         return index.column() == kColBudget ? ListFactsCache::BudgetText(f)

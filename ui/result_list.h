@@ -28,6 +28,8 @@ class ListFactsCache {
   const ListFacts& Of(const QString& title);
   // Reads the facts of every title not yet asked for, in one pass.
   void Load(const QStringList& titles);
+  // Asked for already (or nothing to ask: no database).
+  bool Known(const QString& title) const { return !db_ || facts_.contains(title); }
   void Clear() { facts_.clear(); }
 
   // The cells: budget in 万元 ("" unknown), deadline "MM-DD HH:MM".
@@ -73,6 +75,8 @@ class ResultListModel : public QAbstractTableModel {
  private:
   SharedResultSet full_;
   void SortRows();
+  // The facts of a screenful of rows from `row` on, in one pass.
+  void LoadFactsFrom(int row) const;
 
   std::vector<ListedRow> rows_;
   mutable ListFactsCache facts_;

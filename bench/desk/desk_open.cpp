@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+#include "bench/facts/bench_facts.h"
 #include "bench/search/bench_titles.h"
 #include "core/database.h"
 #include "core/schema.h"
@@ -29,53 +30,6 @@ constexpr double kTargetMs = 100;
 const QDate kLastDay(2026, 11, 30);
 const QDateTime kNow(QDate(2026, 11, 20), QTime(12, 0));
 
-QDate DayOf(int row) { return kLastDay.addDays(-(kRows / kRowsPerDay - 1) + row / kRowsPerDay); }
-
-bool EnsureFacts(talvec::Database& db) {
-  if (db.Scalar("SELECT count(*) FROM Facts").toInt() == 3 * kProjects &&
-      db.Scalar("SELECT count(*) FROM Favorites").toInt() == kFavorites) {
-    return true;
-  }
-  std::fprintf(stderr, "desk_open: building %d Facts rows ...\n", 3 * kProjects);
-  talvec::Database::Transaction tx(db);
-  if (!db.Execute("DELETE FROM Facts") || !db.Execute("DELETE FROM Corrections") ||
-      !db.Execute("DELETE FROM Favorites")) {
-    return false;
-  }
-  talvec::Statement facts = db.Prepare(
-      "INSERT INTO Facts(MC, ReadAt, State, ProjectNo, ProjectKey, ProjectName, Buyer, Budget, "
-      "Deadline) VALUES(?, '2026-11-30 08:00:00', 1, ?, ?, ?, '某单位', ?, ?)");
-  talvec::Statement change = db.Prepare(
-      "INSERT INTO Corrections(MC, ProjectKey, Item, OldText, NewText, NewValue, CorrectedOn) "
-      "VALUES(?, ?, 'Deadline', '旧', '新', ?, ?)");
-  talvec::Statement favorite = db.Prepare("INSERT INTO Favorites(MC, DZ, SJ) VALUES(?, '/a', ?)");
-  for (int p = 0; p < kProjects; ++p) {
-    const QString key = QStringLiteral("BQ-%1").arg(p, 6, 10, QLatin1Char('0'));
-    const QDate day = DayOf(10 * p);
-    const QString deadline = day.addDays(20).toString(QStringLiteral("yyyy-MM-dd 09:30"));
-    for (int k : {1, 4, 3}) {
-      const bool tender = k == 1;
-      facts.Reset();
-      facts.BindAll(BenchTitle(10 * p + k), key, key, QStringLiteral("项目%1").arg(p),
-                    tender ? QVariant(100000.0 + p) : QVariant(), tender ? deadline : QVariant());
-      if (!facts.Run()) return false;
-    }
-    if (p % 2 == 0) {
-      change.Reset();
-      change.BindAll(BenchTitle(10 * p + 4), key,
-                     day.addDays(27).toString(QStringLiteral("yyyy-MM-dd 09:30")),
-                     day.addDays(2).toString(QStringLiteral("yyyy-MM-dd")));
-      if (!change.Run()) return false;
-    }
-    // The favorites: spread over the store, the newest ones still open.
-    if (p % (kProjects / kFavorites) == 0) {
-      favorite.Reset();
-      favorite.BindAll(BenchTitle(10 * p + 1), day.toString(QStringLiteral("yyyy-MM-dd")));
-      if (!favorite.Run()) return false;
-    }
-  }
-  return tx.Commit().has_value();
-}
 
 }  // namespace
 
@@ -87,7 +41,7 @@ int main(int argc, char* argv[]) {
   if (path.isEmpty()) return 1;
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword()) || !talvec::Migrate(db) ||
-      !EnsureFacts(db) || !db.Execute("PRAGMA wal_checkpoint(TRUNCATE)")) {
+      !talvec::bench::EnsureBenchFacts(db, "desk_open", kProjects, kRows, kRowsPerDay, kLastDay, kFavorites) || !db.Execute("PRAGMA wal_checkpoint(TRUNCATE)")) {
     std::fprintf(stderr, "desk_open: cannot prepare %s\n", qPrintable(path));
     return 1;
   }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "bench/facts/bench_facts.h"
 #include "bench/search/bench_titles.h"
 #include "core/database.h"
 #include "core/schema.h"
@@ -34,43 +35,8 @@ double CpuMs() {
   return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-QString Key(int project) { return QStringLiteral("BQ-%1").arg(project, 6, 10, QLatin1Char('0')); }
 
 QDate DayOf(int row) { return kLastDay.addDays(-(kRows / kRowsPerDay - 1) + row / kRowsPerDay); }
-
-bool EnsureFacts(talvec::Database& db) {
-  if (db.Scalar("SELECT count(*) FROM Facts").toInt() == 3 * kProjects) return true;
-  std::fprintf(stderr, "timeline_query: building %d Facts rows ...\n", 3 * kProjects);
-  talvec::Database::Transaction tx(db);
-  if (!db.Execute("DELETE FROM Facts") || !db.Execute("DELETE FROM Corrections")) return false;
-  talvec::Statement facts = db.Prepare(
-      "INSERT INTO Facts(MC, ReadAt, State, ProjectNo, ProjectKey, ProjectName, Buyer, Budget, "
-      "Deadline, OpeningAt) VALUES(?, '2026-11-30 08:00:00', 1, ?, ?, ?, ?, ?, ?, ?)");
-  talvec::Statement change = db.Prepare(
-      "INSERT INTO Corrections(MC, ProjectKey, Item, OldText, NewText, NewValue, CorrectedOn) "
-      "VALUES(?, ?, 'Deadline', '旧', '新', ?, ?)");
-  for (int p = 0; p < kProjects; ++p) {
-    const QString key = Key(p), name = QStringLiteral("项目%1").arg(p);
-    const QDate day = DayOf(10 * p);
-    const QString deadline = day.addDays(20).toString(QStringLiteral("yyyy-MM-dd 09:30"));
-    for (int k : {1, 4, 3}) {
-      const bool tender = k == 1;
-      facts.Reset();
-      facts.BindAll(BenchTitle(10 * p + k), key, key, name, QStringLiteral("某单位"),
-                    tender ? QVariant(100000.0 + p) : QVariant(), tender ? deadline : QVariant(),
-                    tender ? deadline : QVariant());
-      if (!facts.Run()) return false;
-    }
-    if (p % 2 == 0) {
-      change.Reset();
-      change.BindAll(BenchTitle(10 * p + 4), key,
-                     day.addDays(27).toString(QStringLiteral("yyyy-MM-dd 09:30")),
-                     day.addDays(2).toString(QStringLiteral("yyyy-MM-dd")));
-      if (!change.Run()) return false;
-    }
-  }
-  return tx.Commit().has_value();
-}
 
 // The baseline: everything read, then the answers made in memory.
 struct FullRead {
@@ -133,7 +99,7 @@ int main(int argc, char* argv[]) {
   if (path.isEmpty()) return 1;
   talvec::Database db;
   if (!db.OpenDatabase(path, talvec::DatabasePassword()) || !talvec::Migrate(db) ||
-      !EnsureFacts(db) || !db.Execute("PRAGMA wal_checkpoint(TRUNCATE)")) {
+      !talvec::bench::EnsureBenchFacts(db, "timeline_query", kProjects, kRows, kRowsPerDay, kLastDay) || !db.Execute("PRAGMA wal_checkpoint(TRUNCATE)")) {
     std::fprintf(stderr, "timeline_query: cannot prepare %s\n", qPrintable(path));
     return 1;
   }

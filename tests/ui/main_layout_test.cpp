@@ -77,8 +77,12 @@ TEST(MainLayout, EveryRegionStaysInsideTheWindowDownTo1024x768) {
     EXPECT_TRUE(l.PicJD.contains(l.CMDCX));
     EXPECT_FALSE(l.Frame4.intersects(l.FrameGJZ));
     EXPECT_FALSE(l.ListView2.intersects(l.Frame3));
-    if (l.label5_visible) EXPECT_TRUE(inner.contains(l.Label5));
-    if (l.clock_visible) EXPECT_TRUE(inner.contains(l.Picture1));
+    if (l.label5_visible) {
+      EXPECT_TRUE(inner.contains(l.Label5));
+    }
+    if (l.clock_visible) {
+      EXPECT_TRUE(inner.contains(l.Picture1));
+    }
   }
 }
 

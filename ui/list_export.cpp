@@ -56,11 +56,13 @@ Result<QList<ExportRow>> WithFacts(Database& db, const QList<ShownRow>& shown) {
 void ExportShownRows(QWidget* parent, Database& db, const QString& suggested_name,
                      std::function<QList<ShownRow>()> rows,
                      std::function<void(const QString&)> done) {
-  auto* dialog = new QFileDialog(
-      parent, QStringLiteral("导出"),
-      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-          .filePath(suggested_name + QStringLiteral(".csv")),
-      QStringLiteral("CSV 文件 (*.csv)"));
+  // The documents folder, or home where there is none (never the
+  // program's working folder).
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  auto* dialog = new QFileDialog(parent, QStringLiteral("导出"),
+                                 QDir(folder).filePath(suggested_name + QStringLiteral(".csv")),
+                                 QStringLiteral("CSV 文件 (*.csv)"));
   dialog->setObjectName(QStringLiteral("ExportDialog"));
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setDefaultSuffix(QStringLiteral("csv"));

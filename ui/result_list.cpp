@@ -82,6 +82,16 @@ void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows)
 
 void ResultListModel::Clear() { SetRows(nullptr, {}); }
 
+QDateTime ResultListModel::Now() const {
+  // Read once a second at most: a paint asks for every deadline cell.
+  const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+  if (ms - now_read_ms_ >= 1000) {
+    now_ = QDateTime::currentDateTime();
+    now_read_ms_ = ms;
+  }
+  return now_;
+}
+
 void ResultListModel::LoadFactsFrom(int row) const {
   constexpr int kScreenful = 40;
   QStringList titles;
@@ -178,6 +188,10 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
   if (!full_ || !index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
   const ListedRow& row = rows_[static_cast<std::size_t>(index.row())];
   if (index.column() >= kColumnCount) {
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::TextAlignmentRole &&
+        role != Qt::ForegroundRole) {
+      return {};
+    }
     const QString& title = (*full_)[static_cast<std::size_t>(row.source)].title;
     if (!facts_.Known(title)) LoadFactsFrom(index.row());
     const ListFacts& f = facts_.Of(title);
@@ -191,8 +205,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         return index.column() == kColBudget ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                             : QVariant();
       case Qt::ForegroundRole:
-        return index.column() == kColDeadline &&
-                       ListFactsCache::Passed(f, QDateTime::currentDateTime())
+        return index.column() == kColDeadline && f.deadline.size() >= 10 &&
+                       ListFactsCache::Passed(f, Now())
                    ? QVariant(QBrush(Qt::gray))
                    : QVariant();
       default:

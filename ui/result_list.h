@@ -77,9 +77,12 @@ class ResultListModel : public QAbstractTableModel {
   void SortRows();
   // The facts of a screenful of rows from `row` on, in one pass.
   void LoadFactsFrom(int row) const;
+  QDateTime Now() const;
 
   std::vector<ListedRow> rows_;
   mutable ListFactsCache facts_;
+  mutable QDateTime now_;
+  mutable qint64 now_read_ms_ = 0;
   std::optional<int> sort_column_;
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
   QIcon icon_;

@@ -120,6 +120,10 @@ void FrmWeath::CreateControls() {
     return card;
   });
   search_ = new SearchUi(context_, *viewer_, status_light_, this, Frame1, Frame6, this);
+  // Budgets and deadlines appear in the result list as the reader finds them.
+  connect(&facts, &FactsReader::factsRead, this, [this](const QString& title, int) {
+    search_->ListView2()->resultModel()->FactsArrived(title);
+  });
   MenuGR = search_->MenuGR;
   watch_notices_ = new WatchNotifier(context_, *viewer_, this);
   services_.SetWatchNotices(watch_notices_);

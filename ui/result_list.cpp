@@ -82,6 +82,12 @@ void ResultListModel::SetRows(SharedResultSet full, std::vector<ListedRow> rows)
 
 void ResultListModel::Clear() { SetRows(nullptr, {}); }
 
+void ResultListModel::FactsArrived(const QString& title) {
+  if (!facts_.Known(title) || rows_.empty()) return;  // never asked for: read when shown
+  facts_.Forget(title);
+  emit dataChanged(index(0, kColBudget), index(static_cast<int>(rows_.size()) - 1, kColDeadline));
+}
+
 QDateTime ResultListModel::Now() const {
   // Read once a second at most: a paint asks for every deadline cell.
   const qint64 ms = QDateTime::currentMSecsSinceEpoch();

@@ -30,6 +30,7 @@ class ListFactsCache {
   void Load(const QStringList& titles);
   // Asked for already (or nothing to ask: no database).
   bool Known(const QString& title) const { return !db_ || facts_.contains(title); }
+  void Forget(const QString& title) { facts_.remove(title); }
   void Clear() { facts_.clear(); }
 
   // The cells: budget in 万元 ("" unknown), deadline "MM-DD HH:MM".
@@ -54,6 +55,8 @@ class ResultListModel : public QAbstractTableModel {
   // Where the facts' columns are read from.
   void SetDatabase(Database* db) { facts_.SetDatabase(db); }
   ListFactsCache& facts() { return facts_; }
+  // The facts of `title` were read anew: its cells show them.
+  void FactsArrived(const QString& title);
 
   // Replaces every row; the current sort, if any, applies to the new rows.
   void SetRows(SharedResultSet full, std::vector<ListedRow> rows);

@@ -55,8 +55,7 @@ ViewerModule LoadModule() {
   QLibrary library(folder + QLatin1Char('/') + QLatin1String(kViewerModuleName));
   if (!library.load()) {
     qCWarning(lcViewer) << "cannot load the viewer:" << library.errorString();
-    return {nullptr, nullptr, nullptr,
-            QStringLiteral("无法载入网页浏览组件：%1").arg(library.errorString())};
+    return {.problem = QStringLiteral("无法载入网页浏览组件：%1").arg(library.errorString())};
   }
   auto prepare = reinterpret_cast<PrepareViewerFn>(library.resolve(kPrepareViewerSymbol));
   ViewerModule m;
@@ -66,12 +65,11 @@ ViewerModule LoadModule() {
       reinterpret_cast<SetViewerSidePanelFn>(library.resolve(kSetViewerSidePanelSymbol));
   if (!prepare || !m.create || !m.show_page || !m.set_side_panel) {
     qCWarning(lcViewer) << "the viewer module lacks its entry points";
-    return {nullptr, nullptr, nullptr,
-            QStringLiteral("网页浏览组件 %1 不完整。").arg(library.fileName())};
+    return {.problem = QStringLiteral("网页浏览组件 %1 不完整。").arg(library.fileName())};
   }
   // The engine is checked, and readied, before anything starts it.
   QString problem;
-  if (!prepare(&problem)) return {nullptr, nullptr, nullptr, problem};
+  if (!prepare(&problem)) return {.problem = problem};
   return m;
 }
 

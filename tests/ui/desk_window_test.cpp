@@ -2,6 +2,7 @@
 // store's with "全部公告", time left and colours by the injected clock,
 // numeric sorting of the budget, highlighted rows and what an export takes.
 #include <gtest/gtest.h>
+#include <QSignalSpy>
 
 #include <QBrush>
 #include <QCheckBox>
@@ -133,6 +134,16 @@ TEST_F(DeskWindowTest, ResultListFactsColumnsSortByValue) {
     model.sort(c.column, c.order);
     EXPECT_EQ(Column(&model, kColTitle), c.titles) << c.column << " " << c.order;
   }
+  // Facts read while the list is shown reach its cells.
+  model.sort(kColTitle, Qt::AscendingOrder);
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  PageFacts late;
+  late.budget = 50000;
+  ASSERT_TRUE(WritePageFacts(db(), QStringLiteral("丙"), late, QStringLiteral("2026-12-01"),
+                             QDateTime::currentDateTime()));
+  model.FactsArrived(QStringLiteral("丙"));
+  EXPECT_EQ(changed.size(), 1);
+  EXPECT_TRUE(Column(&model, kColBudget).contains(QStringLiteral("5.00")));
 }
 
 // The main window: F6 opens the desk, a reminder due by the injected clock

@@ -99,6 +99,25 @@ QStringList ExportHeader() {
   return QStringLiteral("标题,类型,日期,预算(元),截止时间,采购人,代理机构,联系人,电话,地址").split(u',');
 }
 
+Result<QList<ExportRow>> ExportRowsOf(Database& db, const QList<ShownRow>& shown) {
+  QStringList titles;
+  titles.reserve(shown.size());
+  for (const ShownRow& s : shown) titles.append(s.title);
+  Result<QHash<QString, ListFacts>> values = ReadListFacts(db, titles);
+  if (!values) return Fail(values.error());
+  Result<QHash<QString, PartyFacts>> parties = ReadPartyFacts(db, titles);
+  if (!parties) return Fail(parties.error());
+  QList<ExportRow> rows;
+  rows.reserve(shown.size());
+  for (const ShownRow& s : shown) {
+    const ListFacts v = values->value(s.title);
+    const PartyFacts p = parties->value(s.title);
+    rows.append({s.title, s.type, s.date, v.budget, v.deadline, p.buyer, p.agency,
+                 p.contact_person, p.contact_phone, s.address});
+  }
+  return rows;
+}
+
 QByteArray ExportCsv(const QList<ExportRow>& rows) {
   std::vector<QStringList> lines;
   lines.reserve(static_cast<std::size_t>(rows.size()));

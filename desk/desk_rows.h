@@ -70,6 +70,13 @@ struct ExportRow {
   std::optional<double> budget;  // 元
   QString deadline, buyer, agency, contact_person, phone, address;
 };
+// A row as a list shows it.
+struct ShownRow {
+  QString title, type, date, address;
+};
+// The rows with their facts: budget and deadline as the lists show them,
+// and who the announcement names; read in one pass over the titles.
+Result<QList<ExportRow>> ExportRowsOf(Database& db, const QList<ShownRow>& shown);
 // The file's bytes (UTF-8 with BOM, CRLF, quoted and guarded fields).
 QByteArray ExportCsv(const QList<ExportRow>& rows);
 // Writes the file whole or not at all.

@@ -388,6 +388,20 @@ Result<QHash<QString, ListFacts>> ReadListFacts(Database& db, const QStringList&
   return facts;
 }
 
+Result<QHash<QString, PartyFacts>> ReadPartyFacts(Database& db, const QStringList& titles) {
+  QHash<QString, PartyFacts> parties;
+  if (titles.isEmpty()) return parties;
+  Statement st =
+      db.Prepare("SELECT Buyer, Agency, ContactPerson, ContactPhone FROM Facts WHERE MC = ?");
+  for (const QString& title : titles) {
+    st.Reset();
+    st.BindAll(title);
+    if (st.Next()) parties.insert(title, {st.Text(0), st.Text(1), st.Text(2), st.Text(3)});
+    if (!st.ok()) return Fail(StatementError(QStringLiteral("读取公告要素失败"), st));
+  }
+  return parties;
+}
+
 Result<QList<OpenTender>> ReadOpenTenders(Database& db, const QString& now, int limit) {
   // Candidates: a deadline of their own from today on, or a project whose
   // correction moved its deadline there (the effective deadline is one of

@@ -116,6 +116,13 @@ struct ListFacts {
 // (the same rule as ReadEffectiveFacts); titles without facts are left out.
 Result<QHash<QString, ListFacts>> ReadListFacts(Database& db, const QStringList& titles);
 
+// Who an announcement names: buyer, agency, contact person and phone, for
+// each of `titles` that has facts.
+struct PartyFacts {
+  QString buyer, agency, contact_person, contact_phone;
+};
+Result<QHash<QString, PartyFacts>> ReadPartyFacts(Database& db, const QStringList& titles);
+
 // The corrections of the project of `title`, newest first.
 Result<QList<CorrectionRow>> ReadProjectCorrections(Database& db, const QString& title);
 

@@ -26,33 +26,6 @@ QString AnnouncementTypeOf(Database& db, const QString& title) {
   return page && *page ? AnnouncementTypeName((*page)->type) : QString();
 }
 
-namespace {
-
-Result<QList<ExportRow>> WithFacts(Database& db, const QList<ShownRow>& shown) {
-  QList<ExportRow> rows;
-  rows.reserve(shown.size());
-  for (const ShownRow& s : shown) {
-    ExportRow r{s.title, s.type, s.date, std::nullopt, {}, {}, {}, {}, {}, s.address};
-    Result<std::optional<FactsRow>> facts = ReadFacts(db, s.title);
-    if (!facts) return Fail(facts.error());
-    if (*facts) {
-      const FactsRow& f = **facts;
-      r.buyer = f.buyer;
-      r.agency = f.agency;
-      r.contact_person = f.contact_person;
-      r.phone = f.contact_phone;
-      Result<EffectiveFacts> effective = ReadEffectiveFacts(db, s.title);
-      if (!effective) return Fail(effective.error());
-      r.budget = effective->budget;
-      r.deadline = effective->deadline;
-    }
-    rows.append(std::move(r));
-  }
-  return rows;
-}
-
-}  // namespace
-
 void ExportShownRows(QWidget* parent, Database& db, const QString& suggested_name,
                      std::function<QList<ShownRow>()> rows,
                      std::function<void(const QString&)> done) {
@@ -74,7 +47,7 @@ void ExportShownRows(QWidget* parent, Database& db, const QString& suggested_nam
                        const QString& path) {
                      if (!owner) return;
                      const QList<ShownRow> shown = rows();
-                     Result<QList<ExportRow>> full = WithFacts(*database, shown);
+                     Result<QList<ExportRow>> full = ExportRowsOf(*database, shown);
                      Result<void> written =
                          full ? WriteExport(path, *full) : Result<void>(Fail(full.error()));
                      if (!written) {

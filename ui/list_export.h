@@ -6,16 +6,13 @@
 #include <QString>
 #include <functional>
 
+#include "desk/desk_rows.h"
+
 class QWidget;
 
 namespace talvec {
 
 class Database;
-
-// A row as a list shows it; the facts are read when the file is written.
-struct ShownRow {
-  QString title, type, date, address;
-};
 
 // Opens the save dialog over `parent`; when a file is chosen, `rows()` gives
 // the rows as shown at that moment, and `done(note)` reports the outcome

@@ -290,6 +290,23 @@ TEST_F(DeskTest, ExportIsWholeQuotedAndGuarded) {
             (QStringList{QStringLiteral("list.csv"), QStringLiteral("taken")}));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), bytes);
+
+  // Shown rows get the values the lists show (the corrected deadline) and
+  // who the page names; a row without facts keeps its own columns.
+  Tender(kTitle, kDeadline, false);
+  Correct(kTitle, QStringLiteral("2026-12-22 09:30"), QStringLiteral("2026-12-05"));
+  Result<QList<ExportRow>> shown = ExportRowsOf(
+      db(), {{kTitle, QStringLiteral("采购公告"), QStringLiteral("2026-12-01"), QStringLiteral("/a")},
+             {QStringLiteral("无要素"), QStringLiteral("结果公告"), QStringLiteral("2026-12-02"),
+              QStringLiteral("/b")}});
+  ASSERT_TRUE(shown);
+  ASSERT_EQ(shown->size(), 2);
+  EXPECT_EQ(shown->at(0).budget, std::optional<double>(520000));
+  EXPECT_EQ(shown->at(0).deadline, QStringLiteral("2026-12-22 09:30"));
+  EXPECT_EQ(shown->at(0).buyer, QStringLiteral("成都市教育局"));
+  EXPECT_EQ(shown->at(1).address, QStringLiteral("/b"));
+  EXPECT_FALSE(shown->at(1).budget.has_value());
+  EXPECT_TRUE(shown->at(1).deadline.isEmpty() && shown->at(1).buyer.isEmpty());
 }
 
 }  // namespace

@@ -146,7 +146,8 @@ TEST(FactsCardWindow, ShowsTheFactsAndStagesOfTheOpenedTender) {
   ASSERT_NE(browser, nullptr);
   EXPECT_EQ(browser->width() + card->width(), viewer->width());
   EXPECT_GE(card->width(), 200);
-  QTest::qWaitFor([&] { return !browser->property("title").toString().isEmpty(); }, 15000);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return !browser->property("title").toString().isEmpty(); }, 15000));
   Shoot("open.png");
 
   // A stage opens in the same viewer, and the card follows it.

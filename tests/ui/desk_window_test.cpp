@@ -139,6 +139,7 @@ TEST_F(DeskWindowTest, ResultListFactsColumnsSortByValue) {
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
   PageFacts late;
   late.budget = 50000;
+  late.budget_text = QStringLiteral("5万元");
   ASSERT_TRUE(WritePageFacts(db(), QStringLiteral("丙"), late, QStringLiteral("2026-12-01"),
                              QDateTime::currentDateTime()));
   model.FactsArrived(QStringLiteral("丙"));

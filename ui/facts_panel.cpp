@@ -39,7 +39,7 @@ QString ValueHtml(const CardFact& fact) {
   }
   html += fact.value.toHtmlEscaped();
   if (!fact.corrected_on.isEmpty()) {
-    html += QStringLiteral(" <span style='color:#b00000'>（%1更正）</span>")
+    html += QStringLiteral(" <span style='color:#d03c3c'>（%1更正）</span>")
                 .arg(fact.corrected_on.toHtmlEscaped());
   }
   return html;
@@ -68,7 +68,9 @@ FactsCardPanel::FactsCardPanel(Database& db, FactsReader& reader, Viewer& viewer
       viewer_(viewer),
       site_base_address_(std::move(site_base_address)) {
   setObjectName(QStringLiteral("FactsCard"));
+  // The window's colour, or the style's where a style gives one.
   setAutoFillBackground(true);
+  setAttribute(Qt::WA_StyledBackground);
   const Result<std::optional<bool>> stored = UiState(db_).Flag(QLatin1String(kExpandedKey));
   expanded_ = !stored || !*stored || **stored;
 
@@ -198,6 +200,7 @@ void FactsCardPanel::Refill() {
 
 void FactsCardPanel::FillFacts() {
   auto* content = new QWidget;
+  content->setObjectName(QStringLiteral("FactsContent"));
   auto* grid = new QGridLayout(content);
   grid->setContentsMargins(0, 0, 4, 0);
   grid->setHorizontalSpacing(8);
@@ -207,9 +210,6 @@ void FactsCardPanel::FillFacts() {
   for (const CardFact& fact : card_.facts) {
     auto* label = new QLabel(fact.label, content);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    QPalette dim = label->palette();
-    dim.setColor(QPalette::WindowText, QColor(0x55, 0x55, 0x55));
-    label->setPalette(dim);
     auto* value = new QLabel(ValueHtml(fact), content);
     value->setObjectName(QStringLiteral("FactValue"));
     value->setProperty("label", fact.label);
@@ -247,9 +247,12 @@ void FactsCardPanel::FillTimeline() {
   ListTimeline->clear();
   for (const ProjectEntry& e : card_.timeline) {
     const bool current = e.title == card_.title;
-    auto* item = new QListWidgetItem(
-        QStringLiteral("%1  %2\n%3").arg(e.date, AnnouncementTypeName(e.type), e.title),
-        ListTimeline);
+    // The page shown: bold and marked (no colours of our own: the styles
+    // include dark ones).
+    auto* item = new QListWidgetItem(QStringLiteral("%1%2  %3\n%4")
+                                         .arg(current ? QStringLiteral("▶ ") : QString(), e.date,
+                                              AnnouncementTypeName(e.type), e.title),
+                                     ListTimeline);
     item->setData(kAddressRole, e.address);
     item->setData(kTitleRole, e.title);
     item->setToolTip(current ? QStringLiteral("正在查看") : QStringLiteral("单击打开此公告"));
@@ -257,7 +260,6 @@ void FactsCardPanel::FillTimeline() {
       QFont f = item->font();
       f.setBold(true);
       item->setFont(f);
-      item->setBackground(QColor(0xFF, 0xF4, 0xD6));
     }
   }
 }

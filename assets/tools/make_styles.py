@@ -188,6 +188,11 @@ QMainWindow, QDialog, QMessageBox {{
     color: {text};
 }}
 
+/* The key-facts card beside the viewer's page. */
+QWidget#FactsCard, QWidget#FactsContent {{
+    background-color: {window};
+}}
+
 QLabel {{
     color: {text};
 }}

@@ -5,6 +5,7 @@
 // a stage in the same viewer, folds away and stays folded. Screenshots go
 // to TALVEC_SCREENSHOTS (default /tmp), named with TALVEC_SCREENSHOT_TAG.
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "tests/test_support.h"
 #include "ui/facts_panel.h"
 #include "ui/frmweath.h"
+#include "ui/skin.h"
 #include "ui/viewer.h"
 #include "ui/viewer_rules.h"
 
@@ -181,6 +183,9 @@ TEST(FactsCardWindow, ShowsTheFactsAndStagesOfTheOpenedTender) {
   EXPECT_FALSE(card->expanded());
   QTest::mouseClick(card->CmdShowFacts, Qt::LeftButton);
   EXPECT_TRUE(card->expanded());
+  // In the black style too.
+  ApplySkin(*qApp, QStringLiteral(TALVEC_BIN_DIR), 6);
+  Shoot("black_style.png");
 
   // A page that is not an announcement of the store has no card.
   window.viewer().Open(sim.BaseUrl() + QStringLiteral("/"), QStringLiteral("帮助信息"),

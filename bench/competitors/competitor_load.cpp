@@ -65,12 +65,12 @@ int main(int argc, char** argv) {
   const double load = MedianMs(5, [&] {
     auto model = std::make_unique<talvec::AwardListModel>();
     const double start = CpuMs();
-    talvec::AwardTable table;
-    QString error;
-    if (!talvec::LoadAwardTable(db, &table, &error)) {
-      std::fprintf(stderr, "competitor_load: %s\n", qPrintable(error));
+    talvec::Result<talvec::AwardTable> table = talvec::LoadAwardTable(db);
+    if (!table) {
+      std::fprintf(stderr, "competitor_load: %s\n", qPrintable(table.error().FullText()));
+    } else {
+      model->SetRows(std::move(table->rows));
     }
-    model->SetRows(std::move(table.rows));
     const double ms = CpuMs() - start;
     std::swap(shown, model);
     return ms;

@@ -22,7 +22,7 @@ AwardRow Row(const char* company, const char* title, const char* amount = "",
 
 QStringList Titles(const std::vector<AwardRow>& rows) {
   QStringList titles;
-  for (const AwardRow& row : rows) titles << row.title;
+  for (const AwardRow& row : rows) titles << row.title.ToString();
   return titles;
 }
 
@@ -68,9 +68,9 @@ TEST(CompetitorSearch, ProductWordsAndPlaceInTheTitle) {
 TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
   test_support::TempDatabase temp;
   Database& db = temp.db();
-  AwardTable table;
-  QString error;
-  ASSERT_TRUE(LoadAwardTable(db, &table, &error)) << error.toStdString();
+  Result<AwardTable> loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded) << loaded.error().FullText().toStdString();
+  AwardTable table = std::move(*loaded);
   EXPECT_EQ(table.count, 0);
   EXPECT_EQ(LoadedCaption(table.count), QStringLiteral("竞争对手分析--共有记录0条"));
 
@@ -84,7 +84,9 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
       db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(NULL, ?, NULL)", QStringLiteral("甲公司")));
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, '')",
                          QStringLiteral("无公告的项目 "), QStringLiteral("乙公司")));
-  ASSERT_TRUE(LoadAwardTable(db, &table, &error));
+  loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded);
+  table = std::move(*loaded);
   EXPECT_EQ(table.count, 3);
   ASSERT_EQ(table.rows.size(), 3u);
   // Ordered by the stored name; the two rows of one company as stored.
@@ -115,16 +117,18 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
                          QString::fromUtf8("\xF0\xA0\x80\x80公司")));
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')",
                          QString::fromUtf8("\xEF\xBC\xA1公司")));
-  ASSERT_TRUE(LoadAwardTable(db, &table, &error));
+  loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded);
+  table = std::move(*loaded);
   ASSERT_EQ(table.rows.size(), 5u);
   EXPECT_EQ(table.rows[3].company, QString::fromUtf8("\xEF\xBC\xA1公司"));
   EXPECT_EQ(table.rows[4].company, QString::fromUtf8("\xF0\xA0\x80\x80公司"));
 
   // A table that cannot be read is an error, not an empty list.
   ASSERT_TRUE(db.Execute("DROP TABLE GYS"));
-  EXPECT_FALSE(LoadAwardTable(db, &table, &error));
-  EXPECT_FALSE(error.isEmpty());
-  EXPECT_TRUE(table.rows.empty());
+  loaded = LoadAwardTable(db);
+  ASSERT_FALSE(loaded);
+  EXPECT_FALSE(loaded.error().FullText().isEmpty());
 }
 
 TEST(AwardListModel, NumbersSurviveSortsAndTheDirectionIsTheCallers) {

@@ -1,10 +1,8 @@
 #include "competitors/awards.h"
 
 #include <QHash>
-#include <QHashFunctions>
 #include <QStringList>
 #include <algorithm>
-#include <limits>
 #include <numeric>
 #include <utility>
 
@@ -13,84 +11,7 @@
 
 namespace talvec {
 
-Utf8Text::Utf8Text(const QString& text) {
-  if (text.isEmpty()) return;
-  auto* own = new SharedBytes;
-  own->bytes = text.toUtf8();
-  size_ = static_cast<quint32>(own->bytes.size());
-  buffer_.reset(own);
-}
-
 namespace {
-
-// Byte strings to numbers: open addressing on their 64-bit hashes, the
-// bytes compared only where the hashes agree, so a look-up that misses
-// touches one slot and no key. The index keeps its keys.
-class ByteIndex {
- public:
-  explicit ByteIndex(qsizetype expected) {
-    qsizetype capacity = 16;
-    while (capacity < 2 * expected) capacity *= 2;
-    slots_.resize(static_cast<std::size_t>(capacity));
-  }
-
-  // The number of `key`, or -1.
-  qint32 Find(QByteArrayView key) const {
-    const quint64 hash = Hash(key);
-    for (std::size_t k = Home(hash);; k = Next(k)) {
-      const Slot& slot = slots_[k];
-      if (slot.value < 0) return -1;
-      if (slot.hash == hash && Key(slot) == key) return slot.value;
-    }
-  }
-
-  // The number of `key`, which is given `value` when new; the second is
-  // true when it was.
-  std::pair<qint32*, bool> Emplace(QByteArrayView key, qint32 value) {
-    if (2 * (used_ + 1) > static_cast<qsizetype>(slots_.size())) Grow();
-    const quint64 hash = Hash(key);
-    std::size_t k = Home(hash);
-    for (;; k = Next(k)) {
-      Slot& slot = slots_[k];
-      if (slot.value < 0) break;
-      if (slot.hash == hash && Key(slot) == key) return {&slot.value, false};
-    }
-    Slot& slot = slots_[k];
-    slot = {hash, keys_.size(), key.size(), value};
-    keys_.append(key);
-    ++used_;
-    return {&slot.value, true};
-  }
-
- private:
-  struct Slot {
-    quint64 hash = 0;
-    qsizetype offset = 0;
-    qsizetype size = 0;
-    qint32 value = -1;  // -1: free
-  };
-
-  static quint64 Hash(QByteArrayView key) { return qHashBits(key.data(), key.size(), 0x9E37); }
-  std::size_t Home(quint64 hash) const { return hash & (slots_.size() - 1); }
-  std::size_t Next(std::size_t k) const { return (k + 1) & (slots_.size() - 1); }
-  QByteArrayView Key(const Slot& slot) const {
-    return QByteArrayView(keys_).sliced(slot.offset, slot.size);
-  }
-  void Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-      if (slot.value < 0) continue;
-      std::size_t k = Home(slot.hash);
-      while (slots_[k].value >= 0) k = Next(k);
-      slots_[k] = slot;
-    }
-  }
-
-  std::vector<Slot> slots_;
-  QByteArray keys_;
-  qsizetype used_ = 0;
-};
 
 // The trimmed text of a column as QString::fromUtf8 would read it.
 QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratch) {
@@ -100,38 +21,35 @@ QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratc
 // The date of a win is the date of its result announcement, by title: the
 // last such announcement read wins, as a map filled in order has it.
 struct TitleDates {
-  explicit TitleDates(qsizetype expected) : of_title(expected) {}
   ByteIndex of_title;          // title -> index into `dates`
   std::vector<QString> dates;  // each distinct date once
 };
 
 Result<void> ReadTitleDates(Database& db, TitleDates& out) {
-  ByteIndex date_index(64);
+  ByteIndex date_index;
   Statement days = db.Prepare("SELECT MC, SJ FROM List WHERE LX=4 OR LX=9");
   QByteArray title_scratch;
   QByteArray date_scratch;
   while (days.Next()) {
     const QByteArrayView date = TrimmedColumn(days, 1, date_scratch);
-    const auto [index, added] = date_index.Emplace(date, static_cast<qint32>(out.dates.size()));
-    if (added) out.dates.push_back(QString::fromUtf8(date));
-    *out.of_title.Emplace(TrimmedColumn(days, 0, title_scratch), *index).first = *index;
+    const ByteIndex::Entry day = date_index.Emplace(date, static_cast<qint32>(out.dates.size()));
+    if (day.added) out.dates.push_back(QString::fromUtf8(date));
+    *out.of_title.Emplace(TrimmedColumn(days, 0, title_scratch), *day.number).number =
+        *day.number;
   }
   if (!days.ok()) return Fail(days.error());
   return {};
 }
 
-// One row of GYS as read, before it takes its place. Its title and amount
-// stand back to back in the load's text buffer.
+// One row of GYS as read, before it takes its place: its title and amount
+// stand one after the other in the load's text blocks.
 struct ReadRow {
   qint32 company;  // index into the names as stored
   qint32 date;     // index into TitleDates::dates, or -1
-  quint32 title;   // offset of the title
+  TextBlocks::Place title;
   quint32 title_size;
   quint32 amount_size;
 };
-
-// Texts of one load past this size do not fit the rows' offsets.
-constexpr qsizetype kMaxTextBytes = std::numeric_limits<quint32>::max();
 
 }  // namespace
 
@@ -142,35 +60,31 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     if (!count.Next()) return Fail(count.error());
     table.count = count.Int(0);
   }
-  TitleDates dates(std::min<qint64>(table.count / 2, 1 << 20));
+  TitleDates dates;
   if (Result<void> read = ReadTitleDates(db, dates); !read) return Fail(std::move(read.error()));
 
   // Read in stored order and put in order here: an ordered read through
   // the index costs a look-up per row. A plain scan gives rowid order, so
   // grouping by name keeps each company's rows as stored.
   std::vector<ReadRow> read;
-  if (table.count > 0) read.reserve(static_cast<std::size_t>(table.count));
-  ByteIndex company_index(1024);
-  std::vector<QByteArray> names;  // as stored
-  QExplicitlySharedDataPointer<SharedBytes> texts(new SharedBytes);
-  QByteArray& buffer = texts->bytes;
+  if (table.count > 0) {
+    read.reserve(static_cast<std::size_t>(table.count));
+    AdviseHugePages(read.data(), read.capacity() * sizeof(ReadRow));
+  }
+  ByteIndex company_index;
+  std::vector<QByteArrayView> names;  // as stored, kept by the index
+  TextBlocks texts;
   QByteArray scratch;
   Statement st = db.Prepare("SELECT GYS, MC, JE FROM GYS");
   while (st.Next()) {
-    const QByteArrayView name = PlainUtf8(st.TextBytes(0), scratch);
-    const auto [company, added] = company_index.Emplace(name, static_cast<qint32>(names.size()));
-    if (added) names.push_back(name.toByteArray());
+    const ByteIndex::Entry company = company_index.Emplace(
+        PlainUtf8(st.TextBytes(0), scratch), static_cast<qint32>(names.size()));
+    if (company.added) names.push_back(company.key);
     const QByteArrayView title = TrimmedColumn(st, 1, scratch);
-    ReadRow row{*company, dates.of_title.Find(title), static_cast<quint32>(buffer.size()),
-                static_cast<quint32>(title.size()), 0};
-    buffer.append(title);
-    const QByteArrayView amount = TrimmedColumn(st, 2, scratch);
-    row.amount_size = static_cast<quint32>(amount.size());
-    buffer.append(amount);
-    if (buffer.size() > kMaxTextBytes) {
-      return Fail(Error::Kind::kTooLarge, QStringLiteral("中标数据过多，无法全部读取。"));
-    }
-    read.push_back(row);
+    QByteArray amount_scratch;
+    const QByteArrayView amount = TrimmedColumn(st, 2, amount_scratch);
+    read.push_back({*company.number, dates.of_title.Find(title), texts.Add(title, amount),
+                    static_cast<quint32>(title.size()), static_cast<quint32>(amount.size())});
   }
   if (!st.ok()) return Fail(st.error());
 
@@ -179,8 +93,7 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   std::vector<qint32> by_name(names.size());
   std::iota(by_name.begin(), by_name.end(), 0);
   std::sort(by_name.begin(), by_name.end(), [&](qint32 a, qint32 b) {
-    return QByteArrayView(names[static_cast<std::size_t>(a)]) <
-           QByteArrayView(names[static_cast<std::size_t>(b)]);
+    return names[static_cast<std::size_t>(a)] < names[static_cast<std::size_t>(b)];
   });
   // Where each company's rows begin, and its name as shown (trimmed).
   std::vector<quint32> next(names.size(), 0);
@@ -192,20 +105,26 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     const quint32 rows = next[c];
     next[c] = at;
     at += rows;
-    shown[c] = QString::fromUtf8(TrimBlanks(QByteArrayView(names[c])));
+    shown[c] = QString::fromUtf8(TrimBlanks(names[c]));
   }
   std::vector<quint32> order(read.size());
   for (std::size_t k = 0; k < read.size(); ++k)
     order[next[static_cast<std::size_t>(read[k].company)]++] = static_cast<quint32>(k);
 
-  const QExplicitlySharedDataPointer<const SharedBytes> shared(texts.data());
   table.rows.reserve(read.size());
+  AdviseHugePages(table.rows.data(), table.rows.capacity() * sizeof(AwardRow));
   qint32 number = 0;
+  QExplicitlySharedDataPointer<const SharedBytes> block;
+  quint32 block_number = 0;
   for (quint32 k : order) {
     const ReadRow& r = read[k];
+    if (!block || r.title.block != block_number) {
+      block_number = r.title.block;
+      block = texts.Block(block_number);
+    }
     table.rows.push_back({++number, shown[static_cast<std::size_t>(r.company)],
-                          Utf8Text(shared, r.title, r.title_size),
-                          Utf8Text(shared, r.title + r.title_size, r.amount_size),
+                          Utf8Text(block, r.title.offset, r.title_size),
+                          Utf8Text(block, r.title.offset + r.title_size, r.amount_size),
                           r.date < 0 ? QString() : dates.dates[static_cast<std::size_t>(r.date)]});
   }
   return table;

@@ -2,51 +2,15 @@
 // list, and the search of that list by product words and place.
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
-#include <QExplicitlySharedDataPointer>
-#include <QSharedData>
 #include <QString>
 #include <vector>
 
+#include "competitors/shared_text.h"
 #include "core/error.h"
 
 namespace talvec {
 
 class Database;
-
-// Bytes that many texts share; never changed once a text refers to them.
-struct SharedBytes : QSharedData {
-  QByteArray bytes;
-};
-
-// A text kept as its UTF-8 bytes, most often a slice of a buffer that the
-// rows of one load share; it becomes a QString only when asked, so a list
-// of many rows costs neither a decoding nor an allocation per text.
-class Utf8Text {
- public:
-  Utf8Text() = default;
-  // A text of its own (rows built by hand), as toUtf8 encodes it.
-  Utf8Text(const QString& text);  // NOLINT: implicit, as the QString it stands for
-  // `size` bytes of `buffer` from `offset`.
-  Utf8Text(QExplicitlySharedDataPointer<const SharedBytes> buffer, quint32 offset, quint32 size)
-      : buffer_(std::move(buffer)), offset_(offset), size_(size) {}
-
-  QByteArrayView bytes() const {
-    return buffer_ ? QByteArrayView(buffer_->bytes.constData() + offset_, size_)
-                   : QByteArrayView();
-  }
-  QString ToString() const { return QString::fromUtf8(bytes()); }
-  bool isEmpty() const { return size_ == 0; }
-
-  friend bool operator==(const Utf8Text& a, const Utf8Text& b) { return a.bytes() == b.bytes(); }
-  friend bool operator==(const Utf8Text& a, const QString& b) { return a.ToString() == b; }
-
- private:
-  QExplicitlySharedDataPointer<const SharedBytes> buffer_;
-  quint32 offset_ = 0;
-  quint32 size_ = 0;
-};
 
 struct AwardRow {
   qint32 number = 0;  // 1, 2, ... in the order rows were added to their list

@@ -24,7 +24,8 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
 bool IsPlainUtf8(QByteArrayView bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* const end = p + bytes.size();
-  if (bytes.startsWith("\xEF\xBB\xBF")) return false;
+  // A leading byte-order mark.
+  if (end - p >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return false;
   auto tail = [](unsigned char c) { return (c & 0xC0) == 0x80; };
   while (p < end) {
     // Eight ASCII bytes at a time.

@@ -21,7 +21,7 @@ QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratc
 // The date of a win is the date of its result announcement, by title: the
 // last such announcement read wins, as a map filled in order has it.
 struct TitleDates {
-  ByteIndex of_title;          // title -> index into `dates`
+  ByteIndex of_title{1024};          // title -> index into `dates`
   std::vector<QString> dates;  // each distinct date once
 };
 
@@ -71,19 +71,31 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     read.reserve(static_cast<std::size_t>(table.count));
     AdviseHugePages(read.data(), read.capacity() * sizeof(ReadRow));
   }
+  // Companies by the bytes read, and by the name those bytes read as: the
+  // few thousand names are checked once each, not once a row.
+  ByteIndex stored_names;
   ByteIndex company_index;
-  std::vector<QByteArrayView> names;  // as stored, kept by the index
+  std::vector<QByteArrayView> names;  // as stored (untrimmed), kept by the index
   TextBlocks texts;
   QByteArray scratch;
+  QByteArray title_scratch;
   Statement st = db.Prepare("SELECT GYS, MC, JE FROM GYS");
   while (st.Next()) {
-    const ByteIndex::Entry company = company_index.Emplace(
-        PlainUtf8(st.TextBytes(0), scratch), static_cast<qint32>(names.size()));
-    if (company.added) names.push_back(company.key);
-    const QByteArrayView title = TrimmedColumn(st, 1, scratch);
-    QByteArray amount_scratch;
-    const QByteArrayView amount = TrimmedColumn(st, 2, amount_scratch);
-    read.push_back({*company.number, dates.of_title.Find(title), texts.Add(title, amount),
+    // The title's look-up is fetched while the company is found.
+    const QByteArrayView title = TrimmedColumn(st, 1, title_scratch);
+    const quint64 title_hash = ByteIndex::Hash(title);
+    dates.of_title.Prefetch(title_hash);
+    const QByteArrayView stored = st.TextBytes(0);
+    const ByteIndex::Entry seen = stored_names.Emplace(stored, 0);
+    if (seen.added) {
+      const ByteIndex::Entry company =
+          company_index.Emplace(PlainUtf8(stored, scratch), static_cast<qint32>(names.size()));
+      if (company.added) names.push_back(company.key);
+      *seen.number = *company.number;
+    }
+    const qint32 company = *seen.number;
+    const QByteArrayView amount = TrimmedColumn(st, 2, scratch);
+    read.push_back({company, dates.of_title.Find(title, title_hash), texts.Add(title, amount),
                     static_cast<quint32>(title.size()), static_cast<quint32>(amount.size())});
   }
   if (!st.ok()) return Fail(st.error());

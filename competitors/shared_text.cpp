@@ -25,11 +25,14 @@ std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * 
 
 void AdviseHugePages(const void* data, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (size < kHugePage) return;
+  // Outwards to whole huge pages: the advice is a hint that changes no
+  // byte, and the pages at either end hold at most the buffer's neighbours.
   const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t begin = RoundUp(start, kHugePage);
-  const std::uintptr_t end = (start + size) / kHugePage * kHugePage;
-  // Only a hint: where it is refused, pages come as they always do.
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  const std::uintptr_t begin = start / kHugePage * kHugePage;
+  const std::uintptr_t end = RoundUp(start + size, kHugePage);
+  // Where it is refused, pages come as they always do.
+  madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #else
   (void)data;
   (void)size;
@@ -82,47 +85,68 @@ TextBlocks::Place TextBlocks::Add(QByteArrayView first, QByteArrayView second) {
 ByteIndex::ByteIndex(qsizetype expected) {
   std::size_t capacity = 16;
   while (capacity < static_cast<std::size_t>(expected) * 4 / 3) capacity *= 2;
+  tags_.resize(capacity);
   slots_.resize(capacity);
 }
 
-quint32 ByteIndex::Hash(QByteArrayView key) {
-  return static_cast<quint32>(qHashBits(key.data(), static_cast<std::size_t>(key.size()), 0x9E37));
+quint64 ByteIndex::Hash(QByteArrayView key) {
+  return qHashBits(key.data(), static_cast<std::size_t>(key.size()), 0x9E37);
 }
 
-qint32 ByteIndex::Find(QByteArrayView key) const {
-  const quint32 hash = Hash(key);
+void ByteIndex::Prefetch(quint64 hash) const {
+#if defined(__GNUC__)
+  const std::size_t k = Home(hash);
+  __builtin_prefetch(&tags_[k]);
+  __builtin_prefetch(&slots_[k]);
+#else
+  (void)hash;
+#endif
+}
+
+qint32 ByteIndex::Find(QByteArrayView key, quint64 hash) const {
+  const quint32 tag = Tag(hash);
   for (std::size_t k = Home(hash);; k = Next(k)) {
-    const Slot& slot = slots_[k];
-    if (slot.value < 0) return -1;
-    if (slot.hash == hash && QByteArrayView(slot.key, slot.size) == key) return slot.value;
+    if (tags_[k] == 0) return -1;
+    if (tags_[k] == tag && QByteArrayView(slots_[k].key, slots_[k].size) == key) {
+      return slots_[k].value;
+    }
   }
 }
 
 ByteIndex::Entry ByteIndex::Emplace(QByteArrayView key, qint32 value) {
   // At most three quarters full, so that a miss ends soon.
-  if (4 * (used_ + 1) > 3 * static_cast<qsizetype>(slots_.size())) Grow();
-  const quint32 hash = Hash(key);
+  if (4 * (used_ + 1) > 3 * static_cast<qsizetype>(tags_.size())) Grow();
+  const quint64 hash = Hash(key);
+  const quint32 tag = Tag(hash);
   std::size_t k = Home(hash);
-  for (;; k = Next(k)) {
+  for (; tags_[k] != 0; k = Next(k)) {
     Slot& slot = slots_[k];
-    if (slot.value < 0) break;
-    if (slot.hash == hash && QByteArrayView(slot.key, slot.size) == key) {
+    if (tags_[k] == tag && QByteArrayView(slot.key, slot.size) == key) {
       return {&slot.value, false, QByteArrayView(slot.key, slot.size)};
     }
   }
+  tags_[k] = tag;
   Slot& slot = slots_[k];
-  slot = {keys_.At(keys_.Add(key)), static_cast<quint32>(key.size()), hash, value};
+  slot = {keys_.At(keys_.Add(key)), static_cast<quint32>(key.size()), value,
+          static_cast<quint32>(hash)};
   ++used_;
   return {&slot.value, true, QByteArrayView(slot.key, slot.size)};
 }
 
 void ByteIndex::Grow() {
-  std::vector<Slot> old(slots_.size() * 2);
-  old.swap(slots_);
-  for (const Slot& slot : old) {
-    if (slot.value < 0) continue;
-    std::size_t k = Home(slot.hash);
-    while (slots_[k].value >= 0) k = Next(k);
+  std::vector<quint32> old_tags(tags_.size() * 2);
+  std::vector<Slot> old_slots;
+  old_slots.reserve(slots_.size() * 2);
+  AdviseHugePages(old_slots.data(), old_slots.capacity() * sizeof(Slot));
+  old_slots.resize(slots_.size() * 2);
+  old_tags.swap(tags_);
+  old_slots.swap(slots_);
+  for (std::size_t j = 0; j < old_tags.size(); ++j) {
+    if (old_tags[j] == 0) continue;
+    const Slot& slot = old_slots[j];
+    std::size_t k = Home(slot.low);
+    while (tags_[k] != 0) k = Next(k);
+    tags_[k] = old_tags[j];
     slots_[k] = slot;
   }
 }

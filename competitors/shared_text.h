@@ -95,7 +95,12 @@ class ByteIndex {
   explicit ByteIndex(qsizetype expected = 0);
 
   // The number of `key`, or -1.
-  qint32 Find(QByteArrayView key) const;
+  qint32 Find(QByteArrayView key) const { return Find(key, Hash(key)); }
+  // The same with the key's Hash, taken early so that Prefetch can bring
+  // the look-up's memory near while other work goes on.
+  qint32 Find(QByteArrayView key, quint64 hash) const;
+  void Prefetch(quint64 hash) const;
+  static quint64 Hash(QByteArrayView key);
   struct Entry {
     qint32* number;       // may be changed until the next Emplace
     bool added;           // the key was new and was given `value`
@@ -108,15 +113,18 @@ class ByteIndex {
   struct Slot {
     const char* key = nullptr;
     quint32 size = 0;
-    quint32 hash = 0;
-    qint32 value = -1;  // -1: free
+    qint32 value = -1;
+    quint32 low = 0;  // the hash's lower half, for growing without the keys
   };
 
-  static quint32 Hash(QByteArrayView key);
-  std::size_t Home(quint32 hash) const { return hash & (slots_.size() - 1); }
-  std::size_t Next(std::size_t k) const { return (k + 1) & (slots_.size() - 1); }
+  // A slot's tag: the hash's upper half, never 0 (0 marks a free slot).
+  static quint32 Tag(quint64 hash) { return static_cast<quint32>(hash >> 32) | 1; }
+  std::size_t Home(quint64 hash) const { return static_cast<quint32>(hash) & (tags_.size() - 1); }
+  std::size_t Next(std::size_t k) const { return (k + 1) & (tags_.size() - 1); }
   void Grow();
 
+  // Tags apart from the slots: a look-up that misses reads 4 bytes a probe.
+  std::vector<quint32> tags_;
   std::vector<Slot> slots_;
   TextBlocks keys_;
   qsizetype used_ = 0;

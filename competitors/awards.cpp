@@ -13,7 +13,7 @@ namespace talvec {
 
 namespace {
 
-// The trimmed text of a column as QString::fromUtf8 would read it.
+// The bytes of TrimBlanks(st.Text(column)), as DecodeUtf8 reads them.
 QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratch) {
   return TrimBlanks(PlainUtf8(st.TextBytes(column), scratch));
 }
@@ -33,7 +33,7 @@ Result<void> ReadTitleDates(Database& db, TitleDates& out) {
   while (days.Next()) {
     const QByteArrayView date = TrimmedColumn(days, 1, date_scratch);
     const ByteIndex::Entry day = date_index.Emplace(date, static_cast<qint32>(out.dates.size()));
-    if (day.added) out.dates.push_back(QString::fromUtf8(date));
+    if (day.added) out.dates.push_back(DecodeUtf8(date));
     *out.of_title.Emplace(TrimmedColumn(days, 0, title_scratch), *day.number).number =
         *day.number;
   }
@@ -117,7 +117,7 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     const quint32 rows = next[c];
     next[c] = at;
     at += rows;
-    shown[c] = QString::fromUtf8(TrimBlanks(names[c]));
+    shown[c] = DecodeUtf8(TrimBlanks(names[c]));
   }
   std::vector<quint32> order(read.size());
   for (std::size_t k = 0; k < read.size(); ++k)

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/text.h"
+
 namespace talvec {
 
 // A block of bytes that many texts share: written once, before any text
@@ -51,7 +53,7 @@ class Utf8Text {
   QByteArrayView bytes() const {
     return block_ ? QByteArrayView(block_->data() + offset_, size_) : QByteArrayView();
   }
-  QString ToString() const { return QString::fromUtf8(bytes()); }
+  QString ToString() const { return DecodeUtf8(bytes()); }
   bool isEmpty() const { return size_ == 0; }
 
   friend bool operator==(const Utf8Text& a, const Utf8Text& b) { return a.bytes() == b.bytes(); }

@@ -1,5 +1,6 @@
 #include "core/text.h"
 
+#include <QStringDecoder>
 #include <cstring>
 
 namespace talvec {
@@ -66,6 +67,12 @@ QByteArrayView PlainUtf8(QByteArrayView bytes, QByteArray& scratch) {
   if (IsPlainUtf8(bytes)) return bytes;
   scratch = QString::fromUtf8(bytes).toUtf8();
   return scratch;
+}
+
+QString DecodeUtf8(QByteArrayView bytes) {
+  if (!bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes);
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+  return decoder.decode(bytes);
 }
 
 QString CutChars(const QString& text, qsizetype n) {

@@ -24,9 +24,15 @@ QByteArrayView TrimBlanks(QByteArrayView text);
 // start with a byte-order mark, which fromUtf8 drops.
 bool IsPlainUtf8(QByteArrayView bytes);
 
-// The bytes as fromUtf8 reads them: `bytes` itself when IsPlainUtf8, else
-// the text fromUtf8 makes of them, encoded again into `scratch`.
+// Bytes that DecodeUtf8 reads as the text fromUtf8 reads from `bytes`:
+// `bytes` itself when IsPlainUtf8, else that text encoded again into
+// `scratch`.
 QByteArrayView PlainUtf8(QByteArrayView bytes, QByteArray& scratch);
+
+// The text of UTF-8 bytes as fromUtf8 reads it, except that a leading
+// byte-order mark is kept (U+FEFF): the inverse of QString::toUtf8, so that
+// text kept as bytes and trimmed or cut there reads as it would have read.
+QString DecodeUtf8(QByteArrayView bytes);
 
 // The first `n` characters, never splitting a surrogate pair.
 QString CutChars(const QString& text, qsizetype n);

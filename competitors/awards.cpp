@@ -13,6 +13,9 @@ namespace talvec {
 
 namespace {
 
+// What a title takes, about, in UTF-8: thirty Chinese characters.
+constexpr qint64 kTitleBytes = 96;
+
 // The bytes of TrimBlanks(st.Text(column)), as DecodeUtf8 reads them.
 QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratch) {
   return TrimBlanks(PlainUtf8(st.TextBytes(column), scratch));
@@ -21,7 +24,9 @@ QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratc
 // The date of a win is the date of its result announcement, by title: the
 // last such announcement read wins, as a map filled in order has it.
 struct TitleDates {
-  ByteIndex of_title{1024};          // title -> index into `dates`
+  // Sized for about one result announcement for every two awards.
+  explicit TitleDates(qint64 awards) : of_title(1024, awards / 2 * kTitleBytes) {}
+  ByteIndex of_title;                // title -> index into `dates`
   std::vector<QString> dates;  // each distinct date once
 };
 
@@ -60,7 +65,7 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     if (!count.Next()) return Fail(count.error());
     table.count = count.Int(0);
   }
-  TitleDates dates;
+  TitleDates dates(table.count);
   if (Result<void> read = ReadTitleDates(db, dates); !read) return Fail(std::move(read.error()));
 
   // Read in stored order and put in order here: an ordered read through
@@ -76,7 +81,7 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   ByteIndex stored_names;
   ByteIndex company_index;
   std::vector<QByteArrayView> names;  // as stored (untrimmed), kept by the index
-  TextBlocks texts;
+  TextBlocks texts(table.count * kTitleBytes);
   QByteArray scratch;
   QByteArray title_scratch;
   Statement st = db.Prepare("SELECT GYS, MC, JE FROM GYS");

@@ -16,7 +16,8 @@ namespace talvec {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-// Blocks double up to this size.
+// Blocks double from the first size up to the largest.
+constexpr qsizetype kFirstBlock = 64 << 10;
 constexpr qsizetype kLargestBlock = 8 << 20;
 
 std::size_t RoundUp(std::size_t n, std::size_t to) { return (n + to - 1) / to * to; }
@@ -69,6 +70,9 @@ Utf8Text::Utf8Text(const QString& text) {
   size_ = static_cast<quint32>(utf8.size());
 }
 
+TextBlocks::TextBlocks(qsizetype expected_bytes)
+    : next_block_(std::clamp(expected_bytes, kFirstBlock, kLargestBlock)) {}
+
 TextBlocks::Place TextBlocks::Add(QByteArrayView first, QByteArrayView second) {
   const qsizetype needed = first.size() + second.size();
   if (blocks_.empty() || blocks_.back()->room() < needed) {
@@ -82,7 +86,7 @@ TextBlocks::Place TextBlocks::Add(QByteArrayView first, QByteArrayView second) {
   return place;
 }
 
-ByteIndex::ByteIndex(qsizetype expected) {
+ByteIndex::ByteIndex(qsizetype expected, qsizetype expected_bytes) : keys_(expected_bytes) {
   std::size_t capacity = 16;
   while (capacity < static_cast<std::size_t>(expected) * 4 / 3) capacity *= 2;
   tags_.resize(capacity);

@@ -75,6 +75,10 @@ class TextBlocks {
     quint32 offset = 0;
   };
 
+  // Blocks start small and double; a caller that expects many bytes starts
+  // them larger.
+  explicit TextBlocks(qsizetype expected_bytes = 0);
+
   // Writes `first` and `second` one after the other in one block; the
   // place of `first`.
   Place Add(QByteArrayView first, QByteArrayView second = {});
@@ -86,7 +90,7 @@ class TextBlocks {
 
  private:
   std::vector<QExplicitlySharedDataPointer<SharedBytes>> blocks_;
-  qsizetype next_block_ = 64 << 10;  // small first, for the few texts of a small list
+  qsizetype next_block_;
 };
 
 // Byte strings to numbers: open addressing on their hashes, the bytes
@@ -94,7 +98,8 @@ class TextBlocks {
 // one slot and no key. The index keeps a copy of its keys.
 class ByteIndex {
  public:
-  explicit ByteIndex(qsizetype expected = 0);
+  // Room for `expected` keys of `expected_bytes` in all before it grows.
+  explicit ByteIndex(qsizetype expected = 0, qsizetype expected_bytes = 0);
 
   // The number of `key`, or -1.
   qint32 Find(QByteArrayView key) const { return Find(key, Hash(key)); }

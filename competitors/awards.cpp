@@ -71,11 +71,8 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   // Read in stored order and put in order here: an ordered read through
   // the index costs a look-up per row. A plain scan gives rowid order, so
   // grouping by name keeps each company's rows as stored.
-  std::vector<ReadRow> read;
-  if (table.count > 0) {
-    read.reserve(static_cast<std::size_t>(table.count));
-    AdviseHugePages(read.data(), read.capacity() * sizeof(ReadRow));
-  }
+  LargeVector<ReadRow> read;
+  if (table.count > 0) read.reserve(static_cast<std::size_t>(table.count));
   // Companies by the bytes read, and by the name those bytes read as: the
   // few thousand names are checked once each, not once a row.
   ByteIndex stored_names;
@@ -124,7 +121,7 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     at += rows;
     shown[c] = DecodeUtf8(TrimBlanks(names[c]));
   }
-  std::vector<quint32> order(read.size());
+  LargeVector<quint32> order(read.size());
   for (std::size_t k = 0; k < read.size(); ++k)
     order[next[static_cast<std::size_t>(read[k].company)]++] = static_cast<quint32>(k);
 

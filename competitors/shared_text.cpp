@@ -40,17 +40,22 @@ void AdviseHugePages(const void* data, std::size_t size) {
 #endif
 }
 
-SharedBytes::SharedBytes(qsizetype capacity) : capacity_(std::max<qsizetype>(capacity, 1)) {
-  const auto bytes = static_cast<std::size_t>(capacity_);
+void* AllocateLarge(std::size_t size) {
+  void* room = nullptr;
 #if defined(__linux__)
-  if (bytes >= kHugePage) {
-    data_ = static_cast<char*>(std::aligned_alloc(kHugePage, RoundUp(bytes, kHugePage)));
-    if (data_) AdviseHugePages(data_, RoundUp(bytes, kHugePage));
+  if (size >= kHugePage) {
+    room = std::aligned_alloc(kHugePage, RoundUp(size, kHugePage));
+    if (room) AdviseHugePages(room, RoundUp(size, kHugePage));
   }
 #endif
-  if (!data_) data_ = static_cast<char*>(std::malloc(bytes));
-  if (!data_) throw std::bad_alloc();
+  if (!room) room = std::malloc(std::max<std::size_t>(size, 1));
+  if (!room) throw std::bad_alloc();
+  return room;
 }
+
+SharedBytes::SharedBytes(qsizetype capacity)
+    : data_(static_cast<char*>(AllocateLarge(static_cast<std::size_t>(capacity)))),
+      capacity_(capacity) {}
 
 SharedBytes::~SharedBytes() { std::free(data_); }
 
@@ -138,11 +143,8 @@ ByteIndex::Entry ByteIndex::Emplace(QByteArrayView key, qint32 value) {
 }
 
 void ByteIndex::Grow() {
-  std::vector<quint32> old_tags(tags_.size() * 2);
-  std::vector<Slot> old_slots;
-  old_slots.reserve(slots_.size() * 2);
-  AdviseHugePages(old_slots.data(), old_slots.capacity() * sizeof(Slot));
-  old_slots.resize(slots_.size() * 2);
+  LargeVector<quint32> old_tags(tags_.size() * 2);
+  LargeVector<Slot> old_slots(slots_.size() * 2);
   old_tags.swap(tags_);
   old_slots.swap(slots_);
   for (std::size_t j = 0; j < old_tags.size(); ++j) {

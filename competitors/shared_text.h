@@ -8,12 +8,37 @@
 #include <QSharedData>
 #include <QString>
 #include <cstddef>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
 #include "core/text.h"
 
 namespace talvec {
+
+// Advises the system to back the huge pages that [data, data + size)
+// touches with huge pages, for a buffer of many megabytes about to be
+// filled: a fault then brings 2 MiB, not 4 KiB.
+void AdviseHugePages(const void* data, std::size_t size);
+
+// Room for `size` bytes, released with std::free. Large rooms are whole
+// huge pages, advised as such, so that neither end falls on small pages.
+void* AllocateLarge(std::size_t size);
+
+// An allocator of large arrays in whole huge pages (see AllocateLarge).
+template <typename T>
+struct HugePageAllocator {
+  using value_type = T;
+  HugePageAllocator() = default;
+  template <typename U>
+  HugePageAllocator(const HugePageAllocator<U>&) {}  // NOLINT: rebinding
+  T* allocate(std::size_t n) { return static_cast<T*>(AllocateLarge(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t) { std::free(p); }
+  friend bool operator==(const HugePageAllocator&, const HugePageAllocator&) { return true; }
+};
+
+template <typename T>
+using LargeVector = std::vector<T, HugePageAllocator<T>>;
 
 // A block of bytes that many texts share: written once, before any text
 // refers to the bytes, and never changed afterwards.
@@ -131,14 +156,11 @@ class ByteIndex {
   void Grow();
 
   // Tags apart from the slots: a look-up that misses reads 4 bytes a probe.
-  std::vector<quint32> tags_;
-  std::vector<Slot> slots_;
+  LargeVector<quint32> tags_;
+  LargeVector<Slot> slots_;
   TextBlocks keys_;
   qsizetype used_ = 0;
 };
 
-// Advises the system to back the whole huge pages inside [data, data +
-// size) with huge pages, for a buffer of many megabytes about to be filled.
-void AdviseHugePages(const void* data, std::size_t size);
 
 }  // namespace talvec

@@ -24,8 +24,9 @@ QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratc
 // The date of a win is the date of its result announcement, by title: the
 // last such announcement read wins, as a map filled in order has it.
 struct TitleDates {
-  // Sized for about one result announcement for every two awards.
-  explicit TitleDates(qint64 awards) : of_title(1024, awards / 2 * kTitleBytes) {}
+  // Sized for about one result announcement for every three awards.
+  explicit TitleDates(qint64 awards)
+      : of_title(std::min<qint64>(awards / 3, 1 << 20), awards / 3 * kTitleBytes) {}
   ByteIndex of_title;                // title -> index into `dates`
   std::vector<QString> dates;  // each distinct date once
 };
@@ -47,14 +48,46 @@ Result<void> ReadTitleDates(Database& db, TitleDates& out) {
 }
 
 // One row of GYS as read, before it takes its place: its title and amount
-// stand one after the other in the load's text blocks.
+// stand in one of the load's text blocks.
 struct ReadRow {
   qint32 company;  // index into the names as stored
   qint32 date;     // index into TitleDates::dates, or -1
-  TextBlocks::Place title;
+  quint32 block;
+  quint32 title;  // offset in the block
   quint32 title_size;
+  quint32 amount;  // offset in the block
   quint32 amount_size;
 };
+
+QByteArrayView Title(const TextBlocks& texts, const ReadRow& r) {
+  return QByteArrayView(texts.At({r.block, r.title}), r.title_size);
+}
+
+// Turns the bytes a row was read with into those of its trimmed texts, as
+// TrimmedColumn gives them: trimmed where they stand, or, for bytes that
+// read otherwise, written again at the end of the blocks.
+void SettleTexts(TextBlocks& texts, ReadRow& r, QByteArray& title_scratch,
+                 QByteArray& amount_scratch) {
+  const QByteArrayView title = Title(texts, r);
+  const QByteArrayView amount(texts.At({r.block, r.amount}), r.amount_size);
+  if (IsPlainUtf8(title) && IsPlainUtf8(amount)) {
+    const QByteArrayView trimmed_title = TrimBlanks(title);
+    const QByteArrayView trimmed_amount = TrimBlanks(amount);
+    r.title += static_cast<quint32>(trimmed_title.data() - title.data());
+    r.title_size = static_cast<quint32>(trimmed_title.size());
+    r.amount += static_cast<quint32>(trimmed_amount.data() - amount.data());
+    r.amount_size = static_cast<quint32>(trimmed_amount.size());
+    return;
+  }
+  const QByteArrayView fixed_title = TrimBlanks(PlainUtf8(title, title_scratch));
+  const QByteArrayView fixed_amount = TrimBlanks(PlainUtf8(amount, amount_scratch));
+  const TextBlocks::Place at = texts.Add(fixed_title, fixed_amount);
+  r.block = at.block;
+  r.title = at.offset;
+  r.title_size = static_cast<quint32>(fixed_title.size());
+  r.amount = at.offset + r.title_size;
+  r.amount_size = static_cast<quint32>(fixed_amount.size());
+}
 
 }  // namespace
 
@@ -80,13 +113,8 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   std::vector<QByteArrayView> names;  // as stored (untrimmed), kept by the index
   TextBlocks texts(table.count * kTitleBytes);
   QByteArray scratch;
-  QByteArray title_scratch;
   Statement st = db.Prepare("SELECT GYS, MC, JE FROM GYS");
   while (st.Next()) {
-    // The title's look-up is fetched while the company is found.
-    const QByteArrayView title = TrimmedColumn(st, 1, title_scratch);
-    const quint64 title_hash = ByteIndex::Hash(title);
-    dates.of_title.Prefetch(title_hash);
     const QByteArrayView stored = st.TextBytes(0);
     const ByteIndex::Entry seen = stored_names.Emplace(stored, 0);
     if (seen.added) {
@@ -95,12 +123,33 @@ Result<AwardTable> LoadAwardTable(Database& db) {
       if (company.added) names.push_back(company.key);
       *seen.number = *company.number;
     }
-    const qint32 company = *seen.number;
-    const QByteArrayView amount = TrimmedColumn(st, 2, scratch);
-    read.push_back({company, dates.of_title.Find(title, title_hash), texts.Add(title, amount),
-                    static_cast<quint32>(title.size()), static_cast<quint32>(amount.size())});
+    // Texts as read; they are checked and trimmed below, apart from the
+    // engine's pages.
+    const QByteArrayView title = st.TextBytes(1);
+    const QByteArrayView amount = st.TextBytes(2);
+    const TextBlocks::Place at = texts.Add(title, amount);
+    const auto title_size = static_cast<quint32>(title.size());
+    read.push_back({*seen.number, -1, at.block, at.offset, title_size, at.offset + title_size,
+                    static_cast<quint32>(amount.size())});
   }
   if (!st.ok()) return Fail(st.error());
+
+  // One pass over the texts in the order they were written, each title's
+  // date looked up a few rows after its hash is known and its slot fetched.
+  constexpr std::size_t kAhead = 16;
+  LargeVector<quint64> title_hashes(read.size());
+  QByteArray amount_scratch;
+  for (std::size_t k = 0; k < read.size() + kAhead; ++k) {
+    if (k < read.size()) {
+      SettleTexts(texts, read[k], scratch, amount_scratch);
+      title_hashes[k] = ByteIndex::Hash(Title(texts, read[k]));
+      dates.of_title.Prefetch(title_hashes[k]);
+    }
+    if (k >= kAhead) {
+      ReadRow& r = read[k - kAhead];
+      r.date = dates.of_title.Find(Title(texts, r), title_hashes[k - kAhead]);
+    }
+  }
 
   // By the stored name, as ORDER BY GYS would have it: UTF-8 bytes compare
   // as their code points.
@@ -132,13 +181,13 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   quint32 block_number = 0;
   for (quint32 k : order) {
     const ReadRow& r = read[k];
-    if (!block || r.title.block != block_number) {
-      block_number = r.title.block;
+    if (!block || r.block != block_number) {
+      block_number = r.block;
       block = texts.Block(block_number);
     }
     table.rows.push_back({++number, shown[static_cast<std::size_t>(r.company)],
-                          Utf8Text(block, r.title.offset, r.title_size),
-                          Utf8Text(block, r.title.offset + r.title_size, r.amount_size),
+                          Utf8Text(block, r.title, r.title_size),
+                          Utf8Text(block, r.amount, r.amount_size),
                           r.date < 0 ? QString() : dates.dates[static_cast<std::size_t>(r.date)]});
   }
   return table;

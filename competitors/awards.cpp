@@ -1,6 +1,5 @@
 #include "competitors/awards.h"
 
-#include <QHash>
 #include <QStringList>
 #include <algorithm>
 #include <numeric>

@@ -1,6 +1,7 @@
 #include "core/text.h"
 
 #include <QStringDecoder>
+#include <QtEndian>
 #include <cstring>
 
 namespace talvec {
@@ -22,6 +23,20 @@ QByteArrayView TrimBlanks(QByteArrayView text) {
   return text.sliced(begin, end - begin);
 }
 
+namespace {
+
+// Whether p[0..5] are two three-byte characters whose lead bytes need no
+// look at the byte after them (E0 may start an overlong form, ED a
+// surrogate); reads eight bytes.
+inline bool TwoPlainThreeByteCharacters(const unsigned char* p) {
+  quint64 word;
+  std::memcpy(&word, p, 8);
+  return (qFromLittleEndian(word) & 0x0000C0C0F0C0C0F0ULL) == 0x00008080E08080E0ULL &&
+         p[0] != 0xE0 && p[0] != 0xED && p[3] != 0xE0 && p[3] != 0xED;
+}
+
+}  // namespace
+
 bool IsPlainUtf8(QByteArrayView bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* const end = p + bytes.size();
@@ -38,6 +53,9 @@ bool IsPlainUtf8(QByteArrayView bytes) {
         continue;
       }
     }
+    // Chinese text two characters at a time.
+    while (end - p >= 8 && TwoPlainThreeByteCharacters(p)) p += 6;
+    if (p == end) break;
     const unsigned char c = *p;
     if (c < 0x80) {
       ++p;

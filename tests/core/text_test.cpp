@@ -104,6 +104,11 @@ TEST(TextTest, Utf8BytesReadAsTheirQStrings) {
       "a\xE6\x88",                                        // cut short
       "\x80 \xFF \xC2",                                    // stray bytes
       QByteArray("a\0b", 3),                               // a NUL is a character
+      // Faults among runs of Chinese characters, at either place of a pair.
+      "\xE6\x88\x90\xED\xA0\x80\xE9\x83\xBD\xE5\xB8\x82\xE5\xB8\x82",
+      "\xE6\x88\x90\xE9\x83\xBD\xE0\x80\xAF\xE5\xB8\x82\xE5\xB8\x82",
+      "\xE6\x88\x90\xE9\x83\xBD\xE5\xB8\x82\xE5\xB8\xE5\xB8\x82\xE5\xB8\x82",
+      "\xE6\x88\x90\xE9\x83\xBD\xE5\xB8\x82\xE0\xA4\x85\xED\x9F\xBF\xE5\xB8\x82",
   };
   for (const QByteArray& bytes : cases) {
     SCOPED_TRACE(bytes.toHex().toStdString());

@@ -15,9 +15,73 @@ namespace {
 // What a title takes, about, in UTF-8: thirty Chinese characters.
 constexpr qint64 kTitleBytes = 96;
 
-// The bytes of TrimBlanks(st.Text(column)), as DecodeUtf8 reads them.
-QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratch) {
-  return TrimBlanks(PlainUtf8(st.TextBytes(column), scratch));
+// Two texts of a row where they stand in a load's text blocks.
+struct TextPair {
+  quint32 block;
+  quint32 first;  // offset in the block
+  quint32 first_size;
+  quint32 second;  // offset in the block
+  quint32 second_size;
+
+  QByteArrayView First(const TextBlocks& texts) const {
+    return QByteArrayView(texts.At({block, first}), first_size);
+  }
+  QByteArrayView Second(const TextBlocks& texts) const {
+    return QByteArrayView(texts.At({block, second}), second_size);
+  }
+};
+
+// Two columns of the current row, copied as read.
+TextPair CopyColumns(const Statement& st, int first, int second, TextBlocks& texts) {
+  const QByteArrayView a = st.TextBytes(first);
+  const QByteArrayView b = st.TextBytes(second);
+  const TextBlocks::Place at = texts.Add(a, b);
+  const auto a_size = static_cast<quint32>(a.size());
+  return {at.block, at.offset, a_size, at.offset + a_size, static_cast<quint32>(b.size())};
+}
+
+// Turns texts copied as read into those of TrimBlanks(st.Text(column)), as
+// DecodeUtf8 reads them: trimmed where they stand, or, for bytes that read
+// otherwise, written again at the end of the blocks.
+void SettleTexts(TextBlocks& texts, TextPair& pair, QByteArray& first_scratch,
+                 QByteArray& second_scratch) {
+  const QByteArrayView a = pair.First(texts);
+  const QByteArrayView b = pair.Second(texts);
+  if (IsPlainUtf8(a) && IsPlainUtf8(b)) {
+    const QByteArrayView trimmed_a = TrimBlanks(a);
+    const QByteArrayView trimmed_b = TrimBlanks(b);
+    pair.first += static_cast<quint32>(trimmed_a.data() - a.data());
+    pair.first_size = static_cast<quint32>(trimmed_a.size());
+    pair.second += static_cast<quint32>(trimmed_b.data() - b.data());
+    pair.second_size = static_cast<quint32>(trimmed_b.size());
+    return;
+  }
+  const QByteArrayView fixed_a = TrimBlanks(PlainUtf8(a, first_scratch));
+  const QByteArrayView fixed_b = TrimBlanks(PlainUtf8(b, second_scratch));
+  const TextBlocks::Place at = texts.Add(fixed_a, fixed_b);
+  pair = {at.block, at.offset, static_cast<quint32>(fixed_a.size()),
+          at.offset + static_cast<quint32>(fixed_a.size()), static_cast<quint32>(fixed_b.size())};
+}
+
+// Settles the texts of every pair, in the order they were written, and
+// hands each pair with the hash of its first text to `use` a few pairs
+// later, once `index` has fetched the slot of that hash.
+template <typename Pairs, typename Use>
+void SettleAndLookUp(TextBlocks& texts, Pairs& pairs, const ByteIndex& index, Use use) {
+  constexpr std::size_t kAhead = 16;
+  const std::size_t n = pairs.size();
+  LargeVector<quint64> hashes(n);
+  QByteArray first_scratch;
+  QByteArray second_scratch;
+  for (std::size_t k = 0; k < n + kAhead; ++k) {
+    if (k < n) {
+      TextPair& pair = pairs[k].texts;
+      SettleTexts(texts, pair, first_scratch, second_scratch);
+      hashes[k] = ByteIndex::Hash(pair.First(texts));
+      index.Prefetch(hashes[k]);
+    }
+    if (k >= kAhead) use(pairs[k - kAhead], hashes[k - kAhead]);
+  }
 }
 
 // The date of a win is the date of its result announcement, by title: the
@@ -25,68 +89,36 @@ QByteArrayView TrimmedColumn(const Statement& st, int column, QByteArray& scratc
 struct TitleDates {
   // Sized for about one result announcement for every three awards.
   explicit TitleDates(qint64 awards)
-      : of_title(std::min<qint64>(awards / 3, 1 << 20), awards / 3 * kTitleBytes) {}
-  ByteIndex of_title;                // title -> index into `dates`
+      : texts(awards / 3 * kTitleBytes), of_title(std::min<qint64>(awards / 3, 1 << 20)) {}
+  TextBlocks texts;            // the titles and dates as read
+  ByteIndex of_title;          // title -> index into `dates`; keys in `texts`
   std::vector<QString> dates;  // each distinct date once
 };
 
 Result<void> ReadTitleDates(Database& db, TitleDates& out) {
-  ByteIndex date_index;
+  struct Day {
+    TextPair texts;  // title, date
+  };
+  LargeVector<Day> read;
   Statement days = db.Prepare("SELECT MC, SJ FROM List WHERE LX=4 OR LX=9");
-  QByteArray title_scratch;
-  QByteArray date_scratch;
-  while (days.Next()) {
-    const QByteArrayView date = TrimmedColumn(days, 1, date_scratch);
-    const ByteIndex::Entry day = date_index.Emplace(date, static_cast<qint32>(out.dates.size()));
-    if (day.added) out.dates.push_back(DecodeUtf8(date));
-    *out.of_title.Emplace(TrimmedColumn(days, 0, title_scratch), *day.number).number =
-        *day.number;
-  }
+  while (days.Next()) read.push_back({CopyColumns(days, 0, 1, out.texts)});
   if (!days.ok()) return Fail(days.error());
+  ByteIndex date_index;
+  SettleAndLookUp(out.texts, read, out.of_title, [&](const Day& day, quint64) {
+    const QByteArrayView date = day.texts.Second(out.texts);
+    const ByteIndex::Entry seen = date_index.Emplace(date, static_cast<qint32>(out.dates.size()));
+    if (seen.added) out.dates.push_back(DecodeUtf8(date));
+    *out.of_title.EmplaceKept(day.texts.First(out.texts), *seen.number).number = *seen.number;
+  });
   return {};
 }
 
-// One row of GYS as read, before it takes its place: its title and amount
-// stand in one of the load's text blocks.
+// One row of GYS as read, before it takes its place.
 struct ReadRow {
+  TextPair texts;  // title, amount
   qint32 company;  // index into the names as stored
   qint32 date;     // index into TitleDates::dates, or -1
-  quint32 block;
-  quint32 title;  // offset in the block
-  quint32 title_size;
-  quint32 amount;  // offset in the block
-  quint32 amount_size;
 };
-
-QByteArrayView Title(const TextBlocks& texts, const ReadRow& r) {
-  return QByteArrayView(texts.At({r.block, r.title}), r.title_size);
-}
-
-// Turns the bytes a row was read with into those of its trimmed texts, as
-// TrimmedColumn gives them: trimmed where they stand, or, for bytes that
-// read otherwise, written again at the end of the blocks.
-void SettleTexts(TextBlocks& texts, ReadRow& r, QByteArray& title_scratch,
-                 QByteArray& amount_scratch) {
-  const QByteArrayView title = Title(texts, r);
-  const QByteArrayView amount(texts.At({r.block, r.amount}), r.amount_size);
-  if (IsPlainUtf8(title) && IsPlainUtf8(amount)) {
-    const QByteArrayView trimmed_title = TrimBlanks(title);
-    const QByteArrayView trimmed_amount = TrimBlanks(amount);
-    r.title += static_cast<quint32>(trimmed_title.data() - title.data());
-    r.title_size = static_cast<quint32>(trimmed_title.size());
-    r.amount += static_cast<quint32>(trimmed_amount.data() - amount.data());
-    r.amount_size = static_cast<quint32>(trimmed_amount.size());
-    return;
-  }
-  const QByteArrayView fixed_title = TrimBlanks(PlainUtf8(title, title_scratch));
-  const QByteArrayView fixed_amount = TrimBlanks(PlainUtf8(amount, amount_scratch));
-  const TextBlocks::Place at = texts.Add(fixed_title, fixed_amount);
-  r.block = at.block;
-  r.title = at.offset;
-  r.title_size = static_cast<quint32>(fixed_title.size());
-  r.amount = at.offset + r.title_size;
-  r.amount_size = static_cast<quint32>(fixed_amount.size());
-}
 
 }  // namespace
 
@@ -124,31 +156,13 @@ Result<AwardTable> LoadAwardTable(Database& db) {
     }
     // Texts as read; they are checked and trimmed below, apart from the
     // engine's pages.
-    const QByteArrayView title = st.TextBytes(1);
-    const QByteArrayView amount = st.TextBytes(2);
-    const TextBlocks::Place at = texts.Add(title, amount);
-    const auto title_size = static_cast<quint32>(title.size());
-    read.push_back({*seen.number, -1, at.block, at.offset, title_size, at.offset + title_size,
-                    static_cast<quint32>(amount.size())});
+    read.push_back({CopyColumns(st, 1, 2, texts), *seen.number, -1});
   }
   if (!st.ok()) return Fail(st.error());
 
-  // One pass over the texts in the order they were written, each title's
-  // date looked up a few rows after its hash is known and its slot fetched.
-  constexpr std::size_t kAhead = 16;
-  LargeVector<quint64> title_hashes(read.size());
-  QByteArray amount_scratch;
-  for (std::size_t k = 0; k < read.size() + kAhead; ++k) {
-    if (k < read.size()) {
-      SettleTexts(texts, read[k], scratch, amount_scratch);
-      title_hashes[k] = ByteIndex::Hash(Title(texts, read[k]));
-      dates.of_title.Prefetch(title_hashes[k]);
-    }
-    if (k >= kAhead) {
-      ReadRow& r = read[k - kAhead];
-      r.date = dates.of_title.Find(Title(texts, r), title_hashes[k - kAhead]);
-    }
-  }
+  SettleAndLookUp(texts, read, dates.of_title, [&](ReadRow& row, quint64 title_hash) {
+    row.date = dates.of_title.Find(row.texts.First(texts), title_hash);
+  });
 
   // By the stored name, as ORDER BY GYS would have it: UTF-8 bytes compare
   // as their code points.
@@ -180,13 +194,13 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   quint32 block_number = 0;
   for (quint32 k : order) {
     const ReadRow& r = read[k];
-    if (!block || r.block != block_number) {
-      block_number = r.block;
+    if (!block || r.texts.block != block_number) {
+      block_number = r.texts.block;
       block = texts.Block(block_number);
     }
     table.rows.push_back({++number, shown[static_cast<std::size_t>(r.company)],
-                          Utf8Text(block, r.title, r.title_size),
-                          Utf8Text(block, r.amount, r.amount_size),
+                          Utf8Text(block, r.texts.first, r.texts.first_size),
+                          Utf8Text(block, r.texts.second, r.texts.second_size),
                           r.date < 0 ? QString() : dates.dates[static_cast<std::size_t>(r.date)]});
   }
   return table;

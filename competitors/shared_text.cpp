@@ -123,6 +123,14 @@ qint32 ByteIndex::Find(QByteArrayView key, quint64 hash) const {
 }
 
 ByteIndex::Entry ByteIndex::Emplace(QByteArrayView key, qint32 value) {
+  return Emplace(key, value, false);
+}
+
+ByteIndex::Entry ByteIndex::EmplaceKept(QByteArrayView key, qint32 value) {
+  return Emplace(key, value, true);
+}
+
+ByteIndex::Entry ByteIndex::Emplace(QByteArrayView key, qint32 value, bool keep) {
   // At most three quarters full, so that a miss ends soon.
   if (4 * (used_ + 1) > 3 * static_cast<qsizetype>(tags_.size())) Grow();
   const quint64 hash = Hash(key);
@@ -136,7 +144,7 @@ ByteIndex::Entry ByteIndex::Emplace(QByteArrayView key, qint32 value) {
   }
   tags_[k] = tag;
   Slot& slot = slots_[k];
-  slot = {keys_.At(keys_.Add(key)), static_cast<quint32>(key.size()), value,
+  slot = {keep ? key.data() : keys_.At(keys_.Add(key)), static_cast<quint32>(key.size()), value,
           static_cast<quint32>(hash)};
   ++used_;
   return {&slot.value, true, QByteArrayView(slot.key, slot.size)};

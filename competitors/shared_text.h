@@ -140,6 +140,8 @@ class ByteIndex {
   };
   // The entry of `key`, added with `value` as its number when new.
   Entry Emplace(QByteArrayView key, qint32 value);
+  // The same for a key whose bytes outlive the index: they are not copied.
+  Entry EmplaceKept(QByteArrayView key, qint32 value);
 
  private:
   struct Slot {
@@ -154,6 +156,7 @@ class ByteIndex {
   std::size_t Home(quint64 hash) const { return static_cast<quint32>(hash) & (tags_.size() - 1); }
   std::size_t Next(std::size_t k) const { return (k + 1) & (tags_.size() - 1); }
   void Grow();
+  Entry Emplace(QByteArrayView key, qint32 value, bool keep);
 
   // Tags apart from the slots: a look-up that misses reads 4 bytes a probe.
   LargeVector<quint32> tags_;

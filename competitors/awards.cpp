@@ -187,7 +187,7 @@ Result<AwardTable> LoadAwardTable(Database& db) {
   for (std::size_t k = 0; k < read.size(); ++k)
     order[next[static_cast<std::size_t>(read[k].company)]++] = static_cast<quint32>(k);
 
-  table.rows.reserve(read.size());
+  table.rows.reserve(HugePageCapacity(read.size(), sizeof(AwardRow)));
   AdviseHugePages(table.rows.data(), table.rows.capacity() * sizeof(AwardRow));
   qint32 number = 0;
   QExplicitlySharedDataPointer<const SharedBytes> block;

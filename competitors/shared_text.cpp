@@ -40,6 +40,11 @@ void AdviseHugePages(const void* data, std::size_t size) {
 #endif
 }
 
+std::size_t HugePageCapacity(std::size_t count, std::size_t size) {
+  if (count * size < kHugePage) return count;
+  return count + (kHugePage + size - 1) / size;
+}
+
 void* AllocateLarge(std::size_t size) {
   void* room = nullptr;
 #if defined(__linux__)

@@ -21,6 +21,11 @@ namespace talvec {
 // filled: a fault then brings 2 MiB, not 4 KiB.
 void AdviseHugePages(const void* data, std::size_t size);
 
+// Room to reserve in a std::vector of `count` items of `size` bytes so that
+// the items in use end inside whole huge pages, short of the room's end
+// (allocated elsewhere, its end is seldom on a huge page's edge).
+std::size_t HugePageCapacity(std::size_t count, std::size_t size);
+
 // Room for `size` bytes, released with std::free. Large rooms are whole
 // huge pages, advised as such, so that neither end falls on small pages.
 void* AllocateLarge(std::size_t size);

@@ -89,7 +89,10 @@ void SettleAndLookUp(TextBlocks& texts, Pairs& pairs, const ByteIndex& index, Us
 struct TitleDates {
   // Sized for about one result announcement for every three awards.
   explicit TitleDates(qint64 awards)
-      : texts(awards / 3 * kTitleBytes), of_title(std::min<qint64>(awards / 3, 1 << 20)) {}
+      : expected(std::min<qint64>(awards / 3, 1 << 20)),
+        texts(expected * kTitleBytes),
+        of_title(expected) {}
+  qint64 expected;             // announcements
   TextBlocks texts;            // the titles and dates as read
   ByteIndex of_title;          // title -> index into `dates`; keys in `texts`
   std::vector<QString> dates;  // each distinct date once
@@ -100,6 +103,7 @@ Result<void> ReadTitleDates(Database& db, TitleDates& out) {
     TextPair texts;  // title, date
   };
   LargeVector<Day> read;
+  read.reserve(static_cast<std::size_t>(out.expected));
   Statement days = db.Prepare("SELECT MC, SJ FROM List WHERE LX=4 OR LX=9");
   while (days.Next()) read.push_back({CopyColumns(days, 0, 1, out.texts)});
   if (!days.ok()) return Fail(days.error());

@@ -66,7 +66,8 @@ SharedBytes::~SharedBytes() { std::free(data_); }
 
 qsizetype SharedBytes::Append(QByteArrayView bytes) {
   const qsizetype at = size_;
-  if (!bytes.isEmpty()) std::memcpy(data_ + size_, bytes.data(), static_cast<std::size_t>(bytes.size()));
+  if (!bytes.isEmpty())
+    std::memcpy(data_ + size_, bytes.data(), static_cast<std::size_t>(bytes.size()));
   size_ += bytes.size();
   return at;
 }

@@ -125,7 +125,7 @@ class TextBlocks {
 
 // Byte strings to numbers: open addressing on their hashes, the bytes
 // compared only where the hashes agree, so a look-up that misses touches
-// one slot and no key. The index keeps a copy of its keys.
+// one tag and no key. Keys are copied into the index unless they outlive it.
 class ByteIndex {
  public:
   // Room for `expected` keys of `expected_bytes` in all before it grows.
@@ -139,9 +139,9 @@ class ByteIndex {
   void Prefetch(quint64 hash) const;
   static quint64 Hash(QByteArrayView key);
   struct Entry {
-    qint32* number;       // may be changed until the next Emplace
-    bool added;           // the key was new and was given `value`
-    QByteArrayView key;   // the index's copy, valid as long as the index
+    qint32* number;      // may be changed until the next Emplace
+    bool added;          // the key was new and was given `value`
+    QByteArrayView key;  // the index's copy, valid as long as the index
   };
   // The entry of `key`, added with `value` as its number when new.
   Entry Emplace(QByteArrayView key, qint32 value);
@@ -169,6 +169,5 @@ class ByteIndex {
   TextBlocks keys_;
   qsizetype used_ = 0;
 };
-
 
 }  // namespace talvec

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QHash>
 #include <QUrl>
+#include <ostream>
 #include <QUrlQuery>
 
 #include "competitors/award_list_model.h"
@@ -14,6 +15,10 @@
 #include "tests/test_support.h"
 
 namespace talvec {
+
+// Texts kept as bytes print as the text they read as.
+void PrintTo(const Utf8Text& text, std::ostream* os) { *os << text.ToString().toStdString(); }
+
 namespace {
 
 AwardRow Row(const char* company, const char* title, const char* amount = "",
@@ -141,15 +146,15 @@ TEST(CompetitorLoad, StoredBytesReadAsTheyDecode) {
   Database& db = temp.db();
   // Both titles decode to "标\uFFFD题"; the announcement's date reaches the
   // award stored with other bytes.
-  ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) "
-                         "VALUES(CAST(X'E6A087FFE9A298' AS TEXT), '/a/1.html', ' 2026-11-03', 9)"));
-  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) "
-                         "VALUES(CAST(X'20E6A087FEE9A298' AS TEXT), CAST(X'E794B2FF' AS TEXT), '1')"));
+  ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES("
+                         "CAST(X'E6A087FFE9A298' AS TEXT), '/a/1.html', ' 2026-11-03', 9)"));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES("
+                         "CAST(X'20E6A087FEE9A298' AS TEXT), CAST(X'E794B2FF' AS TEXT), '1')"));
   // "甲\uFFFD" twice, and "乙" once behind a byte-order mark that is dropped.
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) "
                          "VALUES('b', CAST(X'EFBBBFE4B999' AS TEXT), '2')"));
-  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) "
-                         "VALUES(CAST(X'20EFBBBF63' AS TEXT), CAST(X'E794B2C0' AS TEXT), '3')"));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES("
+                         "CAST(X'20EFBBBF63' AS TEXT), CAST(X'E794B2C0' AS TEXT), '3')"));
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('d', '乙', '4')"));
   Result<AwardTable> loaded = LoadAwardTable(db);
   ASSERT_TRUE(loaded) << loaded.error().FullText().toStdString();
@@ -187,8 +192,8 @@ TEST(SharedText, IndexAndBlocksAgreeWithAPlainMap) {
   QHash<QByteArray, qint32> oracle;
   std::vector<std::pair<TextBlocks::Place, QByteArray>> written;
   for (int i = 0; i < 20000; ++i) {
-    const QByteArray key = i == 7 ? QByteArray(100000, 'x')
-                                  : QByteArray::number(i % 15000) + QByteArray(i % 37, '-');
+    const QByteArray key =
+        i == 7 ? QByteArray(100000, 'x') : QByteArray::number(i % 15000) + QByteArray(i % 37, '-');
     const ByteIndex::Entry entry = index.Emplace(key, i);
     const bool added = !oracle.contains(key);
     EXPECT_EQ(entry.added, added) << i;

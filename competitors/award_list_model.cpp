@@ -25,7 +25,7 @@ QString AwardListModel::Cell(const AwardRow& row, int column) const {
     case kColCompany:
       return row.company;
     case kColTitle:
-      return row.title;
+      return row.title.ToString();
     default:
       return {};
   }

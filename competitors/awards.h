@@ -5,6 +5,9 @@
 #include <QString>
 #include <vector>
 
+#include "competitors/shared_text.h"
+#include "core/error.h"
+
 namespace talvec {
 
 class Database;
@@ -12,8 +15,8 @@ class Database;
 struct AwardRow {
   qint32 number = 0;  // 1, 2, ... in the order rows were added to their list
   QString company;    // GYS.GYS, trimmed
-  QString title;      // GYS.MC, trimmed; empty when Null
-  QString amount;     // GYS.JE, trimmed; not shown in the lists
+  Utf8Text title;     // GYS.MC, trimmed; empty when Null
+  Utf8Text amount;    // GYS.JE, trimmed; not shown in the lists
   QString date;       // SJ of the announcement with that title, "" when none
 };
 
@@ -23,9 +26,10 @@ struct AwardTable {
 };
 
 // Counts and reads every row of GYS ordered by company (rows of one company
-// in the order they were stored), numbered from 1. False when the table
-// cannot be read; `error` then holds the cause.
-bool LoadAwardTable(Database& db, AwardTable* table, QString* error);
+// in the order they were stored), numbered from 1. Texts read as
+// QString::fromUtf8 reads them; names are ordered by code point, as
+// ORDER BY GYS would order them.
+Result<AwardTable> LoadAwardTable(Database& db);
 
 // "竞争对手分析--共有记录" + count + "条".
 QString LoadedCaption(qint64 count);

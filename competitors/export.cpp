@@ -42,7 +42,8 @@ QByteArray AwardListCsv(const std::vector<const AwardRow*>& rows) {
   std::vector<QStringList> lines;
   lines.reserve(rows.size());
   for (const AwardRow* row : rows) {
-    lines.push_back({QString::number(row->number), CsvField(row->company), CsvField(row->title)});
+    lines.push_back(
+        {QString::number(row->number), CsvField(row->company), CsvField(row->title.ToString())});
   }
   return CsvBytes({QStringLiteral("ID"), QStringLiteral("公司名称"), QStringLiteral("中标项目")},
                   lines);

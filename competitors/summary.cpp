@@ -83,8 +83,9 @@ std::vector<CompanySummary> SummariseAwards(const std::vector<AwardRow>& rows) {
     Building& b = building[k];
     CompanySummary& s = b.summary;
     ++s.wins;
-    if (HasAmount(row.amount)) {
-      s.amount_sum += NumericValue(row.amount);
+    const QString amount = row.amount.ToString();
+    if (HasAmount(amount)) {
+      s.amount_sum += NumericValue(amount);
       ++s.with_amount;
     } else {
       ++s.without_amount;
@@ -95,7 +96,7 @@ std::vector<CompanySummary> SummariseAwards(const std::vector<AwardRow>& rows) {
     } else {
       ++s.undated;
     }
-    const QString body = PublicBodyOfTitle(row.title);
+    const QString body = PublicBodyOfTitle(row.title.ToString());
     if (!body.isEmpty()) {
       int& wins = b.body_wins[body];
       if (wins++ == 0) b.body_order.append(body);

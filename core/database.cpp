@@ -162,6 +162,13 @@ QString Statement::Text(int column) const {
   return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
+QByteArrayView Statement::TextBytes(int column) const {
+  if (!stmt_) return {};
+  // The text first, then its length: the length of the text form.
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return text ? QByteArrayView(text, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
+}
+
 std::int64_t Statement::Int(int column) const {
   return stmt_ ? sqlite3_column_int64(stmt_, column) : 0;
 }

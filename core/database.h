@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <cstddef>
@@ -81,6 +82,9 @@ class Statement {
   QString ColumnName(int column) const;
   bool IsNull(int column) const;
   QString Text(int column) const;
+  // The column's UTF-8 bytes without a copy, as Text reads them: valid until
+  // the statement steps, resets or ends; a null view for NULL.
+  QByteArrayView TextBytes(int column) const;
   std::int64_t Int(int column) const;
   double Double(int column) const;
   QVariant Value(int column) const;

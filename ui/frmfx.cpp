@@ -129,15 +129,13 @@ void FrmfX::LoadAwards() {
   PicZT->show();
   PicZT->raise();
   PicZT->repaint();
-  AwardTable table;
-  QString error;
-  const bool ok = LoadAwardTable(db_, &table, &error);
-  setWindowTitle(LoadedCaption(table.count));
-  ListView2->SetRows(std::move(table.rows));
+  Result<AwardTable> table = LoadAwardTable(db_);
+  setWindowTitle(LoadedCaption(table ? table->count : 0));
+  ListView2->SetRows(table ? std::move(table->rows) : std::vector<AwardRow>());
   PicZT->hide();
-  if (!ok) {
+  if (!table) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
-                QStringLiteral("无法读取中标数据。"), error);
+                QStringLiteral("无法读取中标数据。"), table.error().FullText());
   }
 }
 
@@ -179,7 +177,7 @@ void FrmfX::ShowAwardDetails() {
   const AwardRow* row = SelectedRow();
   if (!row) return;
   const QString company = row->company;
-  const DetailLookup found = FindAwardAnnouncement(db_, row->title);
+  const DetailLookup found = FindAwardAnnouncement(db_, row->title.ToString());
   if (!found.ok) {
     ShowMessage(this, QMessageBox::Warning, QStringLiteral("系统提示"),
                 QStringLiteral("无法查找该中标公告。"), found.error);

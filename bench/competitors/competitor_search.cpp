@@ -48,10 +48,8 @@ int main(int argc, char** argv) {
     auto model = std::make_unique<talvec::AwardListModel>();
     QElapsedTimer t;
     t.start();
-    talvec::AwardTable table;
-    QString error;
-    talvec::LoadAwardTable(db, &table, &error);
-    model->SetRows(std::move(table.rows));
+    talvec::Result<talvec::AwardTable> table = talvec::LoadAwardTable(db);
+    if (table) model->SetRows(std::move(table->rows));
     const double ms = t.nsecsElapsed() / 1e6;
     std::swap(full, model);
     return ms;

@@ -1,17 +1,24 @@
 // The competitor rules without a window: loading GYS, the search, the list
 // model's numbering under sorts, the summary, CSV bytes, look-up addresses.
 #include <gtest/gtest.h>
+#include <QHash>
 #include <QUrl>
+#include <ostream>
 #include <QUrlQuery>
 
 #include "competitors/award_list_model.h"
 #include "competitors/awards.h"
 #include "competitors/export.h"
 #include "competitors/lookup.h"
+#include "competitors/shared_text.h"
 #include "competitors/summary.h"
 #include "tests/test_support.h"
 
 namespace talvec {
+
+// Texts kept as bytes print as the text they read as.
+void PrintTo(const Utf8Text& text, std::ostream* os) { *os << text.ToString().toStdString(); }
+
 namespace {
 
 AwardRow Row(const char* company, const char* title, const char* amount = "",
@@ -22,7 +29,7 @@ AwardRow Row(const char* company, const char* title, const char* amount = "",
 
 QStringList Titles(const std::vector<AwardRow>& rows) {
   QStringList titles;
-  for (const AwardRow& row : rows) titles << row.title;
+  for (const AwardRow& row : rows) titles << row.title.ToString();
   return titles;
 }
 
@@ -68,9 +75,9 @@ TEST(CompetitorSearch, ProductWordsAndPlaceInTheTitle) {
 TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
   test_support::TempDatabase temp;
   Database& db = temp.db();
-  AwardTable table;
-  QString error;
-  ASSERT_TRUE(LoadAwardTable(db, &table, &error)) << error.toStdString();
+  Result<AwardTable> loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded) << loaded.error().FullText().toStdString();
+  AwardTable table = std::move(*loaded);
   EXPECT_EQ(table.count, 0);
   EXPECT_EQ(LoadedCaption(table.count), QStringLiteral("竞争对手分析--共有记录0条"));
 
@@ -84,7 +91,9 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
       db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(NULL, ?, NULL)", QStringLiteral("甲公司")));
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES(?, ?, '')",
                          QStringLiteral("无公告的项目 "), QStringLiteral("乙公司")));
-  ASSERT_TRUE(LoadAwardTable(db, &table, &error));
+  loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded);
+  table = std::move(*loaded);
   EXPECT_EQ(table.count, 3);
   ASSERT_EQ(table.rows.size(), 3u);
   // Ordered by the stored name; the two rows of one company as stored.
@@ -115,16 +124,99 @@ TEST(CompetitorLoad, OrderedByCompanyTrimmedWithTheAnnouncementsDate) {
                          QString::fromUtf8("\xF0\xA0\x80\x80公司")));
   ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('x', ?, '')",
                          QString::fromUtf8("\xEF\xBC\xA1公司")));
-  ASSERT_TRUE(LoadAwardTable(db, &table, &error));
+  loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded);
+  table = std::move(*loaded);
   ASSERT_EQ(table.rows.size(), 5u);
   EXPECT_EQ(table.rows[3].company, QString::fromUtf8("\xEF\xBC\xA1公司"));
   EXPECT_EQ(table.rows[4].company, QString::fromUtf8("\xF0\xA0\x80\x80公司"));
 
   // A table that cannot be read is an error, not an empty list.
   ASSERT_TRUE(db.Execute("DROP TABLE GYS"));
-  EXPECT_FALSE(LoadAwardTable(db, &table, &error));
-  EXPECT_FALSE(error.isEmpty());
-  EXPECT_TRUE(table.rows.empty());
+  loaded = LoadAwardTable(db);
+  ASSERT_FALSE(loaded);
+  EXPECT_FALSE(loaded.error().FullText().isEmpty());
+}
+
+TEST(CompetitorLoad, StoredBytesReadAsTheyDecode) {
+  // Bytes that are no plain UTF-8 read as fromUtf8 reads them: names and
+  // titles that decode alike are one name and one title, whatever bytes
+  // stand in the file.
+  test_support::TempDatabase temp;
+  Database& db = temp.db();
+  // Both titles decode to "标\uFFFD题"; the announcement's date reaches the
+  // award stored with other bytes.
+  ASSERT_TRUE(db.Execute("INSERT INTO List(MC, DZ, SJ, LX) VALUES("
+                         "CAST(X'E6A087FFE9A298' AS TEXT), '/a/1.html', ' 2026-11-03', 9)"));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES("
+                         "CAST(X'20E6A087FEE9A298' AS TEXT), CAST(X'E794B2FF' AS TEXT), '1')"));
+  // "甲\uFFFD" twice, and "乙" once behind a byte-order mark that is dropped.
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) "
+                         "VALUES('b', CAST(X'EFBBBFE4B999' AS TEXT), '2')"));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES("
+                         "CAST(X'20EFBBBF63' AS TEXT), CAST(X'E794B2C0' AS TEXT), '3')"));
+  ASSERT_TRUE(db.Execute("INSERT INTO GYS(MC, GYS, JE) VALUES('d', '乙', '4')"));
+  Result<AwardTable> loaded = LoadAwardTable(db);
+  ASSERT_TRUE(loaded) << loaded.error().FullText().toStdString();
+  const std::vector<AwardRow>& rows = loaded->rows;
+  ASSERT_EQ(rows.size(), 4u);
+  struct Expected {
+    QString company, title, amount, date;
+  };
+  const Expected expected[] = {
+      // U+4E59 before U+7532; the rows of one name as stored.
+      {u"乙"_qs, u"b"_qs, u"2"_qs, {}},
+      {u"乙"_qs, u"d"_qs, u"4"_qs, {}},
+      {u"甲\uFFFD"_qs, u"标\uFFFD题"_qs, u"1"_qs, u"2026-11-03"_qs},
+      // A mark inside the text stays, though trimming brings it to the front.
+      {u"甲\uFFFD"_qs, u"\uFEFFc"_qs, u"3"_qs, {}},
+  };
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(rows[k].number, static_cast<qint32>(k + 1));
+    EXPECT_EQ(rows[k].company, expected[k].company);
+    EXPECT_EQ(rows[k].title, expected[k].title);
+    EXPECT_EQ(rows[k].amount, expected[k].amount);
+    EXPECT_EQ(rows[k].date, expected[k].date);
+  }
+  // The search reads the titles as the list shows them.
+  EXPECT_EQ(Titles(SearchAwards(rows, u"\uFFFD"_qs, {})), QStringList({u"标\uFFFD题"_qs}));
+  EXPECT_EQ(Titles(SearchAwards(rows, u"\uFEFF"_qs, u"c"_qs)), QStringList({u"\uFEFFc"_qs}));
+}
+
+TEST(SharedText, IndexAndBlocksAgreeWithAPlainMap) {
+  // Enough keys to grow the index many times and fill several blocks, of
+  // lengths from empty to longer than a first block.
+  ByteIndex index;
+  TextBlocks blocks;
+  QHash<QByteArray, qint32> oracle;
+  std::vector<std::pair<TextBlocks::Place, QByteArray>> written;
+  for (int i = 0; i < 20000; ++i) {
+    const QByteArray key =
+        i == 7 ? QByteArray(100000, 'x') : QByteArray::number(i % 15000) + QByteArray(i % 37, '-');
+    const ByteIndex::Entry entry = index.Emplace(key, i);
+    const bool added = !oracle.contains(key);
+    EXPECT_EQ(entry.added, added) << i;
+    if (added) oracle.insert(key, i);
+    EXPECT_EQ(*entry.number, oracle.value(key));
+    EXPECT_EQ(entry.key, key);
+    written.emplace_back(blocks.Add(key, "|"), key + "|");
+  }
+  for (auto it = oracle.cbegin(); it != oracle.cend(); ++it) ASSERT_EQ(index.Find(it.key()), *it);
+  EXPECT_EQ(index.Find("absent"), -1);
+  EXPECT_EQ(index.Find({}), -1);
+  for (const auto& [place, bytes] : written) {
+    ASSERT_EQ(QByteArrayView(blocks.At(place), bytes.size()), bytes);
+  }
+
+  // Texts of their own, and texts sharing a block.
+  EXPECT_EQ(Utf8Text(u"\uFEFF成都"_qs).ToString(), u"\uFEFF成都"_qs);
+  EXPECT_TRUE(Utf8Text(QString()).isEmpty());
+  EXPECT_EQ(Utf8Text(QString()), QString());
+  const TextBlocks::Place place = blocks.Add("abc", "de");
+  const Utf8Text shared(blocks.Block(place.block), place.offset + 3, 2);
+  EXPECT_EQ(shared, u"de"_qs);
+  EXPECT_EQ(shared, Utf8Text(u"de"_qs));
 }
 
 TEST(AwardListModel, NumbersSurviveSortsAndTheDirectionIsTheCallers) {

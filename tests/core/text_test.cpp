@@ -83,6 +83,59 @@ TEST(TextTest, WordTestIsExactCaseSensitiveAndEmptyWordsMatch) {
   }
 }
 
+TEST(TextTest, Utf8BytesReadAsTheirQStrings) {
+  // What fromUtf8 makes of the bytes is the truth: their plain form, whole
+  // or trimmed, decodes to that text, and only bytes that survive a round
+  // trip are called plain.
+  const QByteArray cases[] = {
+      "",
+      "abc",
+      "  a b  ",
+      "\xE6\x88\x90\xE9\x83\xBD 12345678 \xE5\xB8\x82",  // Chinese and ASCII runs
+      "\xEF\xBB\xBF!b",                                  // a leading mark is dropped
+      " \xEF\xBB\xBF!b",                                 // elsewhere it stays
+      "\xEF\xBF\xBE\xEF\xBF\xBF",                        // noncharacters are text
+      "\xF0\xA0\x80\x80\xF4\x8F\xBF\xBF",                // outside the BMP, up to U+10FFFF
+      "\xF4\x90\x80\x80",                                // past U+10FFFF
+      "\xED\xA0\x80",                                    // a surrogate
+      "\xC0\xAF",                                        // overlong
+      "\xE0\x80\xAF",                                    // overlong
+      "\xF0\x80\x80\xAF",                                // overlong
+      "a\xE6\x88",                                       // cut short
+      "\x80 \xFF \xC2",                                  // stray bytes
+      QByteArray("a\0b", 3),                             // a NUL is a character
+      // Faults among runs of Chinese characters, at either place of a pair.
+      "\xE6\x88\x90\xED\xA0\x80\xE9\x83\xBD\xE5\xB8\x82\xE5\xB8\x82",
+      "\xE6\x88\x90\xE9\x83\xBD\xE0\x80\xAF\xE5\xB8\x82\xE5\xB8\x82",
+      "\xE6\x88\x90\xE9\x83\xBD\xE5\xB8\x82\xE5\xB8\xE5\xB8\x82\xE5\xB8\x82",
+      "\xE6\x88\x90\xE9\x83\xBD\xE5\xB8\x82\xE0\xA4\x85\xED\x9F\xBF\xE5\xB8\x82",
+  };
+  for (const QByteArray& bytes : cases) {
+    SCOPED_TRACE(bytes.toHex().toStdString());
+    const QString text = QString::fromUtf8(bytes);
+    EXPECT_EQ(IsPlainUtf8(bytes), text.toUtf8() == bytes);
+    QByteArray scratch;
+    const QByteArrayView plain = PlainUtf8(bytes, scratch);
+    EXPECT_EQ(DecodeUtf8(plain), text);
+    EXPECT_EQ(DecodeUtf8(TrimBlanks(plain)), TrimBlanks(text));
+    EXPECT_EQ(DecodeUtf8(text.toUtf8()), text);
+  }
+}
+
+TEST(TextTest, WordTestOnUtf8AgreesWithTheTestOnText) {
+  const QString pair = QString::fromUcs4(U"\U00020000");
+  const QString titles[] = {u"成都市政府采购"_qs, u"Server rack"_qs, pair + u"公司"_qs,
+                            u"a\uFFFDb"_qs, u""_qs};
+  const QString words[] = {u"政府"_qs,   u"府采"_qs, u"server"_qs,          u"Server"_qs, pair,
+                           u"\uFFFD"_qs, u""_qs,     u"成都市政府采购 "_qs, u"r r"_qs};
+  for (const QString& title : titles) {
+    for (const QString& word : words) {
+      EXPECT_EQ(WordOccursUtf8(title.toUtf8(), word.toUtf8()), WordOccurs(title, word))
+          << title.toStdString() << " / " << word.toStdString();
+    }
+  }
+}
+
 TEST(TextTest, WideAndDigitClasses) {
   EXPECT_TRUE(IsAsciiDigit(u'0'));
   EXPECT_TRUE(IsAsciiDigit(u'9'));
